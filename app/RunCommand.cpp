@@ -1,0 +1,110 @@
+// `tarnwick run`: the chart system itself, running until Ctrl-C or SIGTERM.
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <iostream>
+#include <thread>
+
+#include "app/Modules.h"
+#include "app/Subcommand.h"
+#include "core/Application.h"
+#include "core/Log.h"
+#include "core/Notifications.h"
+#include "core/Paths.h"
+
+namespace tarnwick {
+namespace {
+
+bool AskOnTerminal(const std::string& text) {
+  std::cout << text << "\n\nDo you accept these terms? [y/N] " << std::flush;
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return false;
+  return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+}
+
+// Turns SIGINT and SIGTERM into an orderly shutdown: the signals are blocked in
+// every thread and a watcher thread waits for them.
+class CSignalWatcher {
+ public:
+  explicit CSignalWatcher(CApplication& app) {
+    sigemptyset(&signals_);
+    sigaddset(&signals_, SIGINT);
+    sigaddset(&signals_, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+    thread_ = std::thread([this, &app] {
+      timespec wait{0, 200'000'000};
+      while (!stop_.load()) {
+        int signal = sigtimedwait(&signals_, nullptr, &wait);
+        if (signal == SIGINT || signal == SIGTERM) {
+          Log("Signal %d: shutting down\n", signal);
+          app.RequestExit();
+        }
+      }
+    });
+  }
+  ~CSignalWatcher() {
+    stop_.store(true);
+    thread_.join();
+  }
+
+ private:
+  sigset_t signals_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+void PrintNotifications() {
+  for (const auto& note : Notifications().Since(0)) fprintf(stderr, "%s\n", note.text.c_str());
+}
+
+int Run(CArguments& args) {
+  StartupOptions options;
+  ModuleOptions modules;
+  const bool accept = args.TakeFlag("--accept-disclaimer");
+  modules.demo = args.TakeFlag("--demo");
+  if (auto unknown = args.UnknownOption()) {
+    fprintf(stderr, "tarnwick run: unknown option %s\n", unknown->c_str());
+    return 2;
+  }
+  options.commandLine = args.Rest();
+  options.disclaimer = [accept](const std::string& text) {
+    if (accept) return true;
+    if (isatty(STDIN_FILENO)) return AskOnTerminal(text);
+    fprintf(stderr,
+            "tarnwick run: the disclaimer must be accepted; run on a terminal or pass "
+            "--accept-disclaimer\n");
+    return false;
+  };
+  options.showRequest = [] { return std::string("Tarnwick ECS is already running."); };
+
+  CApplication app;
+  CSignalWatcher signals(app);
+  RegisterModules(app, modules);
+  switch (app.Start(options)) {
+    case StartupResult::Running: break;
+    case StartupResult::AlreadyRunning:
+      fprintf(stderr, "%s is already running.\n", kAppTitle);
+      return 1;
+    case StartupResult::Exited:
+      return 1;
+    case StartupResult::Failed:
+      PrintNotifications();
+      fprintf(stderr, "tarnwick run: start-up failed; see %s\n",
+              (DataFolder() / "Application.log").c_str());
+      return 1;
+  }
+  printf("%s is running (data folder %s). Press Ctrl-C to stop.\n", kAppTitle,
+         DataFolder().c_str());
+  fflush(stdout);
+  app.Run();
+  return 0;
+}
+
+const CSubcommand kRun("run", "[--demo] [--accept-disclaimer] [DOCUMENT...]",
+                       "run the chart system until Ctrl-C", Run);
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,51 @@
+#pragma once
+// The key-value store "storage.db": (domain, name) → value texts in one SQLite
+// table. Settings keep one row per group in the domain "options"; other
+// features keep their own domains.
+
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/Sqlite.h"
+
+namespace tarnwick {
+
+struct StorageEntry {
+  std::string name;
+  std::string value;
+};
+
+class CStorage {
+ public:
+  // Opens (creating when missing) the database at path and its table. Logs
+  // "Storage: Cannot open database! (%d)\n" and returns false on failure; the
+  // store then stays unusable and every operation fails.
+  bool Open(const std::filesystem::path& path);
+  bool IsOpen() const;
+  void Close();
+
+  bool Put(const std::string& domain, const std::string& name, const std::string& value);
+  std::optional<std::string> Get(const std::string& domain, const std::string& name) const;
+  bool Remove(const std::string& domain, const std::string& name);
+  std::vector<std::string> ListNames(const std::string& domain) const;
+  std::vector<StorageEntry> ListEntries(const std::string& domain) const;
+  std::vector<std::string> ListDomains() const;
+
+  // Typed forms: booleans as "true"/"false", numbers as their shortest decimal text.
+  bool PutBool(const std::string& domain, const std::string& name, bool value);
+  std::optional<bool> GetBool(const std::string& domain, const std::string& name) const;
+  bool PutNumber(const std::string& domain, const std::string& name, double value);
+  std::optional<double> GetNumber(const std::string& domain, const std::string& name) const;
+
+ private:
+  mutable std::mutex mutex_;
+  CSqliteDatabase db_;
+};
+
+// The process store at DataFolder()/storage.db, opened on first use.
+CStorage& Storage();
+
+}  // namespace tarnwick

@@ -1,0 +1,13 @@
+#include "core/settings/NavSettings.h"
+
+namespace tarnwick::opt {
+
+const CChoiceDescriptor kNAV_FilterETAChoices{{"0", "0"}};
+
+CSetting NAV_FilterETA(SettingKind::Choice, "NAV_FilterETA", "0", &kNAV_FilterETAChoices);
+CSetting NAV_NMEA2000Autopilot(SettingKind::Boolean, "NAV_NMEA2000Autopilot", "true");
+CSetting NAV_NMEA2000GPS(SettingKind::Boolean, "NAV_NMEA2000GPS", "false");
+CSetting NAV_NMEA2000MAG(SettingKind::Boolean, "NAV_NMEA2000MAG", "false");
+CSetting Nav_UseCompass(SettingKind::Boolean, "Nav_UseCompass", "true");
+
+}  // namespace tarnwick::opt

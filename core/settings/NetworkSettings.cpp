@@ -1,0 +1,12 @@
+#include "core/settings/NetworkSettings.h"
+
+namespace tarnwick::opt {
+
+const CChoiceDescriptor kNetwork_ModeChoices{{"client", "client"}};
+
+CSetting Network_BaseWwwFolder(SettingKind::Text, "Network_BaseWwwFolder", "");
+CSetting Network_HttpPort(SettingKind::Text, "Network_HttpPort", "0");
+CSetting Network_Mode(SettingKind::Choice, "Network_Mode", "client", &kNetwork_ModeChoices);
+CSetting Network_SyncChartView(SettingKind::Boolean, "Network_SyncChartView", "false");
+
+}  // namespace tarnwick::opt

@@ -1,0 +1,84 @@
+#include "core/settings/SounderSettings.h"
+
+namespace tarnwick::opt {
+
+const CChoiceDescriptor kSOUNDER_BottomDetectionChoices{{"outside-display-range", "outside-display-range"}};
+const CChoiceDescriptor kSOUNDER_DepthMeasurementChoices{{"auto", "auto"}};
+const CChoiceDescriptor kSOUNDER_EnhanceChoices{{"35 dB", "35 dB"}};
+const CChoiceDescriptor kSOUNDER_FishAlarmSignalLengthChoices{{"long", "long"}};
+const CChoiceDescriptor kSOUNDER_FrequencyChoices{{"high", "high"}};
+const CChoiceDescriptor kSOUNDER_FrequencyModeChoices{{"high", "high"}};
+const CChoiceDescriptor kSOUNDER_ImageModeChoices{{"normal", "normal"}};
+const CChoiceDescriptor kSOUNDER_InterferenceRejectionChoices{{"off", "off"}};
+const CChoiceDescriptor kSOUNDER_MixTypeChoices{{"compare", "compare"}};
+const CChoiceDescriptor kSOUNDER_ModeChoices{{"auto-range", "auto-range"}};
+const CChoiceDescriptor kSOUNDER_PowerChoices{{"normal", "normal"}};
+const CChoiceDescriptor kSOUNDER_PulseLengthHFChoices{{"medium", "medium"}};
+const CChoiceDescriptor kSOUNDER_PulseLengthLFChoices{{"medium", "medium"}};
+const CChoiceDescriptor kSOUNDER_TimeMarkChoices{{"10 sec", "10 sec"}};
+const CChoiceDescriptor kSOUNDER_UnitOfDepthChoices{{"feet", "feet"}};
+const CChoiceDescriptor kSOUNDER_UnitOfSpeedChoices{{"kt", "kt"}};
+const CChoiceDescriptor kSOUNDER_UnitOfTemperatureChoices{{"Fahrenheit", "Fahrenheit"}};
+
+CSetting SOUNDER_AScope(SettingKind::Boolean, "SOUNDER_AScope", "no");
+CSetting SOUNDER_AutoGain(SettingKind::Boolean, "SOUNDER_AutoGain", "yes");
+CSetting SOUNDER_AutoGainHF(SettingKind::Text, "SOUNDER_AutoGainHF", "0");
+CSetting SOUNDER_AutoGainLF(SettingKind::Text, "SOUNDER_AutoGainLF", "0");
+CSetting SOUNDER_Background(SettingKind::Colour, "SOUNDER_Background", "black");
+CSetting SOUNDER_BottomDetection(SettingKind::Choice, "SOUNDER_BottomDetection", "outside-display-range", &kSOUNDER_BottomDetectionChoices);
+CSetting SOUNDER_BottomDetectionThresholdHF(SettingKind::Text, "SOUNDER_BottomDetectionThresholdHF", "50");
+CSetting SOUNDER_BottomDetectionThresholdLF(SettingKind::Text, "SOUNDER_BottomDetectionThresholdLF", "50");
+CSetting SOUNDER_BottomStart(SettingKind::Text, "SOUNDER_BottomStart", "6 ft");
+CSetting SOUNDER_DepthMeasurement(SettingKind::Choice, "SOUNDER_DepthMeasurement", "auto", &kSOUNDER_DepthMeasurementChoices);
+CSetting SOUNDER_Draft(SettingKind::Text, "SOUNDER_Draft", "0 ft");
+CSetting SOUNDER_EmphasisHF(SettingKind::Text, "SOUNDER_EmphasisHF", "50");
+CSetting SOUNDER_EmphasisLF(SettingKind::Text, "SOUNDER_EmphasisLF", "50");
+CSetting SOUNDER_Enhance(SettingKind::Choice, "SOUNDER_Enhance", "35 dB", &kSOUNDER_EnhanceChoices);
+CSetting SOUNDER_FillBottom(SettingKind::Boolean, "SOUNDER_FillBottom", "no");
+CSetting SOUNDER_FishAlarmSignalLength(SettingKind::Choice, "SOUNDER_FishAlarmSignalLength", "long", &kSOUNDER_FishAlarmSignalLengthChoices);
+CSetting SOUNDER_Frequency(SettingKind::Choice, "SOUNDER_Frequency", "high", &kSOUNDER_FrequencyChoices);
+CSetting SOUNDER_FrequencyMode(SettingKind::Choice, "SOUNDER_FrequencyMode", "high", &kSOUNDER_FrequencyModeChoices);
+CSetting SOUNDER_GainHF(SettingKind::Text, "SOUNDER_GainHF", "50");
+CSetting SOUNDER_GainLF(SettingKind::Text, "SOUNDER_GainLF", "50");
+CSetting SOUNDER_HasSpeed(SettingKind::Boolean, "SOUNDER_HasSpeed", "no");
+CSetting SOUNDER_HasTemperature(SettingKind::Boolean, "SOUNDER_HasTemperature", "no");
+CSetting SOUNDER_ImageMode(SettingKind::Choice, "SOUNDER_ImageMode", "normal", &kSOUNDER_ImageModeChoices);
+CSetting SOUNDER_InterferenceRejection(SettingKind::Choice, "SOUNDER_InterferenceRejection", "off", &kSOUNDER_InterferenceRejectionChoices);
+CSetting SOUNDER_LevelRejection(SettingKind::Text, "SOUNDER_LevelRejection", "15");
+CSetting SOUNDER_LimitedBroadcast(SettingKind::Boolean, "SOUNDER_LimitedBroadcast", "no");
+CSetting SOUNDER_LowerDepthAlarm(SettingKind::Text, "SOUNDER_LowerDepthAlarm", "100 ft");
+CSetting SOUNDER_LowerFishAlarmDepth(SettingKind::Text, "SOUNDER_LowerFishAlarmDepth", "50 ft");
+CSetting SOUNDER_LowerFishAlarmLevel(SettingKind::Text, "SOUNDER_LowerFishAlarmLevel", "0");
+CSetting SOUNDER_MixType(SettingKind::Choice, "SOUNDER_MixType", "compare", &kSOUNDER_MixTypeChoices);
+CSetting SOUNDER_Mode(SettingKind::Choice, "SOUNDER_Mode", "auto-range", &kSOUNDER_ModeChoices);
+CSetting SOUNDER_Power(SettingKind::Choice, "SOUNDER_Power", "normal", &kSOUNDER_PowerChoices);
+CSetting SOUNDER_PulseLengthHF(SettingKind::Choice, "SOUNDER_PulseLengthHF", "medium", &kSOUNDER_PulseLengthHFChoices);
+CSetting SOUNDER_PulseLengthLF(SettingKind::Choice, "SOUNDER_PulseLengthLF", "medium", &kSOUNDER_PulseLengthLFChoices);
+CSetting SOUNDER_PulseRepetitionRate(SettingKind::Text, "SOUNDER_PulseRepetitionRate", "0");
+CSetting SOUNDER_Range(SettingKind::Text, "SOUNDER_Range", "100 ft");
+CSetting SOUNDER_STCAmplitudeHF(SettingKind::Text, "SOUNDER_STCAmplitudeHF", "50");
+CSetting SOUNDER_STCAmplitudeLF(SettingKind::Text, "SOUNDER_STCAmplitudeLF", "50");
+CSetting SOUNDER_STCDepthHF(SettingKind::Text, "SOUNDER_STCDepthHF", "40");
+CSetting SOUNDER_STCDepthLF(SettingKind::Text, "SOUNDER_STCDepthLF", "40");
+CSetting SOUNDER_Shift(SettingKind::Text, "SOUNDER_Shift", "0 ft");
+CSetting SOUNDER_ShowColorBar(SettingKind::Boolean, "SOUNDER_ShowColorBar", "no");
+CSetting SOUNDER_ShowDepth(SettingKind::Boolean, "SOUNDER_ShowDepth", "no");
+CSetting SOUNDER_ShowWaterTemperature(SettingKind::Boolean, "SOUNDER_ShowWaterTemperature", "no");
+CSetting SOUNDER_Simulator(SettingKind::Boolean, "SOUNDER_Simulator", "no");
+CSetting SOUNDER_SonicCorrection(SettingKind::Text, "SOUNDER_SonicCorrection", "0%");
+CSetting SOUNDER_SpeedCorrection(SettingKind::Text, "SOUNDER_SpeedCorrection", "0%");
+CSetting SOUNDER_TemperatureCorrection(SettingKind::Text, "SOUNDER_TemperatureCorrection", "0");
+CSetting SOUNDER_TemperatureGraph(SettingKind::Boolean, "SOUNDER_TemperatureGraph", "no");
+CSetting SOUNDER_TimeMark(SettingKind::Choice, "SOUNDER_TimeMark", "10 sec", &kSOUNDER_TimeMarkChoices);
+CSetting SOUNDER_Transmit(SettingKind::Boolean, "SOUNDER_Transmit", "yes");
+CSetting SOUNDER_UnitOfDepth(SettingKind::Choice, "SOUNDER_UnitOfDepth", "feet", &kSOUNDER_UnitOfDepthChoices);
+CSetting SOUNDER_UnitOfSpeed(SettingKind::Choice, "SOUNDER_UnitOfSpeed", "kt", &kSOUNDER_UnitOfSpeedChoices);
+CSetting SOUNDER_UnitOfTemperature(SettingKind::Choice, "SOUNDER_UnitOfTemperature", "Fahrenheit", &kSOUNDER_UnitOfTemperatureChoices);
+CSetting SOUNDER_UpperDepthAlarm(SettingKind::Text, "SOUNDER_UpperDepthAlarm", "10 ft");
+CSetting SOUNDER_UpperFishAlarmDepth(SettingKind::Text, "SOUNDER_UpperFishAlarmDepth", "5 ft");
+CSetting SOUNDER_UpperFishAlarmLevel(SettingKind::Text, "SOUNDER_UpperFishAlarmLevel", "14");
+CSetting SOUNDER_WhiteLine(SettingKind::Boolean, "SOUNDER_WhiteLine", "no");
+CSetting SOUNDER_ZoomRange(SettingKind::Text, "SOUNDER_ZoomRange", "20 ft");
+CSetting SOUNDER_ZoomStartingDepth(SettingKind::Text, "SOUNDER_ZoomStartingDepth", "0 ft");
+
+}  // namespace tarnwick::opt

@@ -1,0 +1,56 @@
+// `tarnwick storage`: the key-value store storage.db, domain by domain.
+
+#include <cstdio>
+
+#include "app/Subcommand.h"
+#include "core/Paths.h"
+#include "core/Storage.h"
+
+namespace tarnwick {
+namespace {
+
+int Usage() {
+  fprintf(stderr,
+          "usage: tarnwick storage get DOMAIN NAME\n"
+          "       tarnwick storage put DOMAIN NAME VALUE\n"
+          "       tarnwick storage remove DOMAIN NAME\n"
+          "       tarnwick storage list [DOMAIN]\n");
+  return 2;
+}
+
+int StorageMain(CArguments& args) {
+  if (args.Size() < 1) return Usage();
+  CStorage& store = Storage();
+  if (!store.IsOpen()) {
+    fprintf(stderr, "tarnwick storage: cannot open %s\n", (DataFolder() / "storage.db").c_str());
+    return 1;
+  }
+  const std::string verb = args[0];
+  if (verb == "get" && args.Size() == 3) {
+    auto value = store.Get(args[1], args[2]);
+    if (!value) {
+      fprintf(stderr, "tarnwick storage: %s/%s not found\n", args[1].c_str(), args[2].c_str());
+      return 1;
+    }
+    printf("%s\n", value->c_str());
+    return 0;
+  }
+  if (verb == "put" && args.Size() == 4) return store.Put(args[1], args[2], args[3]) ? 0 : 1;
+  if (verb == "remove" && args.Size() == 3) return store.Remove(args[1], args[2]) ? 0 : 1;
+  if (verb == "list" && args.Size() == 1) {
+    for (const auto& domain : store.ListDomains()) printf("%s\n", domain.c_str());
+    return 0;
+  }
+  if (verb == "list" && args.Size() == 2) {
+    for (const auto& entry : store.ListEntries(args[1]))
+      printf("%s\t%s\n", entry.name.c_str(), entry.value.c_str());
+    return 0;
+  }
+  return Usage();
+}
+
+const CSubcommand kStorage("storage", "get|put|remove|list DOMAIN [NAME [VALUE]]",
+                           "read and change the key-value store storage.db", StorageMain);
+
+}  // namespace
+}  // namespace tarnwick
