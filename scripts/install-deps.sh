@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project builds, tests or runs with.
+# Run as root (or through sudo) on Debian 12.
+set -euo pipefail
+
+packages=(
+  # Toolchain and build
+  build-essential g++ clang cmake ninja-build pkg-config git
+  # Test and benchmark frameworks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # Libraries
+  libsqlite3-dev sqlite3
+  zlib1g-dev libminizip-dev libbz2-dev
+  libtiff-dev libgeotiff-dev
+  libpolyclipping-dev
+  nlohmann-json3-dev
+  libcpp-httplib-dev libssl-dev libbrotli-dev
+  libcairo2-dev
+  libxml2-dev
+  # Run time: spoken alerts
+  espeak-ng
+)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
