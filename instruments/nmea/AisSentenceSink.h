@@ -12,13 +12,13 @@ namespace tarnwick {
 class CSensor;  // the port's own-transponder ("ais") sensor of the navigation data store
 
 struct VdmFragment {
-  int count = 0;          // fragments in the message
-  int number = 0;         // this fragment's number, 1-based
-  int sequenceId = 0;     // sequential message id, 0..9 (0 when the field is empty)
-  char channel = 0;       // radio channel character ('A', 'B', '1', '2') or 0
+  int count = 0;             // fragments in the message
+  int number = 0;            // this fragment's number, 1-based
+  int sequenceId = 0;        // sequential message id, 0..9 (0 when the field is empty)
+  char channel = 0;          // radio channel character ('A', 'B', '1', '2') or 0
   std::string_view payload;  // armoured six-bit payload
-  int fillBits = 0;       // 0..7
-  bool ownVessel = false; // VDO
+  int fillBits = 0;          // 0..7
+  bool ownVessel = false;    // VDO
 };
 
 class IAisSentenceSink {

@@ -1,0 +1,42 @@
+#pragma once
+// How the NMEA decoder reaches the navigation data store: it asks for a port's
+// sensor of a kind the first time a sentence supplies that kind of data, and
+// reads the heading sensor's correction. The store implements ISensorRegistry;
+// until it is installed the decoder uses CNullSensorRegistry.
+
+#include <string_view>
+
+namespace tarnwick {
+
+class CNavSource;
+class CSensor;
+class INmeaPortContext;
+
+class ISensorRegistry {
+ public:
+  virtual ~ISensorRegistry() = default;
+  // Returns the port's sensor of kind ("pos", "hdg", "dpt", "stw", "xdr",
+  // "ais", "pos-ais", "hdg-ais"), creating and registering it on first use.
+  // port may be nullptr. Returns nullptr when the kind is refused.
+  // Called without the source's lock held (the store locks before the source).
+  virtual CSensor* ObtainSensor(CNavSource& source, INmeaPortContext* port,
+                                std::string_view kind) = 0;
+  // The correction of the port's heading sensor in degrees, added to every
+  // heading the port reports (0 when there is none). Called without the
+  // source's lock held.
+  virtual double HeadingCorrection(const CNavSource& source) = 0;
+  // A transducer (id, type character) seen for the first time on the port.
+  virtual void OnNewTransducer(CNavSource& source, std::string_view id, char type) = 0;
+};
+
+// Registers nothing and corrects nothing.
+class CNullSensorRegistry final : public ISensorRegistry {
+ public:
+  CSensor* ObtainSensor(CNavSource&, INmeaPortContext*, std::string_view) override {
+    return nullptr;
+  }
+  double HeadingCorrection(const CNavSource&) override { return 0.0; }
+  void OnNewTransducer(CNavSource&, std::string_view, char) override {}
+};
+
+}  // namespace tarnwick
