@@ -20,7 +20,8 @@ class INmeaDeviceDriver {
   virtual ~INmeaDeviceDriver() = default;
   // sentence: the whole sentence as received; fields: ParseNMEA's split
   // (field 0 is the address without '$'/'!').
-  virtual void OnSentence(std::string_view sentence, const std::vector<std::string>& fields) = 0;
+  virtual void OnSentence(std::string_view sentence,
+                          const std::vector<std::string_view>& fields) = 0;
 };
 
 // State of one request the program sent to a device and waits an answer for.
