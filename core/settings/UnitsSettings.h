@@ -10,6 +10,7 @@ extern CSetting Units_BearingFormat;
 extern CSetting Units_Depth;
 extern CSetting Units_Distance;
 extern CSetting Units_Fuel;
+extern CSetting Units_Height;
 extern CSetting Units_LocationFormat;
 extern CSetting Units_Sailing;
 extern CSetting Units_SlideSpeed;
