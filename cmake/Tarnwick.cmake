@@ -53,7 +53,7 @@ function(tw_add_tests)
     get_filename_component(name ${test} NAME_WE)
     add_executable(${name} ${test})
     tw_link_whole(${name} ${ARGN})
-    target_link_libraries(${name} PRIVATE tw_options tw_testsupport GTest::gtest GTest::gmock)
+    target_link_libraries(${name} PRIVATE tw_options tw_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
     gtest_discover_tests(${name}
       WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
       PROPERTIES ENVIRONMENT "TW_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/tests/data"

@@ -16,6 +16,7 @@
 #include "core/SettingsRegistry.h"
 #include "core/ShutdownEvent.h"
 #include "core/Stage.h"
+#include "core/Storage.h"
 #include "core/SystemInfo.h"
 #include "core/Watchdog.h"
 #include "core/settings/StartupSettings.h"
@@ -204,6 +205,7 @@ StartupResult CApplication::Start(const StartupOptions& options) {
   LogSystemDescription();
   uiThread_ = std::this_thread::get_id();
 
+  Storage().Open(dataFolder / "storage.db");
   LoadProgramSettings(*registry_);
 
   for (int phase = 1; phase <= 3; ++phase) {

@@ -45,7 +45,8 @@ class CStorage {
   CSqliteDatabase db_;
 };
 
-// The process store at DataFolder()/storage.db, opened on first use.
+// The process store. The first call opens DataFolder()/storage.db; start-up
+// reopens it at the data folder it settles on.
 CStorage& Storage();
 
 }  // namespace tarnwick
