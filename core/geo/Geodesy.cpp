@@ -89,6 +89,8 @@ double GreatCircleBearing(const LatLon& a, const LatLon& b) {
 }
 
 double RhumbLineBearing(const LatLon& a, const LatLon& b) {
+  // atan2(0, 0); at the south pole the ratio below would be 0/0.
+  if (a == b) return 0.0;
   const double phi1 = a.lat * kDegToRad, phi2 = b.lat * kDegToRad;
   double dLambda = (b.lon - a.lon) * kDegToRad;
   if (dLambda < -kPi) dLambda += 2.0 * kPi;
