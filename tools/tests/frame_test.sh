@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# End-to-end: settings and storage subcommands on a fresh data folder, and
+# `tarnwick run` refusing a second instance and shutting down on SIGTERM.
+set -u
+tarnwick="$1"
+work=$(mktemp -d)
+trap 'kill "$first" 2>/dev/null; rm -rf "$work"' EXIT
+export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run"
+failures=0
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" != "$3" ]; then echo "FAIL $1: expected [$2] got [$3]"; failures=$((failures + 1)); fi
+}
+
+check "default" "0.25 nm" "$("$tarnwick" settings get AIS_DangerCPA)"
+check "set" "0.5 nm" "$("$tarnwick" settings set ais_dangercpa '0.5 nm')"
+check "persisted" "0.5 nm" "$("$tarnwick" settings get AIS_DangerCPA)"
+check "row" '{"DangerCPA":"0.5 nm"}' "$("$tarnwick" storage get options AIS)"
+"$tarnwick" settings get No_Such >/dev/null 2>&1; check "unknown setting exit" 1 $?
+check "list group" 12 "$("$tarnwick" settings list Units | wc -l)"
+
+mkdir -p "$work/config/tarnwick-ecs"
+echo '{"options":{"AIS_DangerCPA":{"locked":true}}}' > "$work/config/tarnwick-ecs/fleet.json"
+"$tarnwick" settings set AIS_DangerCPA '1 nm' >/dev/null 2>&1; check "locked exit" 1 $?
+check "locked keeps its default" "0.25 nm" "$("$tarnwick" settings get AIS_DangerCPA)"
+rm "$work/config/tarnwick-ecs/fleet.json"
+
+"$tarnwick" settings export-admin "$work/Admin.ini"; check "export exit" 0 $?
+check "export header" "[Default Options]" "$(head -1 "$work/Admin.ini" | tr -d '\r')"
+
+"$tarnwick" storage put Search PastSearches "Tarnwick"; check "put" 0 $?
+check "get" "Tarnwick" "$("$tarnwick" storage get Search PastSearches)"
+check "domains" "$(printf 'Search\noptions')" "$("$tarnwick" storage list)"
+"$tarnwick" storage remove Search PastSearches
+"$tarnwick" storage get Search PastSearches >/dev/null 2>&1; check "removed" 1 $?
+
+# The program itself: starts, refuses a second instance, stops on SIGTERM.
+"$tarnwick" run --accept-disclaimer >"$work/first.out" 2>&1 &
+first=$!
+for _ in $(seq 1 100); do grep -q "is running" "$work/first.out" && break; sleep 0.1; done
+"$tarnwick" run --accept-disclaimer >"$work/second.out" 2>&1; check "second instance exit" 1 $?
+grep -q "already running" "$work/second.out" || { echo "FAIL second instance message"; failures=$((failures + 1)); }
+kill -TERM "$first"; wait "$first"; check "first instance exit" 0 $?
+log="$work/data/tarnwick-ecs/Application.log"
+grep -q "Shutdown complete" "$log" || { echo "FAIL no shutdown line"; failures=$((failures + 1)); }
+
+# Without a terminal the disclaimer must be accepted explicitly.
+"$tarnwick" run </dev/null >/dev/null 2>&1; check "disclaimer refused exit" 1 $?
+grep -q "InitInstance1 exited" "$log" || { echo "FAIL no exited line"; failures=$((failures + 1)); }
+
+echo "$((17 - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]
