@@ -17,9 +17,9 @@ class ISensorRegistry;
 // Where the decoder hands what it does not keep itself. A null member means
 // "nobody listens": the sentence is checked and dropped.
 struct NmeaDecoderHooks {
-  IAisSentenceSink* ais = nullptr;          // VDM/VDO fragments
-  ISensorRegistry* sensors = nullptr;       // sensor registration, heading correction
-  INmeaRoutedSentences* routed = nullptr;   // DSC, safety messages, device sentences...
+  IAisSentenceSink* ais = nullptr;         // VDM/VDO fragments
+  ISensorRegistry* sensors = nullptr;      // sensor registration, heading correction
+  INmeaRoutedSentences* routed = nullptr;  // DSC, safety messages, device sentences...
 };
 
 // Installs the process-wide hooks used by the three-argument DecodeNMEA.
