@@ -58,8 +58,9 @@ int UnitIndex(UnitSetting which);
 // settings-changed handler; callable directly (start-up, tests).
 void RefreshUnitSettings();
 
-// Applies "English" or "Metric" (any case) to the eight unit keys; false for
-// another name.
+// Applies "English" or "Metric" (any case) to the eight unit keys of depth,
+// distance, height, speed, wind speed, temperature, air pressure and fuel.
+// False for another name or when a key is locked by the administrator.
 bool ApplyUnitPreset(std::string_view preset);
 
 }  // namespace tarnwick
