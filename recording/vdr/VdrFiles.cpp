@@ -1,0 +1,159 @@
+#include "recording/vdr/VdrFiles.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/Log.h"
+#include "core/Paths.h"
+#include "core/settings/VdrSettings.h"
+#include "recording/UtcTime.h"
+
+namespace tarnwick {
+namespace {
+
+constexpr int64_t kOneDaySeconds = 86400;
+
+struct UnitSeconds {
+  const char* name;
+  int64_t seconds;
+};
+// Unit words and their abbreviations, matched by the word's start.
+constexpr UnitSeconds kUnits[] = {
+    {"weeks", 7 * 86400}, {"wk", 7 * 86400}, {"days", 86400}, {"d", 86400}, {"hours", 3600},
+    {"hrs", 3600},        {"h", 3600},       {"minutes", 60}, {"mins", 60}, {"m", 60},
+    {"seconds", 1},       {"secs", 1},       {"s", 1},
+};
+
+bool IsUnitWord(std::string_view word, std::string_view unit) {
+  // The word must be the unit, its singular, or its abbreviation.
+  if (word == unit) return true;
+  if (unit.size() > 1 && unit.back() == 's' && word == unit.substr(0, unit.size() - 1)) return true;
+  return false;
+}
+
+}  // namespace
+
+std::string HourlyRecordingName(int64_t utcMs) {
+  const UtcParts p = SplitUtc(utcMs);
+  char name[40];
+  snprintf(name, sizeof name, "%04d%02d%02dT%02dZ.skvdr", p.year, p.month, p.day, p.hour);
+  return name;
+}
+
+std::string DailyRecordingName(int64_t utcMs) {
+  const UtcParts p = SplitUtc(utcMs);
+  char name[40];
+  snprintf(name, sizeof name, "%04d%02d%02dZ.skvdr", p.year, p.month, p.day);
+  return name;
+}
+
+std::optional<RecordingFile> ParseRecordingName(const std::filesystem::path& path) {
+  const std::string name = path.filename().string();
+  int year = 0, month = 0, day = 0, hour = 0;
+  int consumed = 0;
+  RecordingFile file;
+  file.path = path;
+  if (name.size() == 20 &&
+      sscanf(name.c_str(), "%4d%2d%2dT%2dZ.skvdr%n", &year, &month, &day, &hour, &consumed) == 4 &&
+      consumed == 20) {
+    file.daily = false;
+  } else if (name.size() == 15 &&
+             sscanf(name.c_str(), "%4d%2d%2dZ.skvdr%n", &year, &month, &day, &consumed) == 3 &&
+             consumed == 15) {
+    file.daily = true;
+  } else {
+    return std::nullopt;
+  }
+  for (char c : name.substr(0, 8))
+    if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+  const std::chrono::year_month_day date{std::chrono::year{year},
+                                         std::chrono::month{static_cast<unsigned>(month)},
+                                         std::chrono::day{static_cast<unsigned>(day)}};
+  if (!date.ok() || hour < 0 || hour > 23) return std::nullopt;
+  file.date = vdr::Date{year, month, day};
+  UtcParts parts{year, month, day, file.daily ? 0 : hour, 0, 0, 0};
+  file.startUtcMs = MakeUtcMs(parts);
+  file.endUtcMs = file.startUtcMs + (file.daily ? 86'400'000 : 3'600'000);
+  return file;
+}
+
+std::vector<RecordingFile> ListRecordingFiles(const std::filesystem::path& folder) {
+  std::vector<RecordingFile> files;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    if (!entry.is_regular_file(ec)) continue;
+    if (auto file = ParseRecordingName(entry.path())) files.push_back(std::move(*file));
+  }
+  std::sort(files.begin(), files.end(), [](const RecordingFile& a, const RecordingFile& b) {
+    if (a.startUtcMs != b.startUtcMs) return a.startUtcMs < b.startUtcMs;
+    return a.daily && !b.daily;
+  });
+  return files;
+}
+
+std::optional<RecordingFile> FindRecordingFile(const std::filesystem::path& folder, int64_t utcMs) {
+  std::error_code ec;
+  for (const std::string& name : {DailyRecordingName(utcMs), HourlyRecordingName(utcMs)}) {
+    const auto path = folder / name;
+    if (std::filesystem::is_regular_file(path, ec)) return ParseRecordingName(path);
+  }
+  return std::nullopt;
+}
+
+std::optional<int64_t> ParseKeepForSeconds(std::string_view text) {
+  std::string copy(text);
+  const char* begin = copy.c_str();
+  char* end = nullptr;
+  const double value = strtod(begin, &end);
+  if (end == begin || !(value >= 0) || value > 1e12) return std::nullopt;
+  std::string_view rest(end);
+  while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.front())))
+    rest.remove_prefix(1);
+  while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.back())))
+    rest.remove_suffix(1);
+  std::string word;
+  for (char c : rest) word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (word.empty()) return static_cast<int64_t>(value * kOneDaySeconds);
+  for (const auto& unit : kUnits)
+    if (IsUnitWord(word, unit.name)) return static_cast<int64_t>(value * unit.seconds);
+  return std::nullopt;
+}
+
+PurgeResult PurgeRecordings(const std::filesystem::path& folder, std::string_view keepFor,
+                            int64_t nowUtcMs) {
+  PurgeResult result;
+  const auto seconds = ParseKeepForSeconds(keepFor);
+  result.keptForSeconds = seconds && *seconds >= kOneDaySeconds ? *seconds : kOneDaySeconds;
+  const int64_t cutoffMs = nowUtcMs - result.keptForSeconds * 1000;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    std::error_code fileError;
+    if (!entry.is_regular_file(fileError)) continue;
+    const auto written = entry.last_write_time(fileError);
+    if (fileError) continue;
+    const int64_t writtenMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  std::chrono::file_clock::to_sys(written).time_since_epoch())
+                                  .count();
+    if (writtenMs >= cutoffMs) continue;
+    if (std::filesystem::remove(entry.path(), fileError)) {
+      ++result.deleted;
+    } else {
+      ++result.failed;
+      Log("VDR: cannot delete %s (%s)\n", entry.path().c_str(), fileError.message().c_str());
+    }
+  }
+  return result;
+}
+
+std::filesystem::path RecordingsFolder() {
+  std::string text = opt::VDR_DataLog.Text();
+  if (!text.empty()) return std::filesystem::path(text);
+  const auto folder = DataFolder() / "DataLog";
+  opt::VDR_DataLog.Set(folder.string());
+  return folder;
+}
+
+}  // namespace tarnwick
