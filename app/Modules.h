@@ -2,6 +2,8 @@
 // Plugs each subsystem's work into the application's start-up, tick and
 // shutdown stages.
 
+#include <string>
+
 namespace tarnwick {
 
 class CApplication;
@@ -11,5 +13,9 @@ struct ModuleOptions {
 };
 
 void RegisterModules(CApplication& app, const ModuleOptions& options);
+
+// The address of the main window's page ("http://127.0.0.1:8213/"), or "" while
+// the HTTP server is not running.
+std::string MainPageUrl();
 
 }  // namespace tarnwick

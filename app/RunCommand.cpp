@@ -78,16 +78,21 @@ int Run(CArguments& args) {
             "--accept-disclaimer\n");
     return false;
   };
-  options.showRequest = [] { return std::string("Tarnwick ECS is already running."); };
+  options.showRequest = [] { return MainPageUrl(); };
 
   CApplication app;
   CSignalWatcher signals(app);
   RegisterModules(app, modules);
   switch (app.Start(options)) {
     case StartupResult::Running: break;
-    case StartupResult::AlreadyRunning:
-      fprintf(stderr, "%s is already running.\n", kAppTitle);
+    case StartupResult::AlreadyRunning: {
+      const auto notes = Notifications().Since(0);
+      fprintf(stderr, "%s is already running.", kAppTitle);
+      if (!notes.empty() && !notes.back().text.empty())
+        fprintf(stderr, " Its window: %s", notes.back().text.c_str());
+      fprintf(stderr, "\n");
       return 1;
+    }
     case StartupResult::Exited:
       return 1;
     case StartupResult::Failed:
@@ -98,6 +103,7 @@ int Run(CArguments& args) {
   }
   printf("%s is running (data folder %s). Press Ctrl-C to stop.\n", kAppTitle,
          DataFolder().c_str());
+  if (const std::string url = MainPageUrl(); !url.empty()) printf("Open %s in a browser.\n", url.c_str());
   fflush(stdout);
   app.Run();
   return 0;

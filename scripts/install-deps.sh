@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # Toolchain and build
-  build-essential g++ clang cmake ninja-build pkg-config git
+  build-essential g++ clang cmake ninja-build pkg-config git curl
   # Test and benchmark frameworks
   libgtest-dev libgmock-dev libbenchmark-dev
   # Libraries

@@ -16,7 +16,8 @@ check "set" "0.5 nm" "$("$tarnwick" settings set ais_dangercpa '0.5 nm')"
 check "persisted" "0.5 nm" "$("$tarnwick" settings get AIS_DangerCPA)"
 check "row" '{"DangerCPA":"0.5 nm"}' "$("$tarnwick" storage get options AIS)"
 "$tarnwick" settings get No_Such >/dev/null 2>&1; check "unknown setting exit" 1 $?
-check "list group" 12 "$("$tarnwick" settings list Units | wc -l)"
+check "list group" "" "$("$tarnwick" settings list Units | grep -v '^Units_')"
+check "list has sailing" 1 "$("$tarnwick" settings list units | grep -c '^Units_Sailing	choice	mercator	')"
 
 mkdir -p "$work/config/tarnwick-ecs"
 echo '{"options":{"AIS_DangerCPA":{"locked":true}}}' > "$work/config/tarnwick-ecs/fleet.json"
@@ -34,11 +35,14 @@ check "domains" "$(printf 'Search\noptions')" "$("$tarnwick" storage list)"
 "$tarnwick" storage get Search PastSearches >/dev/null 2>&1; check "removed" 1 $?
 
 # The program itself: starts, refuses a second instance, stops on SIGTERM.
+port=$((20000 + $$ % 20000))
+"$tarnwick" settings set Network_HttpPort "$port" >/dev/null
 "$tarnwick" run --accept-disclaimer >"$work/first.out" 2>&1 &
 first=$!
 for _ in $(seq 1 100); do grep -q "is running" "$work/first.out" && break; sleep 0.1; done
 "$tarnwick" run --accept-disclaimer >"$work/second.out" 2>&1; check "second instance exit" 1 $?
-grep -q "already running" "$work/second.out" || { echo "FAIL second instance message"; failures=$((failures + 1)); }
+grep -q "already running. Its window: http://127.0.0.1:$port/" "$work/second.out" || { echo "FAIL second instance message"; failures=$((failures + 1)); }
+check "options over http" '"0.5 nm"' "$(curl -s "http://127.0.0.1:$port/options?name=AIS_DangerCPA" | sed 's/.*"value":\("[^"]*"\).*/\1/')"
 kill -TERM "$first"; wait "$first"; check "first instance exit" 0 $?
 log="$work/data/tarnwick-ecs/Application.log"
 grep -q "Shutdown complete" "$log" || { echo "FAIL no shutdown line"; failures=$((failures + 1)); }
@@ -47,5 +51,5 @@ grep -q "Shutdown complete" "$log" || { echo "FAIL no shutdown line"; failures=$
 "$tarnwick" run </dev/null >/dev/null 2>&1; check "disclaimer refused exit" 1 $?
 grep -q "InitInstance1 exited" "$log" || { echo "FAIL no exited line"; failures=$((failures + 1)); }
 
-echo "$((17 - failures)) passed, $failures failed"
+echo "$((19 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

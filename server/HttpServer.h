@@ -1,0 +1,90 @@
+#pragma once
+// The embedded HTTP server behind the web user interface and the programs that
+// talk to us. Requests are accepted on a pool of worker threads; a handler
+// marked for the user-interface thread is run there (posted to UiJobs(), so it
+// may touch program state under the usual locking rules) while the worker
+// waits for its answer.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace httplib {
+class Server;
+}
+
+namespace tarnwick {
+
+struct HttpRequest {
+  std::string method;                              // "GET", "POST", ...
+  std::string path;                                // without the query
+  std::multimap<std::string, std::string> params;  // query and form fields
+  std::vector<std::string> matches;                // regex captures of the route, [0] = whole path
+  std::string body;
+  std::map<std::string, std::string> headers;
+
+  // The first value of a parameter, or fallback.
+  std::string Param(const std::string& name, const std::string& fallback = "") const;
+  bool HasParam(const std::string& name) const { return params.count(name) > 0; }
+};
+
+struct HttpResponse {
+  int status = 200;
+  std::string contentType = "text/html; charset=utf-8";
+  std::string body;
+  std::map<std::string, std::string> headers;
+
+  static HttpResponse Text(int status, std::string body);
+  static HttpResponse Json(int status, std::string body);
+};
+
+using HttpHandler = std::function<HttpResponse(const HttpRequest&)>;
+
+// Where a handler runs: on the user-interface thread (the default, for
+// anything that reads or changes program state) or directly on the worker.
+enum class HandlerThread { Ui, Worker };
+
+class CHttpServer {
+ public:
+  static constexpr int kDefaultPort = 8213;
+  // How long a worker waits for the user-interface thread before answering 503.
+  static constexpr uint64_t kUiTimeoutMs = 10000;
+
+  CHttpServer();
+  ~CHttpServer();
+  CHttpServer(const CHttpServer&) = delete;
+  CHttpServer& operator=(const CHttpServer&) = delete;
+
+  // Routes: pattern is a regular expression over the whole path ("/nav/(\\w+)").
+  void Get(const std::string& pattern, HttpHandler handler, HandlerThread thread = HandlerThread::Ui);
+  void Post(const std::string& pattern, HttpHandler handler, HandlerThread thread = HandlerThread::Ui);
+  // Access to the underlying server for streaming routes (server-sent events).
+  httplib::Server& Raw();
+
+  // Binds host:port (port 0: any free port) and serves on a background thread.
+  // False when the address cannot be bound.
+  bool Start(const std::string& host, int port);
+  void Stop();
+  bool IsRunning() const;
+  int Port() const { return port_; }
+  // "http://HOST:PORT/".
+  std::string Url() const;
+
+ private:
+  void Route(const std::string& method, const std::string& pattern, HttpHandler handler,
+             HandlerThread thread);
+
+  std::unique_ptr<httplib::Server> server_;
+  std::thread thread_;
+  std::string host_;
+  int port_ = 0;
+};
+
+// The port the program serves on: the Network_HttpPort setting, 0 meaning 8213.
+int ConfiguredHttpPort();
+
+}  // namespace tarnwick
