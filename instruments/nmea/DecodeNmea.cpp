@@ -1,5 +1,6 @@
 #include "instruments/nmea/DecodeNmea.h"
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 
@@ -189,8 +190,7 @@ void DecodeNMEA(CNavSource& source, const ReceiveTime& received, std::string_vie
 void DecodeNMEA(CNavSource& source, const ReceiveTime& received, std::string_view sentence,
                 INmeaPortContext* port, const NmeaDecoderHooks& hooks) {
   const std::string_view line = WithoutLineEnd(sentence);
-  if (DebugLogging())
-    LogDebug("DecodeNMEA: %s\n", std::string(line.substr(0, kLogLineMax)).c_str());
+  LogDebug("DecodeNMEA: %.*s\n", static_cast<int>(std::min(line.size(), kLogLineMax)), line.data());
   NmeaFields fields;
   if (!ParseNMEA(sentence, fields)) return;
 

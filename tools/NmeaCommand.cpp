@@ -1,0 +1,364 @@
+// `tarnwick nmea`: decode NMEA 0183 logs to JSON lines, and write single
+// output sentences.
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "app/Subcommand.h"
+#include "core/Log.h"
+#include "instruments/nmea/DecodeNmea.h"
+#include "instruments/nmea/NavSource.h"
+#include "instruments/nmea/NmeaOutput.h"
+#include "instruments/nmea/NmeaParse.h"
+
+namespace tarnwick {
+namespace {
+
+using json = nlohmann::ordered_json;
+
+// Receive ticks given to the lines of a log: one line every 100 ms.
+constexpr uint64_t kFirstTick = 1'000'000;
+constexpr uint64_t kTickPerLine = 100;
+
+int Usage() {
+  fprintf(stderr,
+          "usage: tarnwick nmea decode [FILE...]\n"
+          "       tarnwick nmea format SENTENCE-TYPE [key=value...]\n");
+  return 2;
+}
+
+// Rounds to 9 decimals so the JSON shows the decoded value, not binary noise.
+double Round(double v) {
+  return std::round(v * 1e9) / 1e9;
+}
+
+template <typename T>
+bool SetBy(const NavValue<T>& value, uint64_t tick) {
+  return value.valid && value.tick == tick;
+}
+
+// Puts value under key when this sentence (tick) stored a valid one.
+void Put(json& out, const char* key, const NavValue<double>& value, uint64_t tick) {
+  if (SetBy(value, tick) && !out.contains(key)) out[key] = Round(value.value);
+}
+void Put(json& out, const char* key, const NavValue<int>& value, uint64_t tick) {
+  if (SetBy(value, tick) && !out.contains(key)) out[key] = value.value;
+}
+void Put(json& out, const char* key, const NavValue<char>& value, uint64_t tick) {
+  if (SetBy(value, tick) && !out.contains(key)) out[key] = std::string(1, value.value);
+}
+
+// What the sentence decoded at tick stored in the source.
+json StoredValues(const NavSourceData& d, uint64_t tick) {
+  json v = json::object();
+  Put(v, "utc_time", d.fix.utcTime, tick);
+  if (SetBy(d.fix.date, tick)) {
+    char date[16];
+    snprintf(date, sizeof date, "%06d", d.fix.date.value);
+    v["date"] = date;
+  }
+  Put(v, "status", d.fix.status, tick);
+  Put(v, "mode", d.fix.mode, tick);
+  if (SetBy(d.fix.position, tick)) {
+    v["lat"] = Round(d.fix.position.value.lat);
+    v["lon"] = Round(d.fix.position.value.lon);
+  }
+  Put(v, "fix_quality", d.fix.quality, tick);
+  Put(v, "satellites", d.fix.satellites, tick);
+  Put(v, "hdop", d.fix.hdop, tick);
+  Put(v, "hdop", d.gsa.hdop, tick);
+  Put(v, "altitude", d.fix.altitude, tick);
+  Put(v, "sog", d.sog, tick);
+  Put(v, "sog", d.vtgSogKnots, tick);
+  Put(v, "cog", d.cog, tick);
+  Put(v, "cog", d.vtgCogTrue, tick);
+  Put(v, "variation", d.rmcVariation, tick);
+  Put(v, "variation", d.heading.variation, tick);
+  Put(v, "heading_true", d.heading.trueHdt, tick);
+  Put(v, "heading_true", d.heading.trueThs, tick);
+  Put(v, "heading_true", d.heading.attitudeHeading, tick);
+  Put(v, "heading_true", d.water.headingTrue, tick);
+  Put(v, "heading_magnetic", d.heading.magnetic, tick);
+  Put(v, "heading_magnetic", d.water.headingMagnetic, tick);
+  Put(v, "depth", d.depth.dbt, tick);
+  Put(v, "depth", d.depth.dpt, tick);
+  Put(v, "depth", d.depth.belowSurface, tick);
+  Put(v, "depth", d.depth.belowKeel, tick);
+  Put(v, "rate_of_turn", d.heading.rateOfTurn, tick);
+  Put(v, "water_temp", d.waterTemperature, tick);
+  Put(v, "water_temp", d.meteo.waterTemperature, tick);
+  Put(v, "stw", d.water.knots, tick);
+  if (SetBy(d.windReference, tick)) {
+    const WindReading& wind = d.windReference.value == 'T' ? d.windTrue : d.windRelative;
+    v["wind_angle"] = Round(wind.angle.value);
+    v["wind_speed"] = Round(wind.speed.value);
+    v["wind_reference"] = std::string(1, d.windReference.value);
+  }
+  const std::pair<const WindSideReading*, const char*> sides[] = {{&d.vwr, "R"}, {&d.vwt, "T"}};
+  for (const auto& [reading, reference] : sides) {
+    if (!SetBy(reading->angle, tick) || !SetBy(reading->side, tick)) continue;
+    v["wind_angle"] = Round(reading->angle.value * reading->side.value);
+    if (SetBy(reading->knots, tick)) v["wind_speed"] = Round(reading->knots.value);
+    v["wind_reference"] = reference;
+  }
+  return v;
+}
+
+// Decodes every line of in into JSON lines on stdout; line numbers continue
+// across files. Returns the number of the last line.
+long DecodeStream(std::istream& in, CNavSource& source, long line) {
+  std::string text;
+  NmeaFields fields;
+  while (std::getline(in, text)) {
+    ++line;
+    const uint64_t tick = kFirstTick + static_cast<uint64_t>(line) * kTickPerLine;
+    bool accepted = false;
+    {
+      CLogCapture quiet;  // the decode below logs the same refusal
+      accepted = ParseNMEA(text, fields);
+    }
+    CLogCapture capture;
+    DecodeNMEA(source, ReceiveTime{tick, 0}, text, nullptr);
+    json out;
+    out["line"] = line;
+    out["accepted"] = accepted;
+    NmeaAddress address;
+    if (accepted && SplitNmeaAddress(fields[0], address)) {
+      out["talker"] = std::string(address.talker);
+      out["formatter"] = std::string(address.formatter);
+    } else {
+      out["talker"] = nullptr;
+      out["formatter"] = nullptr;
+    }
+    out["log"] = capture.Lines();
+    {
+      auto lock = source.Lock();
+      out["values"] = accepted ? StoredValues(source.Data(), tick) : json::object();
+    }
+    const std::string dumped = out.dump(-1, ' ', false, json::error_handler_t::replace);
+    fwrite(dumped.data(), 1, dumped.size(), stdout);
+    fputc('\n', stdout);
+  }
+  return line;
+}
+
+int Decode(const std::vector<std::string>& files) {
+  CNavSource source;
+  long line = 0;
+  if (files.empty()) {
+    DecodeStream(std::cin, source, line);
+    return 0;
+  }
+  for (const std::string& file : files) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+      fprintf(stderr, "tarnwick nmea: cannot read %s\n", file.c_str());
+      return 1;
+    }
+    line = DecodeStream(in, source, line);
+  }
+  return 0;
+}
+
+// The key=value arguments of `nmea format`.
+class CFormatKeys {
+ public:
+  bool Parse(const std::vector<std::string>& args, size_t first) {
+    for (size_t i = first; i < args.size(); ++i) {
+      size_t eq = args[i].find('=');
+      if (eq == std::string::npos || eq == 0) {
+        fprintf(stderr, "tarnwick nmea: expected key=value, got '%s'\n", args[i].c_str());
+        return false;
+      }
+      values_[args[i].substr(0, eq)] = args[i].substr(eq + 1);
+    }
+    return true;
+  }
+  std::string Text(const char* key, const char* fallback = "") {
+    used_[key] = true;
+    auto it = values_.find(key);
+    return it == values_.end() ? fallback : it->second;
+  }
+  std::optional<double> Number(const char* key) {
+    std::string text = Text(key);
+    if (text.empty()) return std::nullopt;
+    char* end = nullptr;
+    double value = strtod(text.c_str(), &end);
+    if (*end != '\0' || !std::isfinite(value)) {
+      bad_ = key;
+      return std::nullopt;
+    }
+    return value;
+  }
+  double Real(const char* key, double fallback) { return Number(key).value_or(fallback); }
+  int Int(const char* key, int fallback) {
+    return static_cast<int>(Number(key).value_or(fallback));
+  }
+  bool Flag(const char* key) {
+    std::string t = Text(key);
+    return t == "1" || t == "true" || t == "yes" || t == "A";
+  }
+  bool Has(const char* key) const { return values_.count(key) != 0; }
+  // The first key given but never read, or a key whose number did not parse.
+  std::optional<std::string> Problem() const {
+    if (!bad_.empty()) return "not a number: " + bad_;
+    for (const auto& [key, value] : values_) {
+      if (!used_.count(key)) return "unknown key for this sentence: " + key;
+    }
+    return std::nullopt;
+  }
+
+ private:
+  std::map<std::string, std::string> values_;
+  std::map<std::string, bool> used_;
+  std::string bad_;
+};
+
+SteeringValues Steering(CFormatKeys& k) {
+  SteeringValues s;
+  s.valid = !k.Has("valid") || k.Flag("valid");
+  s.crossTrackNm = std::fabs(k.Real("xte", 0));
+  s.steer = k.Text("steer", "L") == "R" ? 'R' : 'L';
+  s.xteDecimals = k.Int("xte_decimals", 3);
+  s.arrivalCircleEntered = k.Flag("arrived");
+  s.perpendicularPassed = k.Flag("perpendicular");
+  s.bearingOriginToDestination = k.Number("bearing_origin");
+  s.bearingsMagnetic = k.Flag("magnetic");
+  s.originId = k.Text("origin");
+  s.destinationId = k.Text("dest");
+  s.bearingToDestination = k.Number("bearing");
+  s.headingToSteer = k.Number("heading_to_steer");
+  if (k.Has("lat") || k.Has("lon")) s.destination = LatLon{k.Real("lat", 0), k.Real("lon", 0)};
+  s.rangeNm = k.Number("range");
+  s.closingKnots = k.Number("closing");
+  s.latLonDecimals = k.Int("decimals", 3);
+  return s;
+}
+
+std::optional<std::string> FormatSentence(const std::string& type, CFormatKeys& k) {
+  const std::string prefix = k.Text("prefix", "$EC");
+  const bool empty = k.Flag("empty");
+  if (type == "AAM") {
+    if (empty) return FormatAAM(prefix, std::nullopt);
+    return FormatAAM(prefix, AamValues{k.Flag("arrived"), k.Flag("perpendicular"),
+                                       k.Real("radius", 0), k.Int("decimals", 2), k.Text("id")});
+  }
+  if (type == "APA") return FormatAPA(prefix, empty ? std::nullopt : std::optional(Steering(k)));
+  if (type == "APB") return FormatAPB(prefix, empty ? std::nullopt : std::optional(Steering(k)));
+  if (type == "RMB") return FormatRMB(prefix, Steering(k));
+  if (type == "XTE") return FormatXTE(prefix, Steering(k));
+  if (type == "BOD") {
+    return FormatBOD(prefix, k.Number("bearing_true"), k.Number("bearing_magnetic"), k.Text("dest"),
+                     k.Text("origin"));
+  }
+  if (type == "BWC" || type == "BWR") {
+    BearingDistanceValues v;
+    const int time = k.Int("time", 0);
+    v.hours = time / 10000;
+    v.minutes = time / 100 % 100;
+    v.seconds = time % 100;
+    v.waypoint = LatLon{k.Real("lat", 0), k.Real("lon", 0)};
+    v.latLonDecimals = k.Int("decimals", 3);
+    v.bearingTrue = k.Number("bearing_true");
+    v.bearingMagnetic = k.Number("bearing_magnetic");
+    v.distanceNm = k.Real("distance", 0);
+    v.distanceDecimals = k.Int("distance_decimals", 2);
+    v.waypointId = k.Text("id");
+    return type == "BWC" ? FormatBWC(prefix, v) : FormatBWR(prefix, v);
+  }
+  if (type == "HDG") return FormatHDG(prefix, k.Number("heading"), k.Number("variation"));
+  if (type == "HDT") return FormatHDT(prefix, k.Number("heading"));
+  if (type == "HSC")
+    return FormatHSC(prefix, k.Number("heading_true"), k.Number("heading_magnetic"));
+  if (type == "MWD") {
+    if (empty) return FormatMWD(prefix, std::nullopt);
+    return FormatMWD(prefix, WindValues{k.Real("direction_true", 0),
+                                        k.Real("direction_magnetic", 0), k.Real("speed", 0)});
+  }
+  if (type == "MWV") return FormatMWV(prefix, k.Number("angle"), k.Number("speed"));
+  if (type == "RMC") {
+    RmcValues v;
+    const double time = k.Real("time", 0);
+    v.hours = static_cast<int>(time / 10000);
+    v.minutes = static_cast<int>(time / 100) % 100;
+    v.seconds = time - v.hours * 10000 - v.minutes * 100;
+    v.valid = !k.Has("valid") || k.Flag("valid");
+    v.position = LatLon{k.Real("lat", 0), k.Real("lon", 0)};
+    v.latLonDecimals = k.Int("decimals", 4);
+    v.sogKnots = k.Real("sog", 0);
+    v.cogTrue = k.Number("cog");
+    const int date = k.Int("date", 10100);
+    v.day = date / 10000;
+    v.month = date / 100 % 100;
+    v.year = date % 100;
+    v.variation = k.Number("variation");
+    v.mode = k.Text("mode", "A")[0];
+    return FormatRMC(prefix, v);
+  }
+  if (type == "VHW") {
+    return FormatVHW(prefix, k.Number("heading_true"), k.Number("heading_magnetic"),
+                     k.Number("speed"), k.Int("speed_decimals", 1));
+  }
+  if (type == "VTG") {
+    return FormatVTG(prefix, k.Number("cog_true"), k.Number("cog_magnetic"), k.Real("sog", 0),
+                     k.Int("speed_decimals", 1));
+  }
+  if (type == "WDC" || type == "WDR") {
+    const double distance = k.Real("distance", 0);
+    const std::string id = k.Text("id");
+    const int decimals = k.Int("distance_decimals", 2);
+    return type == "WDC" ? FormatWDC(prefix, distance, id, decimals)
+                         : FormatWDR(prefix, distance, id, decimals);
+  }
+  if (type == "WPL") {
+    return FormatWPL(prefix, LatLon{k.Real("lat", 0), k.Real("lon", 0)}, k.Text("id"),
+                     k.Int("decimals", 3));
+  }
+  if (type == "AIQ") return FormatAisQuery(k.Text("formatter", "VER"));
+  return std::nullopt;
+}
+
+int Format(const std::vector<std::string>& args) {
+  if (args.size() < 2) return Usage();
+  CFormatKeys keys;
+  if (!keys.Parse(args, 2)) return 2;
+  std::optional<std::string> sentence = FormatSentence(args[1], keys);
+  if (!sentence) {
+    fprintf(stderr,
+            "tarnwick nmea: unknown sentence type '%s' (AAM APA APB BOD BWC BWR HDG HDT HSC MWD "
+            "MWV RMB RMC VHW VTG WDC WDR WPL XTE AIQ)\n",
+            args[1].c_str());
+    return 2;
+  }
+  if (std::optional<std::string> problem = keys.Problem()) {
+    fprintf(stderr, "tarnwick nmea: %s\n", problem->c_str());
+    return 2;
+  }
+  fputs(sentence->c_str(), stdout);
+  return 0;
+}
+
+int NmeaMain(CArguments& args) {
+  if (auto unknown = args.UnknownOption()) {
+    fprintf(stderr, "tarnwick nmea: unknown option %s\n", unknown->c_str());
+    return 2;
+  }
+  if (args.Size() < 1) return Usage();
+  if (args[0] == "decode") {
+    return Decode(std::vector<std::string>(args.Rest().begin() + 1, args.Rest().end()));
+  }
+  if (args[0] == "format") return Format(args.Rest());
+  return Usage();
+}
+
+const CSubcommand kNmea("nmea", "decode [FILE...] | format SENTENCE-TYPE [key=value...]",
+                        "decode NMEA 0183 sentences to JSON lines, or write one output sentence",
+                        NmeaMain);
+
+}  // namespace
+}  // namespace tarnwick
