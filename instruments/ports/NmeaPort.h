@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "instruments/nmea/NavSource.h"
 #include "instruments/nmea/NmeaPortContext.h"
 #include "instruments/ports/LineAssembler.h"
 #include "instruments/ports/PortMonitor.h"
@@ -30,6 +31,9 @@ class CNmeaPort : public CPortMonitor, public INmeaPortContext, private ILineSin
   bool AcceptsEncapsulated() const { return acceptsEncapsulated_; }
   // Tick (ms) of the last sentence delivered, 0 before the first.
   uint64_t LastSentenceTick() const { return lastSentenceTick_.load(); }
+  // What this port's sentences said (written by the decoder on the port's thread).
+  CNavSource& NavSource() { return source_; }
+  const CNavSource& NavSource() const { return source_; }
   // Attaches a device driver that sees every sentence before the decoder (nullptr detaches).
   void AttachDeviceDriver(INmeaDeviceDriver* driver) { driver_.store(driver); }
 
@@ -62,6 +66,7 @@ class CNmeaPort : public CPortMonitor, public INmeaPortContext, private ILineSin
   uint32_t headerTail_ = 0;  // the last four header bytes
   bool sirfQueried_ = false;
   CNmeaRequests requests_;
+  CNavSource source_;
   std::atomic<INmeaDeviceDriver*> driver_{nullptr};
   std::atomic<uint64_t> lastSentenceTick_{0};
 };

@@ -3,6 +3,8 @@
 #include <memory>
 #include <mutex>
 
+#include "instruments/nmea/DecodeNmea.h"
+#include "instruments/ports/NmeaPort.h"
 #include "instruments/ports/SentenceFilter.h"
 
 namespace tarnwick {
@@ -81,7 +83,10 @@ void Monitor(const MonitorLine& line) {
 }
 
 void Decode(CNmeaPort& port, const ReceiveTime& received, std::string_view sentence) {
-  if (auto decoder = Decoder().Get()) (*decoder)(port, received, sentence);
+  if (auto decoder = Decoder().Get())
+    (*decoder)(port, received, sentence);
+  else
+    DecodeNMEA(port.NavSource(), received, sentence, &port);
 }
 
 bool ProgramFilterBlocks(std::string_view sentence) {
