@@ -1,0 +1,450 @@
+#include "instruments/ais/AisReceiver.h"
+
+#include <algorithm>
+
+#include "core/Clock.h"
+#include "core/Notifications.h"
+#include "core/geo/Geodesy.h"
+#include "core/settings/AisSettings.h"
+#include "instruments/ais/AisDecode.h"
+#include "instruments/ais/AisLogFile.h"
+#include "instruments/ais/Duration.h"
+
+namespace tarnwick {
+namespace {
+
+// Reassembly slot of a radio channel: 1 for '1' or 'A', 2 for '2' or 'B', 0 otherwise.
+size_t ChannelSlot(char channel) {
+  switch (channel) {
+    case '1':
+    case 'A':
+      return 1;
+    case '2':
+    case 'B':
+      return 2;
+    default:
+      return 0;
+  }
+}
+
+bool IsVesselPositionReport(int type) {
+  return (type >= 1 && type <= 3) || type == 18 || type == 19;
+}
+
+AisTargetKind KindOf(int type) {
+  switch (type) {
+    case 4:
+    case 11:
+      return AisTargetKind::BaseStation;
+    case 9:
+      return AisTargetKind::SarAircraft;
+    case 21:
+      return AisTargetKind::AidToNavigation;
+    default:
+      return AisTargetKind::Vessel;
+  }
+}
+
+char ClassOf(int type) {
+  if ((type >= 1 && type <= 3) || type == 5) return 'A';
+  if (type == 18 || type == 19 || type == 24) return 'B';
+  return 0;
+}
+
+void ClearAssessment(CAisTarget& t) {
+  t.bearing.reset();
+  t.range.reset();
+  t.cpa.reset();
+  t.tcpa.reset();
+  t.ownAtCpa.reset();
+}
+
+void ApplyPosition(CAisTarget& t, const AisMessage& m) {
+  const AisPositionReport& p = *m.position;
+  if (m.type <= 3) {
+    t.navStatus = p.navStatus;
+    t.rot = p.rot;
+  }
+  t.accuracy = p.accuracy;
+  t.raim = p.raim;
+  t.second = p.second;
+  t.lat = p.lat;
+  t.lon = p.lon;
+  t.sog = p.sog;
+  t.cog = p.cog;
+  t.heading = p.heading;
+  t.sogKnots = p.sog == kAisSogNotAvailable ? -1.0 : p.sog / 10.0;
+  t.cogDegrees = p.cog >= kAisCogNotAvailable ? -1.0 : p.cog / 10.0;
+  if (t.HasPosition()) {
+    t.predicted = LatLon{t.lat, t.lon};
+  } else {
+    t.predicted.reset();
+  }
+}
+
+void ApplyStatic(CAisTarget& t, const AisStaticData& s) {
+  if (s.fields & kAisName) t.name = s.name;
+  if (s.fields & kAisCallsign) t.callsign = s.callsign;
+  if (s.fields & kAisImo) t.imo = s.imo;
+  if (s.fields & kAisShipType) t.shipType = s.shipType;
+  if (s.fields & kAisDimensions) {
+    t.toBow = s.toBow;
+    t.toStern = s.toStern;
+    t.toPort = s.toPort;
+    t.toStarboard = s.toStarboard;
+  }
+  if (s.fields & kAisEpfd) t.epfd = s.epfd;
+  if (s.fields & kAisEta) {
+    t.etaMonth = s.etaMonth;
+    t.etaDay = s.etaDay;
+    t.etaHour = s.etaHour;
+    t.etaMinute = s.etaMinute;
+  }
+  if (s.fields & kAisDraught) t.draught = s.draught;
+  if (s.fields & kAisDestination) t.destination = s.destination;
+  if (s.fields & kAisVendor) t.vendor = s.vendor;
+  if (s.fields & kAisVersion) t.aisVersion = s.aisVersion;
+}
+
+// The message changes the target table.
+bool UpdatesTarget(const AisMessage& m) {
+  return m.position || m.statics || m.met;
+}
+
+}  // namespace
+
+void CAisReceiver::SetMessageObserver(MessageObserver observer) {
+  std::lock_guard lock(mutex_);
+  observer_ = std::move(observer);
+}
+
+void CAisReceiver::DecodeVDM(CSensor* aisSensor, const ReceiveTime& received,
+                             const VdmFragment& fragment) {
+  Deferred deferred;
+  {
+    std::lock_guard lock(mutex_);
+    Slot& slot = slots_[ChannelSlot(fragment.channel)];
+    if (slot.active &&
+        (slot.ownVessel != fragment.ownVessel || fragment.number != slot.lastNumber + 1 ||
+         fragment.sequenceId != slot.sequenceId || fragment.count != slot.count)) {
+      slot.active = false;  // the unfinished message is lost
+    }
+    if (!slot.active) {
+      if (fragment.number != 1) return;
+      slot.active = true;
+      slot.ownVessel = fragment.ownVessel;
+      slot.count = fragment.count;
+      slot.sequenceId = fragment.sequenceId;
+      slot.bits.Clear();
+    }
+    slot.bits.AppendArmoured(fragment.payload);
+    slot.bits.DropTail(fragment.fillBits);
+    slot.lastNumber = fragment.number;
+    if (fragment.number != fragment.count) return;
+    slot.active = false;
+    DispatchLocked(aisSensor, received, slot.bits, fragment.ownVessel, deferred);
+  }
+  RunDeferred(deferred);
+}
+
+void CAisReceiver::DispatchAIS(CSensor* aisSensor, const ReceiveTime& received, const AisBits& bits,
+                               bool ownVessel) {
+  Deferred deferred;
+  {
+    std::lock_guard lock(mutex_);
+    DispatchLocked(aisSensor, received, bits, ownVessel, deferred);
+  }
+  RunDeferred(deferred);
+}
+
+void CAisReceiver::DispatchLocked(CSensor* aisSensor, const ReceiveTime& received,
+                                  const AisBits& bits, bool ownVessel, Deferred& deferred) {
+  std::optional<AisMessage> message = DecodeAisMessage(bits, ownVessel);
+  if (!message) return;
+  ApplyLocked(aisSensor, received, *message, deferred);
+  if (observer_) deferred.observed.push_back(std::move(*message));
+}
+
+void CAisReceiver::ApplyLocked(CSensor* aisSensor, const ReceiveTime& received, const AisMessage& m,
+                               Deferred& deferred) {
+  if (m.text) {
+    char text[256];
+    snprintf(text, sizeof text, "@AIS Safety Message: %s", m.text->c_str());
+    deferred.safetyTexts.emplace_back(text);
+  }
+  if (!UpdatesTarget(m)) return;
+
+  const uint64_t tick = received.tickMs != 0 ? received.tickMs : TickCount();
+  auto [it, created] = targets_.try_emplace(m.mmsi);
+  CAisTarget& t = it->second;
+  if (created) {
+    t.mmsi = m.mmsi;
+    t.kind = m.met ? AisTargetKind::BaseStation : KindOf(m.type);
+  } else if (m.position) {
+    t.kind = KindOf(m.type);
+  }
+  if (const char cls = ClassOf(m.type)) t.transponderClass = cls;
+  t.ownVessel = t.ownVessel || m.ownVessel;
+  t.tick = tick;
+  t.received = received;
+  t.lastMessageType = m.type;
+  if (t.IsLost()) {
+    t.state = AisTargetState::Normal;
+    t.hidden = false;
+    t.lostTick = 0;
+  }
+  if (m.position) {
+    ApplyPosition(t, m);
+    t.positionTick = tick;
+  }
+  if (m.statics) ApplyStatic(t, *m.statics);
+  if (m.base) t.baseStation = m.base;
+  if (m.aid) t.aid = m.aid;
+  if (m.sar) t.sar = m.sar;
+  if (m.met) t.met = m.met;
+  dirty_ = true;
+
+  if (m.ownVessel && m.position && IsVesselPositionReport(m.type)) {
+    ownShip_.mmsi = m.mmsi;
+    ownShip_.received = received;
+    ownShip_.transponderClass = ClassOf(m.type);
+    if (aisSensor) ownShip_.sensor = aisSensor;
+    if (t.HasPosition()) {
+      ownShip_.position = LatLon{t.lat, t.lon};
+    } else {
+      ownShip_.position.reset();
+    }
+    ownShip_.heading = t.heading < 360 ? std::optional<int>(t.heading) : std::nullopt;
+    ownShip_.cog = t.cogDegrees >= 0.0 ? std::optional<double>(t.cogDegrees) : std::nullopt;
+    ownShip_.sog = t.sogKnots >= 0.0 ? std::optional<double>(t.sogKnots) : std::nullopt;
+  }
+  if (m.position && IsVesselPositionReport(m.type) && opt::AIS_Logging.GetBool()) {
+    deferred.logLines.push_back(FormatAisLogLine(t, m.type, received.utcMs));
+  }
+}
+
+void CAisReceiver::RunDeferred(Deferred& deferred) {
+  if (!deferred.logLines.empty()) {
+    std::string text;
+    for (const std::string& line : deferred.logLines) text += line;
+    AisLogFile().Append(text);
+  }
+  for (std::string& text : deferred.safetyTexts) {
+    Notifications().Post(NotificationKind::MessageBar, std::move(text));
+  }
+  for (const AisMessage& message : deferred.observed) observer_(message);
+  for (const std::string& warning : deferred.warnings) {
+    Notifications().Post(NotificationKind::Warning, warning);
+    Notifications().Speak(warning);
+  }
+}
+
+bool CAisReceiver::Update(const OwnShipKinematics& own, const AisAssessmentSettings& settings) {
+  if (!settings.showVessels) return false;
+  const uint64_t now = TickCount();
+  if (lastUpdateTick_ && now - *lastUpdateTick_ < kUpdateIntervalMs) return false;
+  lastUpdateTick_ = now;
+
+  Deferred deferred;
+  {
+    std::lock_guard lock(mutex_);
+    bool changed = dirty_;
+    dirty_ = false;
+    for (auto it = targets_.begin(); it != targets_.end();) {
+      CAisTarget& t = it->second;
+      const uint64_t sinceReport = now > t.tick ? now - t.tick : 0;
+      if (t.IsLost() && sinceReport > kForgetAfterMs) {
+        it = targets_.erase(it);
+        changed = true;
+        continue;
+      }
+      if (!t.IsLost() && sinceReport > kAisReportPeriodMs) {
+        if (settings.lostTargetAlert && (t.activated || t.IsDangerous()) && !t.hidden) {
+          deferred.warnings.push_back(ExpandMessage("AIS target lost: $1", {t.DisplayName()}));
+        }
+        t.state = AisTargetState::Lost;
+        t.lostTick = now;
+        changed = true;
+      }
+      if (t.state == AisTargetState::Lost && now - t.lostTick >= settings.hideLostAfterMs) {
+        t.state = AisTargetState::LostHidden;
+        t.hidden = true;
+        changed = true;
+      }
+      if (!t.HasPosition() || t.cogDegrees < 0.0) {
+        if (t.predicted) {
+          t.predicted.reset();
+          changed = true;
+        }
+      } else {
+        const uint64_t sincePosition = now > t.positionTick ? now - t.positionTick : 0;
+        if (sincePosition > 0 && sincePosition < kAisPredictionLimitMs) {
+          const double nm = std::max(t.sogKnots, 0.0) * (sincePosition / 1000.0) / 3600.0;
+          const LatLon predicted = DestinationPoint({t.lat, t.lon}, nm, t.cogDegrees);
+          if (!t.predicted || !(*t.predicted == predicted)) {
+            t.predicted = predicted;
+            changed = true;
+          }
+        }
+      }
+      ++it;
+    }
+    if (changed || !lastOwn_ || !(*lastOwn_ == own)) {
+      for (auto& [mmsi, target] : targets_) AssessLocked(target, own, settings, deferred);
+    }
+    lastOwn_ = own;
+  }
+  RunDeferred(deferred);
+  return true;
+}
+
+void CAisReceiver::UpdateCPA(const OwnShipKinematics& own, const AisAssessmentSettings& settings) {
+  Deferred deferred;
+  {
+    std::lock_guard lock(mutex_);
+    for (auto& [mmsi, target] : targets_) AssessLocked(target, own, settings, deferred);
+    lastOwn_ = own;
+  }
+  RunDeferred(deferred);
+}
+
+void CAisReceiver::SetMonitoredArea(std::function<bool(const LatLon&)> inArea) {
+  std::lock_guard lock(mutex_);
+  monitoredArea_ = std::move(inArea);
+}
+
+void CAisReceiver::AssessLocked(CAisTarget& t, const OwnShipKinematics& own,
+                                const AisAssessmentSettings& settings, Deferred& deferred) {
+  if (t.hidden || t.ownVessel || t.kind != AisTargetKind::Vessel) return;
+  const std::optional<int> oldBearing = t.bearing;
+  const std::optional<double> oldRange = t.range, oldCpa = t.cpa;
+  const std::optional<int> oldTcpa = t.tcpa;
+  const AisTargetState oldState = t.state;
+
+  if (t.IsLost()) {
+    t.cpa.reset();
+    t.tcpa.reset();
+    t.ownAtCpa.reset();
+  } else if (!t.HasPosition() || !own.position) {
+    ClearAssessment(t);
+  } else {
+    const LatLon at = t.predicted.value_or(LatLon{t.lat, t.lon});
+    t.inMonitoredArea = monitoredArea_ && monitoredArea_(at);
+    const bool moving = own.cog && own.sog && t.cogDegrees >= 0.0 && t.sogKnots >= 0.0;
+    const CpaResult cpa = AssessCpa(*own.position, own.cog.value_or(0.0), own.sog.value_or(0.0), at,
+                                    std::max(t.cogDegrees, 0.0), std::max(t.sogKnots, 0.0));
+    t.bearing = cpa.bearing;
+    t.range = cpa.range;
+    t.cpa = moving ? cpa.cpa : std::nullopt;
+    t.tcpa = moving ? cpa.tcpa : std::nullopt;
+    t.ownAtCpa = moving ? cpa.ownAtCpa : std::nullopt;
+
+    // Without the own vessel's course and speed nothing can be said about
+    // danger: the state stays as it was.
+    if (own.cog && own.sog) {
+      CpaResult assessed = cpa;
+      assessed.cpa = t.cpa;
+      assessed.tcpa = t.tcpa;
+      const bool dangerous = IsDangerousApproach(assessed, t.sogKnots, t.inMonitoredArea, settings);
+      if (dangerous && !t.IsDangerous()) {
+        t.state = AisTargetState::Dangerous;
+        deferred.warnings.push_back(ExpandMessage("Warning: possible collision with $1 in $2",
+                                                  {t.DisplayName(), FormatDurationText(*t.tcpa)}));
+      } else if (!dangerous && t.IsDangerous()) {
+        t.state = AisTargetState::NoLongerDangerous;
+      }
+      t.activated =
+          settings.autoActivateAll || t.IsDangerous() ||
+          (settings.autoActivateByCpa && t.cpa && t.tcpa && *t.cpa < settings.autoActivateCpaNm &&
+           *t.tcpa < settings.autoActivateTcpaSeconds);
+    }
+  }
+  if (t.bearing != oldBearing || t.range != oldRange || t.cpa != oldCpa || t.tcpa != oldTcpa ||
+      t.state != oldState) {
+    ++redrawGeneration_;
+  }
+}
+
+void CAisReceiver::Reset() {
+  std::lock_guard lock(mutex_);
+  const uint64_t now = TickCount();
+  for (auto& [mmsi, t] : targets_) {
+    t.hidden = true;
+    t.state = AisTargetState::LostHidden;
+    t.lostTick = now;
+    t.predicted.reset();
+    ClearAssessment(t);
+  }
+  ++redrawGeneration_;
+}
+
+bool CAisReceiver::AcknowledgeDanger(uint32_t mmsi) {
+  std::lock_guard lock(mutex_);
+  auto it = targets_.find(mmsi);
+  if (it == targets_.end() || it->second.state != AisTargetState::Dangerous) return false;
+  it->second.state = AisTargetState::DangerousWarned;
+  ++redrawGeneration_;
+  return true;
+}
+
+bool CAisReceiver::SetHidden(uint32_t mmsi, bool hidden) {
+  std::lock_guard lock(mutex_);
+  auto it = targets_.find(mmsi);
+  if (it == targets_.end()) return false;
+  it->second.hidden = hidden;
+  if (hidden) ClearAssessment(it->second);
+  ++redrawGeneration_;
+  return true;
+}
+
+std::optional<CAisTarget> CAisReceiver::Target(uint32_t mmsi) const {
+  std::lock_guard lock(mutex_);
+  auto it = targets_.find(mmsi);
+  if (it == targets_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::vector<CAisTarget> CAisReceiver::Targets() const {
+  std::vector<CAisTarget> copy;
+  {
+    std::lock_guard lock(mutex_);
+    copy.reserve(targets_.size());
+    for (const auto& [mmsi, target] : targets_) copy.push_back(target);
+  }
+  std::sort(copy.begin(), copy.end(),
+            [](const CAisTarget& a, const CAisTarget& b) { return a.mmsi < b.mmsi; });
+  return copy;
+}
+
+size_t CAisReceiver::TargetCount() const {
+  std::lock_guard lock(mutex_);
+  return targets_.size();
+}
+
+AisOwnShipRecord CAisReceiver::OwnShip() const {
+  std::lock_guard lock(mutex_);
+  return ownShip_;
+}
+
+OwnShipKinematics CAisReceiver::OwnShipFromTransponder() const {
+  std::lock_guard lock(mutex_);
+  OwnShipKinematics own;
+  own.position = ownShip_.position;
+  own.cog = ownShip_.cog;
+  own.sog = ownShip_.sog;
+  if (ownShip_.heading) own.heading = *ownShip_.heading;
+  own.tickMs = ownShip_.received.tickMs;
+  return own;
+}
+
+uint64_t CAisReceiver::RedrawGeneration() const {
+  std::lock_guard lock(mutex_);
+  return redrawGeneration_;
+}
+
+CAisReceiver& AisReceiver() {
+  static CAisReceiver receiver;
+  return receiver;
+}
+
+}  // namespace tarnwick

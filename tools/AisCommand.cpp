@@ -1,0 +1,175 @@
+// `tarnwick ais`: decode AIS logs, assess a target against the own vessel, and
+// turn AIS.LOG on or off.
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "app/Subcommand.h"
+#include "core/Clock.h"
+#include "core/ProgramSettings.h"
+#include "core/RegistryFile.h"
+#include "core/SettingsRegistry.h"
+#include "instruments/ais/AisAssessmentSettings.h"
+#include "instruments/ais/AisCpa.h"
+#include "instruments/ais/AisJson.h"
+#include "instruments/ais/AisLogFile.h"
+#include "instruments/ais/AisReceiver.h"
+#include "instruments/ais/VdmSentence.h"
+
+namespace tarnwick {
+namespace {
+
+int Usage() {
+  fprintf(stderr,
+          "usage: tarnwick ais decode [--targets] [FILE...]\n"
+          "       tarnwick ais cpa [FILE]\n"
+          "       tarnwick ais log on|off\n");
+  return 2;
+}
+
+void FeedStream(std::istream& in, CAisReceiver& receiver) {
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::optional<VdmFragment> fragment = ParseVdmSentence(line);
+    if (!fragment) continue;
+    receiver.DecodeVDM(nullptr, ReceiveTime{TickCount(), UtcNowMs()}, *fragment);
+  }
+}
+
+int Decode(CArguments& args) {
+  const bool targets = args.TakeFlag("targets");
+  if (auto unknown = args.UnknownOption()) {
+    fprintf(stderr, "tarnwick ais decode: unknown option %s\n", unknown->c_str());
+    return 2;
+  }
+  CAisReceiver receiver;
+  if (!targets) {
+    receiver.SetMessageObserver(
+        [](const AisMessage& message) { printf("%s\n", AisMessageJson(message).dump().c_str()); });
+  }
+  if (args.Size() == 1) {
+    FeedStream(std::cin, receiver);
+  } else {
+    for (size_t i = 1; i < args.Size(); ++i) {
+      std::ifstream in(args[i]);
+      if (!in) {
+        fprintf(stderr, "tarnwick ais decode: cannot read %s\n", args[i].c_str());
+        return 1;
+      }
+      FeedStream(in, receiver);
+    }
+  }
+  if (targets) {
+    for (const CAisTarget& target : receiver.Targets()) {
+      printf("%s\n", AisTargetJson(target).dump().c_str());
+    }
+  }
+  return 0;
+}
+
+std::optional<double> Number(const nlohmann::json& object, const char* key) {
+  auto it = object.find(key);
+  if (it == object.end() || !it->is_number()) return std::nullopt;
+  return it->get<double>();
+}
+
+// One input line: {"own":{lat,lon,cog,sog},"target":{lat,lon,cog,sog}}.
+bool AssessLine(const std::string& line, const AisAssessmentSettings& settings) {
+  const nlohmann::json input = nlohmann::json::parse(line, nullptr, false);
+  if (input.is_discarded() || !input.is_object() || !input.contains("own") ||
+      !input.contains("target") || !input["own"].is_object() || !input["target"].is_object()) {
+    fprintf(stderr, "tarnwick ais cpa: expected {\"own\":{...},\"target\":{...}}: %s\n",
+            line.c_str());
+    return false;
+  }
+  const nlohmann::json& own = input["own"];
+  const nlohmann::json& target = input["target"];
+  const char* keys[] = {"lat", "lon", "cog", "sog"};
+  double o[4], t[4];
+  for (int i = 0; i < 4; ++i) {
+    const auto ownValue = Number(own, keys[i]);
+    const auto targetValue = Number(target, keys[i]);
+    if (!ownValue || !targetValue) {
+      fprintf(stderr, "tarnwick ais cpa: own and target need numbers lat, lon, cog, sog: %s\n",
+              line.c_str());
+      return false;
+    }
+    o[i] = *ownValue;
+    t[i] = *targetValue;
+  }
+  if (std::abs(o[0]) > 90 || std::abs(o[1]) > 180 || std::abs(t[0]) > 90 || std::abs(t[1]) > 180 ||
+      o[3] < 0 || t[3] < 0) {
+    fprintf(stderr, "tarnwick ais cpa: position or speed out of range: %s\n", line.c_str());
+    return false;
+  }
+  const CpaResult result = AssessCpa({o[0], o[1]}, o[2], o[3], {t[0], t[1]}, t[2], t[3]);
+  nlohmann::ordered_json out;
+  out["bearing"] = result.bearing;
+  out["range"] = std::round(result.range * 1000.0) / 1000.0;
+  out["cpa"] = result.cpa ? nlohmann::ordered_json(std::round(*result.cpa * 1000.0) / 1000.0)
+                          : nlohmann::ordered_json(nullptr);
+  out["tcpa"] =
+      result.tcpa ? nlohmann::ordered_json(*result.tcpa) : nlohmann::ordered_json(nullptr);
+  out["dangerous"] = IsDangerousApproach(result, t[3], false, settings);
+  printf("%s\n", out.dump().c_str());
+  return true;
+}
+
+int Cpa(CArguments& args) {
+  CRegistryFile registry(CRegistryFile::DefaultPath());
+  LoadProgramSettings(registry);
+  const AisAssessmentSettings settings = ReadAisAssessmentSettings();
+  std::ifstream file;
+  if (args.Size() == 2) {
+    file.open(args[1]);
+    if (!file) {
+      fprintf(stderr, "tarnwick ais cpa: cannot read %s\n", args[1].c_str());
+      return 1;
+    }
+  } else if (args.Size() > 2) {
+    return Usage();
+  }
+  std::istream& in = args.Size() == 2 ? static_cast<std::istream&>(file) : std::cin;
+  bool ok = true;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+    ok = AssessLine(line, settings) && ok;
+  }
+  return ok ? 0 : 1;
+}
+
+int LogSwitch(CArguments& args) {
+  CRegistryFile registry(CRegistryFile::DefaultPath());
+  if (!LoadProgramSettings(registry)) {
+    fprintf(stderr, "tarnwick ais log: cannot open storage.db; nothing was changed\n");
+    return 1;
+  }
+  const std::string answer = AisLogCommand(args.Size() == 2 ? args[1] : "");
+  if (args.Size() != 2 || answer.rfind("Usage:", 0) == 0) {
+    fprintf(stderr, "%s\n", answer.c_str());
+    return 2;
+  }
+  CSettingsRegistry::Instance().SaveAll();
+  printf("%s\n", answer.c_str());
+  return 0;
+}
+
+int AisMain(CArguments& args) {
+  if (args.Size() < 1) return Usage();
+  const std::string verb = args[0];
+  if (verb == "decode") return Decode(args);
+  if (verb == "cpa") return Cpa(args);
+  if (verb == "log") return LogSwitch(args);
+  return Usage();
+}
+
+const CSubcommand kAis("ais", "decode [--targets] [FILE...] | cpa [FILE] | log on|off",
+                       "decode AIS sentences, assess collision risk, switch AIS.LOG", AisMain);
+
+}  // namespace
+}  // namespace tarnwick
