@@ -9,5 +9,7 @@ CSetting NAV_NMEA2000Autopilot(SettingKind::Boolean, "NAV_NMEA2000Autopilot", "t
 CSetting NAV_NMEA2000GPS(SettingKind::Boolean, "NAV_NMEA2000GPS", "false");
 CSetting NAV_NMEA2000MAG(SettingKind::Boolean, "NAV_NMEA2000MAG", "false");
 CSetting Nav_UseCompass(SettingKind::Boolean, "Nav_UseCompass", "true");
+// Whether the heading of a VHW sentence may stand in for a missing true heading.
+CSetting Nav_UseVHWHeading(SettingKind::Boolean, "Nav_UseVHWHeading", "true");
 
 }  // namespace tarnwick::opt

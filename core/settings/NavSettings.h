@@ -10,5 +10,6 @@ extern CSetting NAV_NMEA2000Autopilot;
 extern CSetting NAV_NMEA2000GPS;
 extern CSetting NAV_NMEA2000MAG;
 extern CSetting Nav_UseCompass;
+extern CSetting Nav_UseVHWHeading;
 
 }  // namespace tarnwick::opt
