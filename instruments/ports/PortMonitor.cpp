@@ -204,6 +204,12 @@ void CPortMonitor::TryOpen(uint64_t& nextAttempt, int& lastFailure) {
     return;
   }
   if (stop_.load()) return;
+  if (error.code == 0 && error.status.empty()) {
+    // The wait inside the open was woken by something else than stop: try again.
+    DrainWake();
+    UpdateStatus([](PortStatus& s) { s.state = PortState::Closed; });
+    return;
+  }
   // Only the first failure in a row is logged, and a change of reason.
   if (error.code != lastFailure && !error.logLine.empty()) Log("%s", error.logLine.c_str());
   lastFailure = error.code;

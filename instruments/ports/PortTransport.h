@@ -48,7 +48,8 @@ class CPortTransport {
   virtual int IdleTimeoutMs() const = 0;
 
   // Opens the device or socket. May wait, watching wakeFd: when it becomes
-  // readable the open is abandoned and error.code is 0.
+  // readable the open is abandoned with error.code 0 and an empty status (the
+  // port then looks at its stop event and tries again when not stopping).
   virtual bool Open(int wakeFd, PortError& error) = 0;
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;

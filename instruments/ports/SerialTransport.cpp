@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -76,6 +75,35 @@ PortError IoError(const char* format, int err, const std::string& name) {
 
 }  // namespace
 
+bool ComposeLineSettings(termios& tio, const SerialLineSettings& line, int baud) {
+  ::cfmakeraw(&tio);
+  tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+  tio.c_cflag |= CLOCAL | CREAD | CharacterSize(line.dataBits);
+  switch (line.parity) {
+    case Parity::None:
+      break;
+    case Parity::Odd:
+      tio.c_cflag |= PARENB | PARODD;
+      break;
+    case Parity::Even:
+      tio.c_cflag |= PARENB;
+      break;
+    case Parity::Mark:
+      tio.c_cflag |= PARENB | CMSPAR | PARODD;
+      break;
+    case Parity::Space:
+      tio.c_cflag |= PARENB | CMSPAR;
+      break;
+  }
+  // termios has no 1.5 stop bits; UARTs give 1.5 for 5-bit characters when two are asked.
+  if (line.stopBits != StopBits::One) tio.c_cflag |= CSTOPB;
+  if (line.parity != Parity::None) tio.c_iflag |= INPCK;
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  const auto speed = SpeedConstant(baud);
+  return speed && ::cfsetispeed(&tio, *speed) == 0 && ::cfsetospeed(&tio, *speed) == 0;
+}
+
 CSerialTransport::CSerialTransport(std::string name, std::string device, SerialLineSettings line)
     : name_(std::move(name)), device_(std::move(device)), line_(line) {}
 
@@ -117,34 +145,9 @@ void CSerialTransport::ApplyLineSettings() {
     Log("GetCommState on port %s failed: %d\n", name_.c_str(), errno);
     return;
   }
-  ::cfmakeraw(&tio);
-  tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
-  tio.c_cflag |= CLOCAL | CREAD | CharacterSize(line_.dataBits);
-  switch (line_.parity) {
-    case Parity::None:
-      break;
-    case Parity::Odd:
-      tio.c_cflag |= PARENB | PARODD;
-      break;
-    case Parity::Even:
-      tio.c_cflag |= PARENB;
-      break;
-    case Parity::Mark:
-      tio.c_cflag |= PARENB | CMSPAR | PARODD;
-      break;
-    case Parity::Space:
-      tio.c_cflag |= PARENB | CMSPAR;
-      break;
-  }
-  // termios has no 1.5 stop bits; UARTs use 1.5 for 5-bit characters when two are asked.
-  if (line_.stopBits != StopBits::One) tio.c_cflag |= CSTOPB;
-  if (line_.parity != Parity::None) tio.c_iflag |= INPCK;
-  tio.c_cc[VMIN] = 0;
-  tio.c_cc[VTIME] = 0;
-  const auto speed = SpeedConstant(Baud());
-  if (!speed || ::cfsetispeed(&tio, *speed) != 0 || ::cfsetospeed(&tio, *speed) != 0 ||
-      ::tcsetattr(fd, TCSANOW, &tio) != 0)
-    Log("SetCommState on port %s failed: %d\n", name_.c_str(), speed ? errno : EINVAL);
+  const bool composed = ComposeLineSettings(tio, line_, Baud());
+  if (!composed || ::tcsetattr(fd, TCSANOW, &tio) != 0)
+    Log("SetCommState on port %s failed: %d\n", name_.c_str(), composed ? errno : EINVAL);
   const int lines = TIOCM_DTR | TIOCM_RTS;
   if (::ioctl(fd, TIOCMBIS, &lines) != 0) Log("%s: SETDTR failed (%d)\n", name_.c_str(), errno);
 }

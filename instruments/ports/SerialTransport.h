@@ -5,6 +5,7 @@
 // recognises data.
 
 #include <linux/serial.h>
+#include <termios.h>
 
 #include <string>
 
@@ -14,6 +15,10 @@
 #include "instruments/ports/StreamOutput.h"
 
 namespace tarnwick {
+
+// Sets tio to raw mode with the line settings at baud (bits per second);
+// false when the rate has no termios speed.
+bool ComposeLineSettings(termios& tio, const SerialLineSettings& line, int baud);
 
 class CSerialTransport final : public CPortTransport {
  public:
