@@ -97,6 +97,8 @@ bool CPipeTransport::Service(std::span<const pollfd> fds, IPortReceiver& receive
                  "\"\n"};
     return false;
   }
+  // The connected client first: one that left makes room for a waiting one.
+  if (client_.IsValid() && fds[1].fd == client_.Get()) ServiceClient(fds[1].revents, receiver);
   if (fds[0].revents & POLLIN) {
     CFileDescriptor incoming(
         ::accept4(listener_.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
@@ -108,8 +110,10 @@ bool CPipeTransport::Service(std::span<const pollfd> fds, IPortReceiver& receive
       Log("%s: refused a second client\n", name_.c_str());
     }
   }
-  if (!client_.IsValid()) return true;
-  const short events = fds[1].fd == client_.Get() ? fds[1].revents : 0;
+  return true;
+}
+
+void CPipeTransport::ServiceClient(short events, IPortReceiver& receiver) {
   if (events & POLLIN) {
     uint8_t buffer[kReadBlock];
     for (;;) {
@@ -121,14 +125,13 @@ bool CPipeTransport::Service(std::span<const pollfd> fds, IPortReceiver& receive
       if (n < 0 && errno == EINTR) continue;
       if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
       DropClient("disconnected");
-      return true;
+      return;
     }
   } else if (events & (POLLERR | POLLHUP)) {
     DropClient("disconnected");
-    return true;
+    return;
   }
   if ((events & POLLOUT) && output_.Flush(client_.Get(), true) != 0) DropClient("stopped reading");
-  return true;
 }
 
 bool CPipeTransport::Send(std::string bytes, PortError& /*error*/) {

@@ -32,6 +32,7 @@ class CPipeTransport final : public CPortTransport {
   bool HasClient() const { return client_.IsValid(); }
 
  private:
+  void ServiceClient(short events, IPortReceiver& receiver);
   void DropClient(const char* why);
 
   std::string name_;
