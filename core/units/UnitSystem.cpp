@@ -84,6 +84,13 @@ int UnitIndex(UnitSetting which) {
   return Indices()[i].load(std::memory_order_relaxed);
 }
 
+std::optional<int> ChoiceIndex(UnitSetting which, std::string_view keyword) {
+  if (static_cast<size_t>(which) >= kCount) return std::nullopt;
+  const int index = IndexOfKeyword(SettingOf(which), keyword);
+  if (index < 0) return std::nullopt;
+  return index;
+}
+
 void RefreshUnitSettings() {
   auto& indices = Indices();
   for (size_t i = 0; i < kCount; ++i)

@@ -4,6 +4,7 @@
 // They are re-read, with the sailing mode, whenever a unit setting changes;
 // reading them is lock-free from any thread.
 
+#include <optional>
 #include <string_view>
 
 namespace tarnwick {
@@ -53,6 +54,9 @@ enum BearingFormat : int {
 // The index of the setting's keyword in its choice list (the default's index
 // when the stored text is not a known keyword).
 int UnitIndex(UnitSetting which);
+
+// The index of keyword (any case) in the setting's choice list, or none.
+std::optional<int> ChoiceIndex(UnitSetting which, std::string_view keyword);
 
 // Re-reads every unit setting and sets the sailing mode. Called by the
 // settings-changed handler; callable directly (start-up, tests).
