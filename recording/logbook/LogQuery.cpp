@@ -27,6 +27,9 @@ constexpr const char* kAllowedFunctions[] = {
 constexpr int kMaxProgressCalls = 200000;  // x 1000 virtual machine steps
 constexpr int kMaxValueBytes = 1 << 20;
 constexpr int kMaxStatementBytes = 64 * 1024;
+constexpr const char* kEmptyEntries =
+    "CREATE TABLE Entries (parent INTEGER,created DATETIME DEFAULT CURRENT_TIMESTAMP,category "
+    "INTEGER,type INTEGER,content TEXT );";
 
 int AuthorizeCondition(void*, int action, const char* first, const char* second,
                        const char* database, const char*) {
@@ -120,11 +123,16 @@ HttpReply RunLogQuery(const std::filesystem::path& logDb, const QueryParams& par
   std::string rows;
 
   std::error_code ec;
-  const bool exists = std::filesystem::exists(logDb, ec);
   CSqliteDatabase db;
-  if (exists) {
+  if (std::filesystem::exists(logDb, ec)) {
     if (int rc = db.Open(logDb, SQLITE_OPEN_READONLY); rc != SQLITE_OK)
       return BadRequest("cannot open the logbook: " + std::string(sqlite3_errstr(rc)));
+  } else {
+    // No logbook yet: check the condition against an empty one of the same shape.
+    db.Open(":memory:");
+    db.Exec(kEmptyEntries);
+  }
+  {
     sqlite3_limit(db.Handle(), SQLITE_LIMIT_LENGTH, kMaxValueBytes);
     sqlite3_limit(db.Handle(), SQLITE_LIMIT_SQL_LENGTH, kMaxStatementBytes);
     sqlite3_set_authorizer(db.Handle(), AuthorizeCondition, nullptr);

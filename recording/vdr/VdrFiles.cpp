@@ -56,9 +56,9 @@ std::optional<RecordingFile> ParseRecordingName(const std::filesystem::path& pat
   int consumed = 0;
   RecordingFile file;
   file.path = path;
-  if (name.size() == 20 &&
+  if (name.size() == 18 &&
       sscanf(name.c_str(), "%4d%2d%2dT%2dZ.skvdr%n", &year, &month, &day, &hour, &consumed) == 4 &&
-      consumed == 20) {
+      consumed == 18) {
     file.daily = false;
   } else if (name.size() == 15 &&
              sscanf(name.c_str(), "%4d%2d%2dZ.skvdr%n", &year, &month, &day, &consumed) == 3 &&
