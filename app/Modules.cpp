@@ -5,7 +5,13 @@
 #include "core/Application.h"
 #include "core/Log.h"
 #include "core/Notifications.h"
+#include "core/Paths.h"
 #include "core/units/UnitSystem.h"
+#include "recording/RecordingControllers.h"
+#include "recording/RecordingModule.h"
+#include "recording/vdr/VdrFiles.h"
+#include "instruments/ais/AisModule.h"
+#include "navobjects/NavObjectsModule.h"
 #include "server/HttpServer.h"
 #include "server/OptionsController.h"
 
@@ -14,10 +20,32 @@ namespace {
 
 std::unique_ptr<CHttpServer> g_http;
 
+// Serves a recording controller's routes; its handlers only read files or post
+// to the player, so they run on the server's worker threads.
+template <typename Controller>
+void MountController(CHttpServer& server, std::shared_ptr<Controller> controller) {
+  for (const std::string& route : Controller::Routes()) {
+    server.Get(route, [controller](const HttpRequest& request) {
+      QueryParams params;
+      for (const auto& [name, value] : request.params) params.emplace(name, value);
+      HttpReply reply = controller->Handle(request.path, params);
+      HttpResponse response;
+      response.status = reply.status;
+      response.contentType = reply.contentType;
+      response.body = std::move(reply.body);
+      for (auto& header : reply.headers) response.headers[header.name] = header.value;
+      return response;
+    }, HandlerThread::Worker);
+  }
+}
+
 void RegisterHttpServer(CApplication& app) {
   app.OnStartupStage("NetStart", [] {
     g_http = std::make_unique<CHttpServer>();
     COptionsController::Mount(*g_http);
+    MountController(*g_http, std::make_shared<CLogHttpController>(DataFolder() / "log.db"));
+    MountController(*g_http, std::make_shared<CVoyageRecordingsController>(
+                                 RecordingsFolder(), ProgramPlayer(), OpenFolderInFileBrowser));
     const int port = ConfiguredHttpPort();
     if (!g_http->Start("127.0.0.1", port)) {
       Log("NetStart: the HTTP server cannot listen on port %d\n", port);
@@ -48,7 +76,13 @@ void RegisterModules(CApplication& app, const ModuleOptions& /*options*/) {
     RefreshUnitSettings();
     return true;
   });
+  RegisterRecording(app);
   RegisterHttpServer(app);
+  // AIS fragments from the NMEA decoder; targets aged and assessed in "UpdateAIS".
+  RegisterAis(app);
+  // Documents open in "Init NavObj", tracks and boundaries update in
+  // "UpdateNavObjects", documents are saved in "Exit_NavObjects".
+  RegisterNavObjects(app);
 }
 
 }  // namespace tarnwick

@@ -135,10 +135,10 @@ bool CNavDocuments::DeleteLayer(CLayer& layer) {
   return true;
 }
 
-CLayer& CNavDocuments::DefaultLayer() {
+CLayer& CNavDocuments::DocumentLayer(const std::string& fileName) {
   for (const auto& layer : layers_)
-    if (layer->File().filename() == kDefaultDocumentName) return *layer;
-  auto layer = AddLayer(folder_ / kDefaultDocumentName);
+    if (layer->File().filename() == fileName) return *layer;
+  auto layer = AddLayer(folder_ / fileName);
   layer->SetModified(true);
   return *layer;
 }

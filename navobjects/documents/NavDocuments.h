@@ -60,7 +60,9 @@ class CNavDocuments final : public INavCommandHost {
 
   const std::vector<std::shared_ptr<CLayer>>& Layers() const { return layers_; }
   // The default document (created on first use).
-  CLayer& DefaultLayer();
+  CLayer& DefaultLayer() { return DocumentLayer(kDefaultDocumentName); }
+  // The layer of that file name in the folder ("AutoSave.nob"), created on first use.
+  CLayer& DocumentLayer(const std::string& fileName);
   CLayer& DeletedLayer() { return *deleted_; }
   // The layer holding object (the "_deleted" layer included), or nullptr.
   CLayer* LayerOf(const CSelectable& object) const;

@@ -43,6 +43,7 @@ struct ActiveLeg {
   int waypointIndex = -1;    // place in the route (0-based), -1 for a single mark
   LatLon origin;             // degrees
   LatLon waypoint;           // degrees
+  LatLon ownShip;            // the last own-ship position, degrees
   LegGeometry geometry;
   double arrivalRadiusNm = 0;
   bool insideArrivalCircle = false;
@@ -106,6 +107,7 @@ class CNavController {
   void AdvanceAfterArrival();
   void CheckBoundaryCircles(const LatLon& current);
   int WaypointIndex() const;
+  std::string WaypointName() const;
   double CrossTrackLimitNm() const;
 
   std::shared_ptr<INavAnnouncer> announcer_;
