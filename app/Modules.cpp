@@ -7,6 +7,7 @@
 #include "core/Notifications.h"
 #include "core/Paths.h"
 #include "core/units/UnitSystem.h"
+#include "instruments/ais/AisModule.h"
 #include "recording/RecordingControllers.h"
 #include "recording/RecordingModule.h"
 #include "recording/vdr/VdrFiles.h"
@@ -78,6 +79,8 @@ void RegisterModules(CApplication& app, const ModuleOptions& /*options*/) {
   });
   RegisterRecording(app);
   RegisterHttpServer(app);
+  // AIS fragments from the NMEA decoder; targets aged and assessed in "UpdateAIS".
+  RegisterAis(app);
   // AIS fragments from the NMEA decoder; targets aged and assessed in "UpdateAIS".
   RegisterAis(app);
   // Documents open in "Init NavObj", tracks and boundaries update in
