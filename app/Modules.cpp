@@ -11,7 +11,6 @@
 #include "recording/RecordingControllers.h"
 #include "recording/RecordingModule.h"
 #include "recording/vdr/VdrFiles.h"
-#include "instruments/ais/AisModule.h"
 #include "navobjects/NavObjectsModule.h"
 #include "server/HttpServer.h"
 #include "server/OptionsController.h"
@@ -79,8 +78,6 @@ void RegisterModules(CApplication& app, const ModuleOptions& /*options*/) {
   });
   RegisterRecording(app);
   RegisterHttpServer(app);
-  // AIS fragments from the NMEA decoder; targets aged and assessed in "UpdateAIS".
-  RegisterAis(app);
   // AIS fragments from the NMEA decoder; targets aged and assessed in "UpdateAIS".
   RegisterAis(app);
   // Documents open in "Init NavObj", tracks and boundaries update in
