@@ -77,7 +77,7 @@ std::optional<int64_t> CLogBook::Write(const LogEntry& entry) {
   return AddEntry(entry.Category(), entry.Type(), entry.ContentJson(), entry.Parent());
 }
 
-bool CLogBook::AddTrackPoint(const TrackPoint& point) {
+bool CLogBook::AddTrackPoint(const LogTrackPoint& point) {
   std::lock_guard lock(mutex_);
   if (!OpenLocked()) return false;
   CSqliteStatement statement(db_,

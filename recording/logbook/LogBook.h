@@ -16,7 +16,7 @@
 
 namespace tarnwick {
 
-struct TrackPoint {
+struct LogTrackPoint {
   LatLon position;                // decimal degrees
   double sog = 0;                 // speed over ground, knots
   double cog = 0;                 // course over ground, degrees true
@@ -42,7 +42,7 @@ class CLogBook {
   // Writes a collected entry when it holds at least one field.
   std::optional<int64_t> Write(const LogEntry& entry);
   // Adds one `Track` row (heading and depth NULL when absent); false when not written.
-  bool AddTrackPoint(const TrackPoint& point);
+  bool AddTrackPoint(const LogTrackPoint& point);
 
   // Tick count (ms) of the last successful write, 0 before any.
   uint64_t LastWriteTick() const { return lastWriteTick_.load(); }

@@ -27,7 +27,7 @@ bool CTrackRecorder::OnTimer(const std::optional<OwnShipSample>& sample) {
   lastMinute_ = minute;
   if (!sample->positionValid) return false;
 
-  TrackPoint point{sample->position, sample->sog, sample->cog, sample->heading, sample->depth};
+  LogTrackPoint point{sample->position, sample->sog, sample->cog, sample->heading, sample->depth};
   const bool written = book_.AddTrackPoint(point);
   LogEntry entry(kLogTrack);
   entry.AddNumber("lat", point.position.lat);
