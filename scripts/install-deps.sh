@@ -17,6 +17,8 @@ packages=(
   libcpp-httplib-dev libssl-dev libbrotli-dev
   libcairo2-dev
   libxml2-dev
+  # Independent GPX reader for the navigation-object tests
+  gpsbabel
   # Run time: spoken alerts
   espeak-ng
 )
