@@ -16,8 +16,10 @@ namespace tarnwick {
 // "/log": parameters "where" (condition placed verbatim, default
 // "parent IS NULL"), "cols" (comma-separated; default created,category,type)
 // and "format" ("htm" for an HTML table, else CSV). A condition SQLite refuses
-// answers 400 with SQLite's message.
-HttpReply RunLogQuery(const std::filesystem::path& logDb, const QueryParams& params);
+// answers 400 with SQLite's message; so does one that runs longer than
+// timeLimitMs milliseconds ("interrupted").
+HttpReply RunLogQuery(const std::filesystem::path& logDb, const QueryParams& params,
+                      uint64_t timeLimitMs = 5000);
 
 // Entries per page of the log page.
 inline constexpr int kLogPageRows = 50;
