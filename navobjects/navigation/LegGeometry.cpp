@@ -46,8 +46,7 @@ LegGeometry ComputeLegGeometry(const LatLon& origin, const LatLon& waypoint,
   leg.bearingToWaypoint = Bearing(ownShip, waypoint);
   leg.distanceOriginToWaypointNm = Distance(origin, waypoint);
   leg.bearingOriginToWaypoint = Bearing(origin, waypoint);
-  leg.signedCrossTrackNm =
-      origin == waypoint ? 0.0 : CrossTrackDistance(origin, waypoint, ownShip);
+  leg.signedCrossTrackNm = origin == waypoint ? 0.0 : CrossTrackDistance(origin, waypoint, ownShip);
   leg.crossTrackNm = std::fabs(leg.signedCrossTrackNm);
   leg.steer = SteerFromCrossTrack(leg.signedCrossTrackNm);
   return leg;

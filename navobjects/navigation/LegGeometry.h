@@ -11,9 +11,9 @@ namespace tarnwick {
 
 // Which side to steer to get back on the leg.
 enum SteerIndicator : int {
-  kSteerLeft = -1,   // own ship is right of the leg
-  kSteerNone = 0,    // exactly on the leg (shown as "right")
-  kSteerRight = 1,   // own ship is left of the leg
+  kSteerLeft = -1,  // own ship is right of the leg
+  kSteerNone = 0,   // exactly on the leg (shown as "right")
+  kSteerRight = 1,  // own ship is left of the leg
 };
 
 struct LegGeometry {

@@ -23,12 +23,6 @@ double SettingNm(const CSetting& setting, double fallback) {
   return length.IsValid() ? length.NauticalMiles() : fallback;
 }
 
-std::string Printf(const char* format, const std::string& a, const std::string& b) {
-  char buffer[256];
-  snprintf(buffer, sizeof buffer, format, a.c_str(), b.c_str());
-  return buffer;
-}
-
 }  // namespace
 
 CNavController::CNavController(std::shared_ptr<INavAnnouncer> announcer)
@@ -105,10 +99,10 @@ void CNavController::PreviousWaypoint() {
 }
 
 void CNavController::Update(const OwnShipInput& ownShip) {
-  cogDeg_ = ownShip.cogDeg;
+  cogDeg_ = ownShip.cogDegrees;
   sogKnots_ = ownShip.sogKnots;
-  positionCurrent_ = ownShip.position.has_value();
-  if (!ownShip.position) return;
+  positionCurrent_ = ownShip.position.has_value() && ownShip.fixValid;
+  if (!positionCurrent_) return;
   const LatLon current = *ownShip.position;
   const std::optional<LatLon> previous = lastPosition_;
   lastPosition_ = current;
@@ -191,8 +185,8 @@ void CNavController::CheckOffCourse(const LegGeometry& geometry) {
   const uint64_t intervalMs = static_cast<uint64_t>(std::max(0.0, seconds) * 1000.0);
   const uint64_t now = TickCount();
   if (lastOffCourseTick_ && now - *lastOffCourseTick_ <= intervalMs) return;
-  announcer_->Speak(Printf("Alert. %s off course! Steer %s.",
-                           FormatDistanceShort(geometry.crossTrackNm), SteerText(geometry.steer)));
+  announcer_->Speak("Alert. " + FormatDistanceShort(geometry.crossTrackNm) + " off course! Steer " +
+                    SteerText(geometry.steer) + ".");
   offCourse_ = true;
   lastOffCourseTick_ = now;
 }
@@ -217,7 +211,7 @@ void CNavController::CheckArrival(const LatLon& previous, const LatLon& current)
   const std::string name = WaypointName();
   Log("CNavController: %s waypoint %s\n", arrived ? "arrived at" : "passed", name.c_str());
   if (opt::Alerts_CourseUpdateAtWaypoints.GetBool())
-    announcer_->Speak(Printf("%s waypoint %s.", arrived ? "Arrived at" : "Passed ", name));
+    announcer_->Speak(std::string(arrived ? "Arrived at" : "Passed ") + " waypoint " + name + ".");
   AdvanceAfterArrival();
 }
 

@@ -17,6 +17,7 @@
 #include "navobjects/model/Route.h"
 #include "navobjects/navigation/LegGeometry.h"
 #include "navobjects/navigation/NavAnnouncer.h"
+#include "navobjects/tracking/OwnShipInput.h"
 
 namespace tarnwick {
 
@@ -25,17 +26,10 @@ inline constexpr const char* kEndOfRouteText = "You have arrived at the end of t
 inline constexpr const char* kEndOfRouteMessageBar =
     "#Arrived at end of route[[app://stop_navigation|Stop Navigation]]";
 
-// Own ship as the navigation data store published it for one update.
-struct OwnShipInput {
-  std::optional<LatLon> position;  // degrees; none without a usable fix
-  std::optional<double> cogDeg;    // course over ground, degrees true
-  std::optional<double> sogKnots;  // speed over ground, knots
-};
-
 // The values of the active leg, as the status page and the autopilot output
 // read them.
 struct ActiveLeg {
-  std::string routeId;      // empty when navigating to a single mark
+  std::string routeId;  // empty when navigating to a single mark
   std::string routeName;
   std::string waypointId;
   std::string waypointName;  // the name, or its place in the route "%03d"
@@ -86,7 +80,8 @@ class CNavController {
   void PreviousWaypoint();
 
   // One own-ship update: leg values, off-course alarm, arrival and passing,
-  // boundary circles. Times come from TickCount().
+  // boundary circles. A position counts only with fixValid. Times come from
+  // TickCount().
   void Update(const OwnShipInput& ownShip);
 
   bool IsNavigating() const { return waypoint_ != nullptr; }

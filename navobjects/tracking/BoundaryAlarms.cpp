@@ -50,10 +50,16 @@ bool SegmentsIntersect(const LatLon& a1, const LatLon& a2, const LatLon& b1, con
 }
 
 bool PointInPolygon(const LatLon& point, const std::vector<LatLon>& polygon) {
+  if (polygon.size() < 3) return false;
+  // Projected around the first corner, so an area across the 180th meridian
+  // stays in one piece wherever the point is.
+  const LatLon& origin = polygon.front();
+  const Vec p = Project(point, origin);
   bool inside = false;
   for (size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
-    const Vec a = Project(polygon[i], point), b = Project(polygon[j], point);
-    if ((a.y > 0) != (b.y > 0) && 0 < (b.x - a.x) * (0 - a.y) / (b.y - a.y) + a.x) inside = !inside;
+    const Vec a = Project(polygon[i], origin), b = Project(polygon[j], origin);
+    if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x)
+      inside = !inside;
   }
   return inside;
 }
