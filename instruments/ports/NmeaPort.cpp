@@ -102,15 +102,16 @@ void CNmeaPort::OnCommError(unsigned mask) {
   LogDebug("CNmeaPort: line error 0x%x on \"%s\"\n", mask, Name().c_str());
 }
 
-void CNmeaPort::Show(std::string_view text) {
-  ports_detail::Monitor({Name(), settings_.label, text});
+void CNmeaPort::Show(MonitorLineKind kind, std::string_view text) {
+  ports_detail::Monitor({kind, Name(), settings_.label, text});
 }
 
 void CNmeaPort::OnSentence(std::string_view sentence, const ReceiveTime& received) {
   lastSentenceTick_.store(TickCount());
   if (ShouldRecord(sentence)) ports_detail::Record({Name(), settings_.label, sentence, received});
   if (ports_detail::HasMonitor())
-    Show("(" + settings_.label + ") " + std::string(WithoutLineEnd(sentence)));
+    Show(MonitorLineKind::Sentence,
+         "(" + settings_.label + ") " + std::string(WithoutLineEnd(sentence)));
   ReceivedQueue().Push(Name(), sentence);
   if (HasValidChecksum(sentence)) Transport().DataRecognised();
   if (!settings_.listener) return;
@@ -120,12 +121,12 @@ void CNmeaPort::OnSentence(std::string_view sentence, const ReceiveTime& receive
 }
 
 void CNmeaPort::OnUnrecognised(std::string_view data) {
-  if (ports_detail::HasMonitor()) Show(FormatUnrecognised(data));
+  if (ports_detail::HasMonitor()) Show(MonitorLineKind::Unrecognised, FormatUnrecognised(data));
 }
 
 void CNmeaPort::OnDiagnostic(std::string_view text) {
   LogDebug("%s: %.*s\n", Name().c_str(), static_cast<int>(text.size()), text.data());
-  if (ports_detail::HasMonitor()) Show(text);
+  if (ports_detail::HasMonitor()) Show(MonitorLineKind::Diagnostic, text);
 }
 
 void CNmeaPort::OnSirfFrame(std::span<const uint8_t> payload) {

@@ -12,6 +12,7 @@
 #include "instruments/nmea/NavSource.h"
 #include "instruments/nmea/NmeaPortContext.h"
 #include "instruments/ports/LineAssembler.h"
+#include "instruments/ports/PortHooks.h"
 #include "instruments/ports/PortMonitor.h"
 #include "instruments/ports/PortSettings.h"
 #include "instruments/ports/SentenceFilter.h"
@@ -54,7 +55,7 @@ class CNmeaPort : public CPortMonitor, public INmeaPortContext, private ILineSin
   void OnUnrecognised(std::string_view data) override;
   void OnDiagnostic(std::string_view text) override;
   void OnSirfFrame(std::span<const uint8_t> payload) override;
-  void Show(std::string_view text);
+  void Show(MonitorLineKind kind, std::string_view text);
   std::span<const uint8_t> SkipHttpHeaders(std::span<const uint8_t> bytes);
 
   const PortSettings settings_;

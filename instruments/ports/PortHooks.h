@@ -28,7 +28,9 @@ void SetSentenceRecorder(SentenceRecorder recorder);
 
 // Shows one line of the instrument data monitor: "(%s) %s" for a sentence,
 // "UNKNOWN:..." for unrecognised data, and the assembler's diagnostics.
+enum class MonitorLineKind { Sentence, Unrecognised, Diagnostic };
 struct MonitorLine {
+  MonitorLineKind kind = MonitorLineKind::Sentence;
   std::string_view port;   // the port's address
   std::string_view label;  // the port's label
   std::string_view text;   // the line as shown, without line end
