@@ -8,6 +8,7 @@
 #include "core/Paths.h"
 #include "core/units/UnitSystem.h"
 #include "instruments/ais/AisModule.h"
+#include "instruments/ports/PortsModule.h"
 #include "recording/RecordingControllers.h"
 #include "recording/RecordingModule.h"
 #include "recording/vdr/VdrFiles.h"
@@ -80,6 +81,9 @@ void RegisterModules(CApplication& app, const ModuleOptions& /*options*/) {
   RegisterHttpServer(app);
   // AIS fragments from the NMEA decoder; targets aged and assessed in "UpdateAIS".
   RegisterAis(app);
+  // Instrument ports open in "Init Ports", restart when electronics.db changes
+  // and stop last, in "Exit_Ports".
+  RegisterPorts(app);
   // Documents open in "Init NavObj", tracks and boundaries update in
   // "UpdateNavObjects", documents are saved in "Exit_NavObjects".
   RegisterNavObjects(app);
