@@ -410,7 +410,9 @@ FixState CNavData::ReceiverFixLocked(const SensorContext& context) {
   for (CNavSensor* sensor : sensors) {
     candidates.push_back({sensor->Priority(), sensor->GetFix(context)});
   }
-  int best = kFixNoGps;
+  // Without a usable fix the status shows the best any sensor reported
+  // ("INVALID" before "LOST GPS"), or "NO GPS" when none reported anything.
+  std::optional<int> best;
   for (size_t i : RankPositionCandidates(candidates)) {
     const std::optional<NavFix>& fix = candidates[i].fix;
     if (usable(fix)) {
@@ -418,10 +420,10 @@ FixState CNavData::ReceiverFixLocked(const SensorContext& context) {
       accept(*fix);
       return state;
     }
-    if (fix) best = std::max(best, fix->quality);
+    if (fix) best = std::max(best.value_or(fix->quality), fix->quality);
   }
-  state.quality = best;
-  state.text = FixQualityText(best);
+  state.quality = best.value_or(kFixNoGps);
+  state.text = FixQualityText(state.quality);
   return state;
 }
 

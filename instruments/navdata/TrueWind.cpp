@@ -5,6 +5,12 @@
 #include "core/geo/Geodesy.h"
 
 namespace tarnwick {
+namespace {
+
+// Below this speed (knots) the true wind is calm.
+constexpr double kCalm = 1e-9;
+
+}  // namespace
 
 TrueWind TrueWindFromApparent(double apparentSpeed, double apparentAngle, double boatSpeed) {
   const double a = (90.0 - apparentAngle) * kDegToRad;
@@ -12,7 +18,8 @@ TrueWind TrueWindFromApparent(double apparentSpeed, double apparentAngle, double
   const double y = apparentSpeed * std::sin(a) - boatSpeed;
   TrueWind wind;
   wind.speed = std::hypot(x, y);
-  wind.angle = wind.speed > 0 ? NormalizeBearing(std::atan2(x, y) * kRadToDeg) : 0.0;
+  if (wind.speed < kCalm) return TrueWind{};  // rounding noise has no direction
+  wind.angle = NormalizeBearing(std::atan2(x, y) * kRadToDeg);
   return wind;
 }
 
