@@ -49,20 +49,6 @@ TEST(Datum, EllipsoidValuesAndDerivedAxes) {
   EXPECT_FALSE(FindEllipsoid(0).has_value());
 }
 
-TEST(Datum, ThreeDatumsWithTheirParameters) {
-  const CDatum& wgs84 = Wgs84Datum();
-  EXPECT_EQ(wgs84.EpsgCode(), 6326);
-  EXPECT_NEAR(wgs84.Flattening(), 1.0 / 298.257223563, 1e-15);
-  EXPECT_NEAR(wgs84.EccentricitySquared(), 0.00669437999014, 1e-14);
-  EXPECT_EQ(Wgs72Datum().EpsgCode(), 6322);
-  EXPECT_EQ(Wgs72Datum().Dz(), 5.0);
-  EXPECT_EQ(Nad27Datum().EpsgCode(), 6267);
-  EXPECT_EQ(Nad27Datum().SemiMinor(), 6356583.8);
-  EXPECT_EQ(Nad27Datum().Dx(), -8.0);
-  EXPECT_EQ(Nad27Datum().Dy(), 160.0);
-  EXPECT_EQ(Nad27Datum().Dz(), 176.0);
-}
-
 TEST(Datum, FindDatumByItsSpellings) {
   struct Row {
     const char* name;

@@ -133,17 +133,6 @@ TEST(Geodesy, BearingsStayInZeroTo360AndDueNorthIsZero) {
   EXPECT_EQ(NormalizeBearing(725.0), 5.0);
 }
 
-TEST(Geodesy, ProcessWideSailingModeSelectsTheFormula) {
-  CSailingGuard guard;
-  const LatLon a{40.7128, -74.006}, b{51.5074, -0.1278};
-  SetSailingMode(Sailing::GreatCircle);
-  EXPECT_EQ(Distance(a, b), GreatCircleDistance(a, b));
-  EXPECT_EQ(Bearing(a, b), GreatCircleBearing(a, b));
-  SetSailingMode(Sailing::RhumbLine);
-  EXPECT_EQ(Distance(a, b), RhumbLineDistance(a, b));
-  EXPECT_EQ(Bearing(a, b), RhumbLineBearing(a, b));
-}
-
 TEST(Geodesy, DestinationPoint) {
   struct Row {
     const char* name;
@@ -215,14 +204,6 @@ TEST(Geodesy, CrossTrackDistanceIsPositiveToTheRight) {
     SetSailingMode(r.sailing);
     EXPECT_NEAR(AbsoluteCrossTrackDistance(r.start, r.end, r.point), std::fabs(r.expected), 1e-8);
   }
-}
-
-TEST(Geodesy, NormalizeLongitude) {
-  struct Row {
-    double in, out;
-  } rows[] = {{0, 0},      {180, -180}, {-180, 180}, {190, -170},
-              {-190, 170}, {540, -180}, {-725, -5},  {45.5, 45.5}};
-  for (const Row& r : rows) EXPECT_NEAR(NormalizeLongitude(r.in), r.out, 1e-12) << r.in;
 }
 
 }  // namespace

@@ -21,41 +21,6 @@ class UnitSystemTest : public ::testing::Test {
   }
 };
 
-TEST_F(UnitSystemTest, ChoiceListsInOrderWithLabels) {
-  struct Row {
-    CSetting& setting;
-    size_t count;
-    const char* firstKeyword;
-    const char* lastLabel;
-    const char* defaultText;
-  } rows[] = {
-      {opt::Units_Depth, 4, "meters", "Fathoms and Feet", "fathoms"},
-      {opt::Units_Distance, 9, "kilometers", "Statute Miles and Yards", "nautical-miles-and-yards"},
-      {opt::Units_Height, 2, "meters", "Feet", "feet"},
-      {opt::Units_Speed, 4, "m/s", "Miles per Hour", "knots"},
-      {opt::Units_WindSpeed, 4, "m/s", "Miles per Hour", "knots"},
-      {opt::Units_Temperature, 2, "celsius", "Fahrenheit", "fahrenheit"},
-      {opt::Units_AirPressure, 2, "mbar", "Inches of mercury", "inHg"},
-      {opt::Units_Fuel, 2, "liters", "Gallons", "gallons"},
-      {opt::Units_LocationFormat, 3, "degrees-minutes-and-seconds", "Degrees",
-       "degrees-and-minutes"},
-      {opt::Units_TimeFormat, 2, "twentyfour-hour", "12-hour (AM/PM)", "twentyfour-hour"},
-      {opt::Units_BearingFormat, 2, "true", "Magnetic", "magnetic"},
-      {opt::Units_Sailing, 2, "mercator", "Great Circle", "mercator"},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.setting.Name());
-    const auto* choices = dynamic_cast<const CChoiceDescriptor*>(r.setting.Descriptor());
-    ASSERT_NE(choices, nullptr);
-    ASSERT_EQ(choices->Options().size(), r.count);
-    EXPECT_EQ(choices->Options().front().keyword, r.firstKeyword);
-    EXPECT_EQ(choices->Options().back().label, r.lastLabel);
-    EXPECT_STREQ(r.setting.DefaultText(), r.defaultText);
-    EXPECT_NE(choices->Find(r.defaultText), nullptr);
-  }
-  EXPECT_EQ(FindSetting("units_height"), &opt::Units_Height);
-}
-
 TEST_F(UnitSystemTest, ChangingASettingUpdatesItsIndex) {
   RefreshUnitSettings();
   EXPECT_EQ(UnitIndex(UnitSetting::Distance), kDistanceNauticalMilesAndYards);

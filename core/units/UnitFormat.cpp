@@ -53,7 +53,7 @@ Sexagesimal SplitSeconds(double absDegrees) {
                      static_cast<int>(hundredths % 360000 / 6000), (hundredths % 6000) / 100.0};
 }
 
-// widthDegrees: 2 for latitude, 3 for longitude.
+// longitude: three-digit degrees and E/W; otherwise two digits and N/S.
 std::string FormatAngle(double degrees, int format, bool longitude, char positive, char negative) {
   const char hemisphere = degrees >= 0.0 ? positive : negative;
   const double a = std::fabs(degrees);
