@@ -92,7 +92,9 @@ CHttpServer::CHttpServer() : server_(std::make_unique<httplib::Server>()) {
         res.set_content("Internal error.\n", "text/plain; charset=utf-8");
       });
   server_->set_error_handler([](const httplib::Request&, httplib::Response& res) {
-    if (!res.body.empty()) return;
+    // A handler's own answer (even an empty one) stands; only the server's
+    // bare errors get a text.
+    if (!res.body.empty() || res.has_header("Content-Type")) return;
     const char* text = res.status == 404 ? "Not found.\n"
                        : res.status == 400 ? "Bad request.\n"
                                            : "Error.\n";
