@@ -27,6 +27,9 @@ class ISensorRegistry {
   virtual double HeadingCorrection(const CNavSource& source) = 0;
   // A transducer (id, type character) seen for the first time on the port.
   virtual void OnNewTransducer(CNavSource& source, std::string_view id, char type) = 0;
+  // The port that owns source is being destroyed (its thread has stopped):
+  // every sensor reading source must be dropped before this returns.
+  virtual void ForgetSource(const CNavSource& /*source*/) {}
 };
 
 // Registers nothing and corrects nothing.

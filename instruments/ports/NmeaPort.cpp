@@ -6,6 +6,8 @@
 #include "core/Log.h"
 #include "core/settings/SirfSettings.h"
 #include "core/settings/VdrSettings.h"
+#include "instruments/nmea/DecodeNmea.h"
+#include "instruments/nmea/SensorRegistry.h"
 #include "instruments/ports/PortHooks.h"
 #include "instruments/ports/PortList.h"
 
@@ -65,6 +67,8 @@ CNmeaPort::CNmeaPort(PortAddress address, PortSettings settings,
 CNmeaPort::~CNmeaPort() {
   Stop();
   PortList().Remove(this);
+  // The navigation data store's sensors read this port's source: drop them first.
+  if (ISensorRegistry* sensors = GetNmeaDecoderHooks().sensors) sensors->ForgetSource(source_);
 }
 
 void CNmeaPort::OnOpened() {
