@@ -85,7 +85,7 @@ class CNavData final : public ISensorRegistry {
   // Appends sensor to the registry and returns it.
   CNavSensor* RegisterSensor(std::unique_ptr<CNavSensor> sensor);
   // Removes every sensor of source (its port is going away).
-  void ForgetSource(const CNavSource& source);
+  void ForgetSource(const CNavSource& source) override;
   // Registered sensors' display names, in registration order.
   std::vector<std::string> SensorNames();
 

@@ -1,0 +1,103 @@
+#include "instruments/navdata/NavDataModule.h"
+
+#include <memory>
+
+#include "core/Application.h"
+#include "core/Clock.h"
+#include "instruments/ais/AisModule.h"
+#include "instruments/ais/AisReceiver.h"
+#include "instruments/navdata/DepthAlert.h"
+#include "instruments/navdata/NavData.h"
+#include "instruments/nmea/DecodeNmea.h"
+#include "instruments/nmea/NavSource.h"
+#include "instruments/ports/PortList.h"
+
+namespace tarnwick {
+namespace {
+
+// The AIS receiver's own-ship record as the store's own-ship reports: a
+// record belongs to the port whose own-transponder sensor delivered it.
+class CReceiverOwnShip final : public IAisOwnShipSource {
+ public:
+  std::optional<AisOwnShipReport> OwnShipReport(const CNavSource& source) const override {
+    const AisOwnShipRecord record = AisReceiver().OwnShip();
+    if (!record.sensor || record.sensor != source.Sensor(SensorKind::Ais)) return std::nullopt;
+    AisOwnShipReport report;
+    report.position = record.position;
+    if (record.heading) report.heading = *record.heading;
+    report.cog = record.cog;
+    report.sog = record.sog;
+    report.tick = record.received.tickMs;
+    return report;
+  }
+};
+
+struct NavDataModule {
+  CReceiverOwnShip ownShip;
+  CNavData store;
+  CDepthAlert depthAlert;
+  std::function<std::optional<double>(const LatLon&)> chartedDepth;
+};
+
+std::unique_ptr<NavDataModule> g_module;
+
+// The own-ship kinematics the AIS assessment uses: the store's snapshot.
+OwnShipKinematics SnapshotKinematics() {
+  OwnShipKinematics own;
+  if (!g_module) return own;
+  const auto snapshot = g_module->store.Snapshot();
+  own.position = snapshot->fix.position;
+  if (snapshot->cog) own.cog = snapshot->cog->value;
+  if (snapshot->sog) own.sog = snapshot->sog->value;
+  if (snapshot->headingTrue) own.heading = snapshot->headingTrue->value;
+  own.tickMs = snapshot->tickMs - snapshot->fix.ageMs;
+  return own;
+}
+
+void CheckDepth() {
+  if (!g_module) return;
+  const auto snapshot = g_module->store.Snapshot();
+  std::optional<double> sounder;
+  if (snapshot->depth) sounder = snapshot->depth->value;
+  std::optional<double> charted;
+  if (g_module->chartedDepth && snapshot->fix.position)
+    charted = g_module->chartedDepth(*snapshot->fix.position);
+  g_module->depthAlert.Update(sounder, charted, DepthAlertLimitsFromSettings(), TickCount());
+}
+
+}  // namespace
+
+void SetChartedDepthProvider(std::function<std::optional<double>(const LatLon&)> provider) {
+  if (g_module) g_module->chartedDepth = std::move(provider);
+}
+
+void RegisterNavData(CApplication& app) {
+  app.OnStartupStage("Loading instruments", [] {
+    g_module = std::make_unique<NavDataModule>();
+    CNavData& store = g_module->store;
+    store.SetAisOwnShipSource(&g_module->ownShip);
+    store.SetTalkerOutput([](std::string_view sentence) { PortList().WriteToTalkers(sentence); });
+    InstallNavData(&store);
+    NmeaDecoderHooks hooks = GetNmeaDecoderHooks();
+    hooks.sensors = &store;
+    SetNmeaDecoderHooks(hooks);
+    SetAisOwnShipProvider(SnapshotKinematics);
+    return true;
+  });
+  app.OnTick(TickStage::UpdateNavInfo, [] {
+    if (g_module) g_module->store.UpdateNavInfo();
+  });
+  app.OnTick(TickStage::UpdateAlarms, CheckDepth);
+  // Registered after the ports: they are stopped (and forget their sensors) first.
+  app.OnShutdownStage("Exit_Ports", [] {
+    if (!g_module) return;
+    SetAisOwnShipProvider(nullptr);
+    NmeaDecoderHooks hooks = GetNmeaDecoderHooks();
+    if (hooks.sensors == &g_module->store) hooks.sensors = nullptr;
+    SetNmeaDecoderHooks(hooks);
+    InstallNavData(nullptr);
+    g_module.reset();
+  });
+}
+
+}  // namespace tarnwick
