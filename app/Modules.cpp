@@ -8,6 +8,7 @@
 #include "core/Paths.h"
 #include "core/units/UnitSystem.h"
 #include "instruments/ais/AisModule.h"
+#include "instruments/navdata/NavDataModule.h"
 #include "instruments/ports/PortsModule.h"
 #include "recording/RecordingControllers.h"
 #include "recording/RecordingModule.h"
@@ -84,6 +85,10 @@ void RegisterModules(CApplication& app, const ModuleOptions& /*options*/) {
   // Instrument ports open in "Init Ports", restart when electronics.db changes
   // and stop last, in "Exit_Ports".
   RegisterPorts(app);
+  // The navigation data store from "Loading instruments" on; the own-ship
+  // snapshot in "UpdateNavInfo", the depth alert in "UpdateAlarms"; it goes
+  // after the ports in "Exit_Ports".
+  RegisterNavData(app);
   // Documents open in "Init NavObj", tracks and boundaries update in
   // "UpdateNavObjects", documents are saved in "Exit_NavObjects".
   RegisterNavObjects(app);
