@@ -8,6 +8,8 @@ packages=(
   build-essential g++ clang cmake ninja-build pkg-config git curl
   # Test and benchmark frameworks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # Reference tools for comparisons (bench/scripts, test reference values)
+  proj-bin libproj-dev
   # Libraries
   libsqlite3-dev sqlite3
   zlib1g-dev libminizip-dev libbz2-dev
