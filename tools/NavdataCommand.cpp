@@ -27,7 +27,8 @@
 namespace tarnwick {
 namespace {
 
-using nlohmann::json;
+// Keys keep the order they are written in.
+using json = nlohmann::ordered_json;
 
 constexpr uint64_t kPrintIntervalMs = 1000;
 
