@@ -33,6 +33,8 @@ TEST_F(UnitSystemTest, ChangingASettingUpdatesItsIndex) {
   ASSERT_TRUE(opt::Units_LocationFormat.Set("Degrees"));  // keywords match in any case
   EXPECT_EQ(UnitIndex(UnitSetting::LocationFormat), kLocationDegrees);
   EXPECT_EQ(FormatLatitude(-0.5), "00.5000°S");
+  ASSERT_TRUE(opt::Units_BearingFormat.Set("true"));
+  EXPECT_EQ(FormatBearing(45.0, LatLon{80, 0}), "045°T");
   ASSERT_TRUE(opt::Units_Distance.Set("kilometers"));
   EXPECT_EQ(ParseLength("").unit, LengthUnit::Kilometers);
 }

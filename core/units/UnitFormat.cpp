@@ -114,6 +114,10 @@ std::string FormatBearing(double trueDegrees, const LatLon& where, int bearingFo
   return Printf("%03d%s%c", whole, kDegree, suffix);
 }
 
+std::string FormatBearing(double trueDegrees, const LatLon& where) {
+  return FormatBearing(trueDegrees, where, UnitIndex(UnitSetting::BearingFormat));
+}
+
 std::string FormatDistanceShort(double nm, int distanceIndex) {
   constexpr double kFeetPerNm = 6076.1154855643035;
   constexpr double kYardsPerNm = 2025.371828521435;

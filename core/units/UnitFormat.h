@@ -25,6 +25,8 @@ std::string FormatLongitude(double degrees, int locationFormat);
 // decimals: one decimal ("045.3°T").
 std::string FormatBearing(double trueDegrees, const LatLon& where, int bearingFormat,
                           bool decimals = false);
+// The same by Units_BearingFormat, whole degrees.
+std::string FormatBearing(double trueDegrees, const LatLon& where);
 
 // Nautical miles -> "405 yd", "0.300 nm", "1.234 km"... by Units_Distance or
 // the given index.
