@@ -28,7 +28,13 @@ constexpr uint64_t kTickPerLine = 100;
 int Usage() {
   fprintf(stderr,
           "usage: tarnwick nmea decode [FILE...]\n"
-          "       tarnwick nmea format SENTENCE-TYPE [key=value...]\n");
+          "       tarnwick nmea format SENTENCE-TYPE [key=value...]\n"
+          "types: AAM APA APB BOD BWC BWR HDG HDT HSC MWD MWV RMB RMC VHW VTG WDC WDR WPL XTE AIQ\n"
+          "keys:  prefix ($EC) empty=1 lat lon decimals id origin dest xte steer=L|R valid arrived\n"
+          "       perpendicular magnetic bearing bearing_origin bearing_true bearing_magnetic\n"
+          "       heading heading_true heading_magnetic heading_to_steer variation range closing\n"
+          "       radius distance time date sog cog cog_true cog_magnetic speed angle\n"
+          "       direction_true direction_magnetic mode formatter (AIQ) *_decimals\n");
   return 2;
 }
 
