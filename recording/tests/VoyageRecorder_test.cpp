@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/Clock.h"
@@ -271,6 +272,43 @@ TEST_F(VoyageRecorderTest, ReaderSkipsFormThreeRecords) {
   const auto records = ReadAll(path);
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records[1].payload, Bytes("$B"));
+}
+
+TEST_F(VoyageRecorderTest, RecordsFromSeveralThreadsAreWholeAndInOrder) {
+  CVoyageRecorder recorder(folder_.Path());
+  constexpr int kThreads = 4;
+  constexpr int kEach = 500;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&recorder, &clock = clock_, t] {
+      for (int i = 0; i < kEach; ++i) {
+        // Thread 0 also moves time on, across minutes and into the next hour.
+        if (t == 0) clock.Advance(7000);
+        const std::string payload = "$T" + std::to_string(t) + "," + std::to_string(i) +
+                                    (i % 9 == 0 ? std::string(300, 'x') : std::string());
+        recorder.Record(VdrKind::Nmea0183, payload);
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  recorder.Close();
+  std::vector<int> next(kThreads, 0);
+  int64_t previous = 0;
+  size_t total = 0;
+  for (const auto& file : ListRecordingFiles(folder_.Path())) {
+    for (const auto& record : ReadAll(file.path)) {
+      const std::string text(record.payload.begin(), record.payload.end());
+      const int t = text[2] - '0';
+      ASSERT_EQ(text.substr(0, text.find('x')),
+                "$T" + std::to_string(t) + "," + std::to_string(next[t]));
+      ++next[t];
+      EXPECT_GE(record.utcMs, previous);
+      previous = record.utcMs;
+      ++total;
+    }
+  }
+  EXPECT_EQ(total, static_cast<size_t>(kThreads * kEach));
+  EXPECT_EQ(recorder.RecordsDropped(), 0u);
 }
 
 TEST_F(VoyageRecorderTest, ProducerRulesFollowTheSettings) {
