@@ -14,7 +14,10 @@
 #include "recording/RecordingModule.h"
 #include "recording/vdr/VdrFiles.h"
 #include "navobjects/NavObjectsModule.h"
+#include "navobjects/navigation/RouteNavigationModule.h"
+#include "server/DocumentRoutes.h"
 #include "server/HttpServer.h"
+#include "server/NavRoutes.h"
 #include "server/OptionsController.h"
 
 namespace tarnwick {
@@ -45,6 +48,10 @@ void RegisterHttpServer(CApplication& app) {
   app.OnStartupStage("NetStart", [] {
     g_http = std::make_unique<CHttpServer>();
     COptionsController::Mount(*g_http);
+    // The route navigator's commands and status page, and single objects of
+    // the documents; both look objects up when a request comes.
+    CNavRoutes::Mount(*g_http, RouteNavigator(), &FindNavigableObject);
+    CDocumentRoutes::Mount(*g_http, &FindDocumentObject);
     MountController(*g_http, std::make_shared<CLogHttpController>(DataFolder() / "log.db"));
     MountController(*g_http, std::make_shared<CVoyageRecordingsController>(
                                  RecordingsFolder(), ProgramPlayer(), OpenFolderInFileBrowser));
@@ -92,6 +99,9 @@ void RegisterModules(CApplication& app, const ModuleOptions& /*options*/) {
   // Documents open in "Init NavObj", tracks and boundaries update in
   // "UpdateNavObjects", documents are saved in "Exit_NavObjects".
   RegisterNavObjects(app);
+  // The active route: updated from the own-ship snapshot in "UpdateNavObjects",
+  // steering sentences to the talker ports in "Autopilot_Update".
+  RegisterRouteNavigation(app);
 }
 
 }  // namespace tarnwick
