@@ -107,8 +107,7 @@ HttpResponse CNavRoutes::StatusPage(const CNavController& navigation) {
   } else {
     const std::optional<ActiveLeg> leg = navigation.Leg();
     if (route) html += "<p>Route: " + ObjectLink(*route, route->DisplayName()) + "</p>\n";
-    html +=
-        "<p>Mark: " + ObjectLink(*mark, leg ? leg->waypointName : mark->DisplayName()) + "</p>\n";
+    html += "<p>Mark: " + ObjectLink(*mark, navigation.WaypointName()) + "</p>\n";
     if (leg) html += LegTable(*leg);
   }
   html += "</body></html>\n";

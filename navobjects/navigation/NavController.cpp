@@ -256,6 +256,7 @@ int CNavController::WaypointIndex() const {
 }
 
 std::string CNavController::WaypointName() const {
+  if (!waypoint_) return {};
   const int index = WaypointIndex();
   return index >= 0 ? route_->WaypointDisplayName(index) : waypoint_->DisplayName();
 }

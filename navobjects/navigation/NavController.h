@@ -92,6 +92,8 @@ class CNavController {
   // Changes whenever the active waypoint changes (activation, advance, stop).
   uint64_t WaypointSerial() const { return waypointSerial_; }
   bool OffCourse() const { return offCourse_; }
+  // The active waypoint's name, or its place in the route "%03d"; "" while idle.
+  std::string WaypointName() const;
   const std::optional<LatLon>& LastPosition() const { return lastPosition_; }
 
  private:
@@ -102,7 +104,6 @@ class CNavController {
   void AdvanceAfterArrival();
   void CheckBoundaryCircles(const LatLon& current);
   int WaypointIndex() const;
-  std::string WaypointName() const;
   double CrossTrackLimitNm() const;
 
   std::shared_ptr<INavAnnouncer> announcer_;

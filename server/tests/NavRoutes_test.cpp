@@ -166,6 +166,14 @@ TEST_F(NavRoutesTest, CommandsMoveTheActiveWaypoint) {
 }
 
 TEST_F(NavRoutesTest, StatusPage) {
+  // Before any fix the page names the route and its first waypoint by place.
+  Get(std::string("/nav/activate?objid=") + kRouteId);
+  auto early = Get("/nav");
+  ASSERT_TRUE(early);
+  EXPECT_NE(early->body.find("\">001</a>"), std::string::npos) << early->body;
+  EXPECT_EQ(early->body.find("Cross-Track Error"), std::string::npos);
+  Get("/nav/activate");
+
   auto idle = Get("/nav");
   ASSERT_TRUE(idle);
   EXPECT_EQ(idle->status, 200);
