@@ -59,13 +59,28 @@ class CLogVoiceSink final : public IVoiceSink {
 }  // namespace
 
 std::string ExpandMessage(std::string text, const std::vector<std::string>& args) {
-  auto replaceAll = [&text](const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-      text.replace(at, from.size(), to);
-  };
-  replaceAll("$AppTitle", kAppTitle);
-  for (size_t i = args.size(); i > 0; --i) replaceAll("$" + std::to_string(i), args[i - 1]);
-  return text;
+  static constexpr std::string_view kTitle = "$AppTitle";
+  std::string out;
+  out.reserve(text.size() + 16);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '$' && std::string_view(text).substr(i, kTitle.size()) == kTitle) {
+      out += kAppTitle;
+      i += kTitle.size() - 1;
+      continue;
+    }
+    if (text[i] == '$' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+      size_t end = i + 1, number = 0;
+      while (end < text.size() && text[end] >= '0' && text[end] <= '9')
+        number = number * 10 + static_cast<size_t>(text[end++] - '0');
+      if (number >= 1 && number <= args.size()) {
+        out += args[number - 1];
+        i = end - 1;
+        continue;
+      }
+    }
+    out += text[i];
+  }
+  return out;
 }
 
 uint64_t CNotificationQueue::Post(NotificationKind kind, std::string text) {
