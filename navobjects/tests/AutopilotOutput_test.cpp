@@ -1,7 +1,6 @@
 // The autopilot output: RMB, APB, XTE, BOD and BWC of a leg field by field,
-// true or magnetic APB bearings, the once-a-second pacing, the immediate
-// update on a waypoint change, the stop forms, and the sentences arriving on
-// a talker port through a real loopback socket.
+// APB all true or all magnetic, the pacing, the stop forms, and the sentences
+// arriving on a talker port through a real loopback socket.
 
 #include "navobjects/navigation/AutopilotOutput.h"
 
@@ -10,14 +9,10 @@
 #include <poll.h>
 #include <sys/socket.h>
 
-#include <cstdio>
-
 #include "core/Clock.h"
 #include "core/SettingsRegistry.h"
 #include "core/geo/Geodesy.h"
 #include "core/geo/MagneticVariation.h"
-#include "core/settings/UnitsSettings.h"
-#include "core/units/UnitSystem.h"
 #include "instruments/nmea/NmeaParse.h"
 #include "instruments/ports/FileDescriptor.h"
 #include "instruments/ports/PortFactory.h"
@@ -26,103 +21,64 @@
 namespace tarnwick {
 namespace {
 
+using Strings = std::vector<std::string>;
+
 std::string F(const char* format, double value) {
   char text[32];
   snprintf(text, sizeof text, format, value);
   return text;
 }
 
-// The fields of a sentence (address first), checksum verified.
-std::vector<std::string> Fields(const std::string& sentence) {
+// The text between '$' and '*' of a sentence whose checksum and line end are right.
+std::string Body(const std::string& sentence) {
   NmeaFields parsed;
-  if (!ParseNMEA(sentence, parsed)) return {};
-  EXPECT_TRUE(parsed.hasChecksum) << sentence;
-  EXPECT_TRUE(sentence.ends_with("\r\n")) << sentence;
-  return {parsed.field.begin(), parsed.field.end()};
+  if (!ParseNMEA(sentence, parsed) || !parsed.hasChecksum || !sentence.ends_with("\r\n")) return {};
+  return sentence.substr(1, sentence.find('*') - 1);
 }
 
-// A leg from 001 at 50N 30W to 002 one degree east, own ship 0.3 NM north of it.
-ActiveLeg SampleLeg() {
+double Magnetic(double bearing, const LatLon& at) {
+  return NormalizeBearing(bearing - MagneticVariationDegrees(at));
+}
+
+TEST(AutopilotSentences, FieldByField) {
+  // From 001 at 50N 30W to 002 a degree east; own ship 0.3 NM north of the leg.
   ActiveLeg leg;
-  leg.routeId = "{R}";
   leg.waypointName = "002";
   leg.originName = "001";
-  leg.waypointIndex = 1;
   leg.origin = {50, -30};
   leg.waypoint = {50, -29};
   leg.ownShip = {50.005, -29.5};
   leg.geometry = ComputeLegGeometry(leg.origin, leg.waypoint, leg.ownShip);
-  leg.arrivalRadiusNm = 0.1;
   leg.positionCurrent = true;
   leg.closingKnots = 6.25;
-  return leg;
-}
-
-TEST(AutopilotSentences, FieldByField) {
-  const ActiveLeg leg = SampleLeg();
   const LegGeometry& g = leg.geometry;
-  ASSERT_EQ(g.steer, kSteerRight);
-  // 2026-01-01T12:34:56Z
+  ASSERT_GT(std::fabs(MagneticVariationDegrees(leg.ownShip)), 5.0);  // magnetic differs
+  const std::string btw = F("%.1f", g.bearingToWaypoint),
+                    bod = F("%.1f", g.bearingOriginToWaypoint);
+  const std::string btwM = F("%.1f", Magnetic(g.bearingToWaypoint, leg.ownShip));
+  const std::string bodM = F("%.1f", Magnetic(g.bearingOriginToWaypoint, leg.origin));
+  const double gc = GreatCircleBearing(leg.ownShip, leg.waypoint);
+  const std::string rmb = "ECRMB,A,0.300,R,001,002,5000.000,N,02900.000,W," +
+                          F("%.2f", g.distanceToWaypointNm) + "," + btw + ",6.2,V";
+  const std::string bwc = "ECBWC,123456,5000.000,N,02900.000,W," + F("%.1f", gc) + ",T," +
+                          F("%.1f", Magnetic(gc, leg.ownShip)) + ",M," +
+                          F("%.2f", GreatCircleDistance(leg.ownShip, leg.waypoint)) + ",N,002";
   const int64_t utcMs = 1'767'225'600'000 + (12 * 3600 + 34 * 60 + 56) * 1000LL + 250;
-  const auto sentences = ComposeLegSentences(leg, false, utcMs);
-  ASSERT_EQ(sentences.size(), 5u);
-  const std::string xte = F("%.3f", g.crossTrackNm);
-  EXPECT_EQ(xte, "0.300");
-  const std::string btw = F("%.1f", g.bearingToWaypoint);
-  const std::string bod = F("%.1f", g.bearingOriginToWaypoint);
-  const std::string bodMagnetic =
-      F("%.1f", NormalizeBearing(g.bearingOriginToWaypoint - MagneticVariationDegrees(leg.origin)));
-
-  const std::vector<std::vector<std::string>> expected = {
-      {"ECRMB", "A", xte, "R", "001", "002", "5000.000", "N", "02900.000", "W",
-       F("%.2f", g.distanceToWaypointNm), btw, "6.2", "V"},
-      {"ECAPB", "A", "A", xte, "R", "N", "V", "V", bod, "T", "002", btw, "T", btw, "T"},
-      {"ECXTE", "A", "A", xte, "R", "N"},
-      {"ECBOD", bod, "T", bodMagnetic, "M", "002", "001"},
-  };
-  for (size_t i = 0; i < expected.size(); ++i)
-    EXPECT_EQ(Fields(sentences[i]), expected[i]) << sentences[i];
-
-  const auto bwc = Fields(sentences[4]);
-  ASSERT_EQ(bwc.size(), 13u) << sentences[4];
-  const double gcBearing = GreatCircleBearing(leg.ownShip, leg.waypoint);
-  EXPECT_EQ(bwc[0], "ECBWC");
-  EXPECT_EQ(bwc[1], "123456");
-  EXPECT_EQ(bwc[2] + bwc[3] + bwc[4] + bwc[5], "5000.000N02900.000W");
-  EXPECT_EQ(bwc[6], F("%.1f", gcBearing));
-  EXPECT_EQ(bwc[7], "T");
-  EXPECT_EQ(bwc[8], F("%.1f", NormalizeBearing(gcBearing - MagneticVariationDegrees(leg.ownShip))));
-  EXPECT_EQ(bwc[9], "M");
-  EXPECT_EQ(bwc[10], F("%.2f", GreatCircleDistance(leg.ownShip, leg.waypoint)));
-  EXPECT_EQ(bwc[11], "N");
-  EXPECT_EQ(bwc[12], "002");
-}
-
-TEST(AutopilotSentences, ApbBearingsAllMagneticNeverMixed) {
-  ActiveLeg leg = SampleLeg();
-  leg.insideArrivalCircle = true;
-  leg.positionCurrent = false;
-  const auto apb = Fields(ComposeLegSentences(leg, true, 0)[1]);
-  ASSERT_EQ(apb.size(), 15u);
-  EXPECT_EQ(apb[1], "V");  // no current position: warning
-  EXPECT_EQ(apb[6], "A");  // arrival circle entered
-  EXPECT_EQ(apb[9], "M");
-  EXPECT_EQ(apb[12], "M");
-  EXPECT_EQ(apb[14], "M");
-  const double variation = MagneticVariationDegrees(leg.ownShip);
-  ASSERT_GT(std::fabs(variation), 5.0);  // the North Atlantic: the test means something
-  EXPECT_EQ(apb[11], F("%.1f", NormalizeBearing(leg.geometry.bearingToWaypoint - variation)));
-  EXPECT_EQ(apb[13], apb[11]);
-  // RMB bearings stay true whatever APB uses.
-  const auto rmb = Fields(ComposeLegSentences(leg, true, 0)[0]);
-  EXPECT_EQ(rmb[11], F("%.1f", leg.geometry.bearingToWaypoint));
-}
-
-TEST(AutopilotSentences, StopForms) {
-  const auto stop = ComposeStopSentences();
-  ASSERT_EQ(stop.size(), 2u);
-  EXPECT_TRUE(stop[0].starts_with("$ECAPB,A,A,,,,V,V,,,,,,,,*")) << stop[0];
-  EXPECT_EQ(Fields(stop[1]), (std::vector<std::string>{"ECXTE", "V", "A", "0.000", "L", "N"}));
+  for (bool magnetic : {false, true}) {
+    // APB: all true or all magnetic; RMB's bearing stays true.
+    const std::string r = magnetic ? "M" : "T", b = magnetic ? btwM : btw;
+    const std::string apb = "ECAPB,A,A,0.300,R,N,V,V," + (magnetic ? bodM : bod) + "," + r +
+                            ",002," + b + "," + r + "," + b + "," + r;
+    const Strings out = ComposeLegSentences(leg, magnetic, utcMs);
+    ASSERT_EQ(out.size(), 5u);
+    EXPECT_EQ(Body(out[0]), rmb);
+    EXPECT_EQ(Body(out[1]), apb);
+    EXPECT_EQ(Body(out[2]), "ECXTE,A,A,0.300,R,N");
+    EXPECT_EQ(Body(out[3]), "ECBOD," + bod + ",T," + bodM + ",M,002,001");
+    EXPECT_EQ(Body(out[4]), bwc);
+  }
+  const Strings stop = ComposeStopSentences();
+  EXPECT_EQ(stop, (Strings{"$ECAPB,A,A,,,,V,V,,,,,,,,*79\r\n", "$ECXTE,V,A,0.000,L,N*58\r\n"}));
 }
 
 class Silent final : public INavAnnouncer {
@@ -135,92 +91,50 @@ class Silent final : public INavAnnouncer {
 class AutopilotOutputTest : public ::testing::Test {
  protected:
   void SetUp() override { CSettingsRegistry::Instance().ResetState(); }
-  void TearDown() override {
-    CSettingsRegistry::Instance().ResetState();
-    RefreshUnitSettings();
-  }
-
-  // Formatters written since the last call ("RMB", "APB", ...).
-  std::vector<std::string> Take() {
-    std::vector<std::string> out;
-    for (const auto& s : written_) out.push_back(s.substr(3, 3));
-    written_.clear();
-    return out;
-  }
-  static OwnShipInput At(double lat, double lon) {
+  void TearDown() override { CSettingsRegistry::Instance().ResetState(); }
+  void ShipAt(double lat, double lon) {
     OwnShipInput in;
     in.position = LatLon{lat, lon};
     in.fixValid = true;
-    return in;
+    nav_.Update(in);
   }
 
   CSimulatedClock clock_;
   CScopedClock scoped_{clock_};
   CNavController nav_{std::make_shared<Silent>()};
-  std::vector<std::string> written_;
-  CAutopilotOutput output_{nav_, [this](std::string_view s) { written_.emplace_back(s); }};
 };
 
-TEST_F(AutopilotOutputTest, PacingWaypointChangeAndStop) {
-  const std::vector<std::string> leg = {"RMB", "APB", "XTE", "BOD", "BWC"};
-  const std::vector<std::string> stop = {"APB", "XTE"};
-  output_.Update();
-  EXPECT_TRUE(Take().empty());  // idle: nothing, not even the stop forms
-
+TEST_F(AutopilotOutputTest, OnceASecondAtOnceOnAChangeAndTheStopFormsOnce) {
+  Strings written;  // formatters only
+  CAutopilotOutput output(nav_, [&](std::string_view s) { written.emplace_back(s.substr(3, 3)); });
+  const Strings leg = {"RMB", "APB", "XTE", "BOD", "BWC"}, stop = {"APB", "XTE"};
   auto route = std::make_shared<CRoute>();
   for (double lon : {0.5, 1.0, 1.5}) {
-    auto mark = std::make_shared<CMark>();
-    mark->position = {0, lon};
-    route->InsertMarkAt(route->Marks().size(), mark);
+    route->InsertMarkAt(route->Marks().size(), std::make_shared<CMark>());
+    route->Marks().back()->position = {0, lon};
   }
-  nav_.Update(At(0, 0));
+  output.Update();  // idle: nothing, not even the stop forms
+  ShipAt(0, 0);
   ASSERT_EQ(nav_.Activate(route), ActivateResult::Activated);
-
-  struct Step {
+  const struct {
     uint64_t advanceMs;
-    std::function<void()> action;
-    std::vector<std::string> expected;
+    void (CNavController::*command)();
+    Strings expected;
+  } steps[] = {
+      {0, nullptr, leg},
+      {999, nullptr, {}},
+      {1, nullptr, leg},
+      {100, &CNavController::NextWaypoint, leg},  // the waypoint changed: at once
+      {100, &CNavController::Stop, stop},
+      {2000, nullptr, {}},
   };
-  const Step steps[] = {
-      {0, [] {}, leg},  // at once on activation
-      {400, [] {}, {}},
-      {599, [] {}, {}},                             // 999 ms
-      {1, [] {}, leg},                              // 1000 ms
-      {100, [this] { nav_.NextWaypoint(); }, leg},  // waypoint changed: at once
-      {100, [] {}, {}},
-      {100, [this] { nav_.Stop(); }, stop},  // stop: the stop forms once
-      {2000, [] {}, {}},
-  };
-  for (size_t i = 0; i < std::size(steps); ++i) {
-    clock_.Advance(steps[i].advanceMs);
-    steps[i].action();
-    output_.Update();
-    EXPECT_EQ(Take(), steps[i].expected) << i;
+  for (const auto& s : steps) {
+    clock_.Advance(s.advanceMs);
+    if (s.command) (nav_.*s.command)();
+    output.Update();
+    EXPECT_EQ(std::exchange(written, {}), s.expected) << s.advanceMs;
   }
 }
-
-TEST_F(AutopilotOutputTest, UnitSettingChoosesTheApbReference) {
-  auto mark = std::make_shared<CMark>();
-  mark->position = {50, -29};
-  nav_.Update(At(50, -30));
-  ASSERT_EQ(nav_.Activate(mark), ActivateResult::Activated);
-  for (const char* format : {"true", "magnetic"}) {
-    ASSERT_TRUE(opt::Units_BearingFormat.Set(format));
-    RefreshUnitSettings();
-    nav_.Stop();
-    ASSERT_EQ(nav_.Activate(mark), ActivateResult::Activated);
-    written_.clear();
-    output_.Update();
-    ASSERT_EQ(written_.size(), 5u);
-    const std::string apb = written_[1];
-    const auto fields = Fields(apb);
-    ASSERT_EQ(fields.size(), 15u) << apb;
-    const std::string reference = std::string(format) == "true" ? "T" : "M";
-    EXPECT_EQ(fields[9] + fields[12] + fields[14], reference + reference + reference) << apb;
-  }
-}
-
-// ---- A talker port on a loopback socket ------------------------------------
 
 sockaddr_in Loopback(uint16_t port) {
   sockaddr_in address{};
@@ -230,6 +144,7 @@ sockaddr_in Loopback(uint16_t port) {
   return address;
 }
 
+// A UDP socket on 127.0.0.1 playing the autopilot (or another device).
 struct UdpPeer {
   CFileDescriptor fd{::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)};
   UdpPeer() {
@@ -242,12 +157,12 @@ struct UdpPeer {
     ::getsockname(fd.Get(), reinterpret_cast<sockaddr*>(&address), &length);
     return ntohs(address.sin_port);
   }
-  // What arrives until text holds count line ends or 5 s pass.
-  std::string ReceiveLines(size_t count) const {
+  // What arrives until lines line ends came or timeoutMs passed without data.
+  std::string Receive(size_t lines, int timeoutMs) const {
     std::string text;
-    while (static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) < count) {
-      pollfd p{fd.Get(), POLLIN, 0};
-      if (::poll(&p, 1, 5000) <= 0) break;
+    pollfd p{fd.Get(), POLLIN, 0};
+    while (static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) < lines &&
+           ::poll(&p, 1, timeoutMs) > 0) {
       char buffer[8192];
       const ssize_t n = ::recv(fd.Get(), buffer, sizeof buffer, 0);
       if (n > 0) text.append(buffer, static_cast<size_t>(n));
@@ -257,51 +172,34 @@ struct UdpPeer {
 };
 
 TEST_F(AutopilotOutputTest, SentencesReachTalkerPortsOnly) {
-  UdpPeer talkerPeer, silentPeer;
-  uint16_t localPorts[2];
-  {
-    UdpPeer probe1, probe2;  // two free local ports for the program's sockets
-    localPorts[0] = probe1.Port();
-    localPorts[1] = probe2.Port();
-  }
-  auto open = [](uint16_t peer, uint16_t local, bool talker) {
+  UdpPeer autopilot, gps;
+  std::vector<std::unique_ptr<CNmeaPort>> ports;
+  for (auto [peer, talker] : {std::pair{&autopilot, true}, std::pair{&gps, false}}) {
+    const uint16_t local = UdpPeer().Port();  // a free port for the program's socket
     PortSettings settings;
-    settings.label = talker ? "autopilot" : "gps";
     settings.talker = talker;
-    auto port =
-        BuildPort("udp://127.0.0.1:" + std::to_string(peer) + "/?local=" + std::to_string(local),
-                  settings)
-            .port;
-    EXPECT_TRUE(port);
-    port->Open();
-    EXPECT_TRUE(
-        port->WaitForStatus([](const PortStatus& s) { return s.state == PortState::Open; }, 5000));
-    return port;
-  };
-  auto talker = open(talkerPeer.Port(), localPorts[0], true);
-  auto silent = open(silentPeer.Port(), localPorts[1], false);
-
-  ASSERT_TRUE(opt::Units_BearingFormat.Set("true"));
-  RefreshUnitSettings();
-  CAutopilotOutput toPorts(nav_, [](std::string_view s) { PortList().WriteToTalkers(s); });
+    ports.push_back(BuildPort("udp://127.0.0.1:" + std::to_string(peer->Port()) +
+                                  "/?local=" + std::to_string(local),
+                              settings)
+                        .port);
+    ASSERT_TRUE(ports.back());
+    ports.back()->Open();
+    ASSERT_TRUE(ports.back()->WaitForStatus(
+        [](const PortStatus& s) { return s.state == PortState::Open; }, 5000));
+  }
+  CAutopilotOutput output(nav_, [](std::string_view s) { PortList().WriteToTalkers(s); });
   auto mark = std::make_shared<CMark>();
   mark->position = {0, 1};
   mark->name = "Fairway";
-  nav_.Update(At(0, 0));
+  ShipAt(0, 0);
   ASSERT_EQ(nav_.Activate(mark), ActivateResult::Activated);
-  toPorts.Update();
-
-  const std::string received = talkerPeer.ReceiveLines(5);
-  const std::vector<std::string> expected = ComposeLegSentences(*nav_.Leg(), false, UtcNowMs());
-  std::string joined;
-  for (const auto& s : expected) joined += s;
-  EXPECT_EQ(received, joined);
-  EXPECT_NE(received.find("$ECRMB,A,0.000,R,,Fairway,0000.000,N,00100.000,E,60.00,90.0,0.0,V*"),
-            std::string::npos)
+  output.Update();
+  const std::string received = autopilot.Receive(5, 5000);
+  EXPECT_EQ(std::count(received.begin(), received.end(), '\n'), 5) << received;
+  EXPECT_TRUE(
+      received.starts_with("$ECRMB,A,0.000,R,,Fairway,0000.000,N,00100.000,E,60.00,90.0,0.0,V*"))
       << received;
-
-  pollfd p{silentPeer.fd.Get(), POLLIN, 0};
-  EXPECT_EQ(::poll(&p, 1, 200), 0);  // the port that is no talker got nothing
+  EXPECT_EQ(gps.Receive(1, 200), "");  // no talker: nothing
 }
 
 }  // namespace
