@@ -29,8 +29,6 @@ class CPipeTransport final : public CPortTransport {
   bool ReadyForOutput() const override { return output_.Empty(); }
   bool Send(std::string bytes, PortError& error) override;
 
-  bool HasClient() const { return client_.IsValid(); }
-
  private:
   void ServiceClient(short events, IPortReceiver& receiver);
   void DropClient(const char* why);

@@ -41,16 +41,6 @@ size_t CPortList::WriteToTalkers(std::string_view sentence) {
   return written;
 }
 
-void CPortList::ForEach(const std::function<void(CNmeaPort&)>& visit) {
-  std::lock_guard lock(mutex_);
-  for (CNmeaPort* port : ports_) visit(*port);
-}
-
-size_t CPortList::Size() {
-  std::lock_guard lock(mutex_);
-  return ports_.size();
-}
-
 CPortList& PortList() {
   static CPortList list;
   return list;

@@ -6,7 +6,6 @@
 // are destroyed.
 
 #include <cstddef>
-#include <functional>
 #include <mutex>
 #include <string_view>
 #include <vector>
@@ -30,9 +29,6 @@ class CPortList {
   // Writes one of the program's own sentences to every talker port; '!'
   // sentences only to ports that accept them. Returns the ports written to.
   size_t WriteToTalkers(std::string_view sentence);
-  // Calls visit for each port under the lock.
-  void ForEach(const std::function<void(CNmeaPort&)>& visit);
-  size_t Size();
 
  private:
   std::mutex mutex_;

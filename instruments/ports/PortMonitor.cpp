@@ -144,10 +144,6 @@ bool CPortMonitor::WaitForStatus(const std::function<bool(const PortStatus&)>& p
   });
 }
 
-void CPortMonitor::SetStatusText(std::string text) {
-  UpdateStatus([&](PortStatus& s) { s.text = std::move(text); });
-}
-
 void CPortMonitor::OnCommError(unsigned mask) {
   LogDebug("CPortMonitor: line error 0x%x on \"%s\"\n", mask, Name().c_str());
 }

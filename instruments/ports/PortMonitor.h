@@ -92,7 +92,6 @@ class CPortMonitor : private IPortReceiver {
   virtual bool WriteBytes(std::string bytes, PortError& error);
 
   CPortTransport& Transport() { return *transport_; }
-  void SetStatusText(std::string text);
 
  private:
   void ThreadMain();

@@ -41,7 +41,6 @@ class CSerialTransport final : public CPortTransport {
 
   // The rate in use (or tried next), bits per second.
   int Baud() const;
-  bool BaudFound() const { return baudFound_; }
 
  private:
   void ApplyLineSettings();

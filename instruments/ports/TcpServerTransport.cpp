@@ -42,16 +42,14 @@ bool CTcpServerTransport::Open(int /*wakeFd*/, PortError& error) {
   sockaddr_in bound{};
   socklen_t length = sizeof bound;
   ::getsockname(fd.Get(), reinterpret_cast<sockaddr*>(&bound), &length);
-  boundPort_ = ntohs(bound.sin_port);
   listener_ = std::move(fd);
-  Log("%s: serving NMEA 0183 on TCP port %u\n", name_.c_str(), boundPort_);
+  Log("%s: serving NMEA 0183 on TCP port %u\n", name_.c_str(), ntohs(bound.sin_port));
   return true;
 }
 
 void CTcpServerTransport::Close() {
   clients_.clear();
   listener_.Reset();
-  boundPort_ = 0;
 }
 
 void CTcpServerTransport::CollectPollFds(std::vector<pollfd>& fds) {

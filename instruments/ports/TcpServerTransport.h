@@ -35,10 +35,6 @@ class CTcpServerTransport final : public CPortTransport {
   bool ReadyForOutput() const override { return true; }
   bool Send(std::string bytes, PortError& error) override;
 
-  // The port actually listened on (when 0 was asked of the system), 0 while closed.
-  uint16_t ListeningPort() const { return boundPort_; }
-  size_t ClientCount() const { return clients_.size(); }
-
  private:
   struct Client {
     CFileDescriptor fd;
@@ -50,7 +46,6 @@ class CTcpServerTransport final : public CPortTransport {
   std::string name_;
   std::string host_;
   uint16_t port_;
-  uint16_t boundPort_ = 0;
   CFileDescriptor listener_;
   std::vector<Client> clients_;
 };

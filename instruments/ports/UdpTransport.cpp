@@ -91,11 +91,6 @@ bool CUdpTransport::IsOpen() const {
   return fd_.IsValid();
 }
 
-UdpEndpoints CUdpTransport::Endpoints() const {
-  std::lock_guard lock(mutex_);
-  return endpoints_;
-}
-
 void CUdpTransport::CollectPollFds(std::vector<pollfd>& fds) {
   // Only the port's thread replaces the descriptor, so reading it here needs no lock.
   fds.push_back({fd_.Get(), POLLIN, 0});

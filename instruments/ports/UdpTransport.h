@@ -38,9 +38,6 @@ class CUdpTransport final : public CPortTransport {
   bool Send(std::string bytes, PortError& error) override;
   std::optional<bool> SendDirect(std::string_view bytes) override;
 
-  // The endpoints of the open socket.
-  UdpEndpoints Endpoints() const;
-
  private:
   PortAddress address_;
   mutable std::mutex mutex_;  // fd_ and endpoints_: writers send from any thread

@@ -51,13 +51,6 @@ TEST(PortAddress, RefusedAddresses) {
     EXPECT_FALSE(ParsePortAddress(text)) << text;
 }
 
-TEST(PortAddress, ThreadNames) {
-  EXPECT_STREQ(PortThreadName(PortKind::Serial), "ComPortMonitor");
-  EXPECT_STREQ(PortThreadName(PortKind::Pipe), "ComPortMonitor");
-  EXPECT_STREQ(PortThreadName(PortKind::Udp), "UdpPortMonitor");
-  EXPECT_STREQ(PortThreadName(PortKind::Tcp), "TcpPortMonitor");
-}
-
 TEST(PortSettings, ReadsTextsBooleansAndNumbers) {
   const auto defaults = ParsePortSettings("", "ttyS0").settings;
   ASSERT_TRUE(defaults);

@@ -145,8 +145,6 @@ TEST(SerialPort, ErrnoTexts) {
     const char* text;
   } cases[] = {
       {ENOENT, "This port cannot be found on this computer."},
-      {ENODEV, "This port cannot be found on this computer."},
-      {EACCES, "Access to this port was denied. Perhaps this port is in use by another program."},
       {EBUSY, "Access to this port was denied. Perhaps this port is in use by another program."},
       {ETIMEDOUT, "This port is not responding to connection attempts."},
       {ENOMEM, "Cannot allocate memory"},
