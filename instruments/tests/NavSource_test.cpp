@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "instruments/nmea/DecodeNmea.h"
 #include "instruments/nmea/NmeaOutput.h"
@@ -150,6 +151,25 @@ TEST(NavSource, SnapshotCopiesUnderTheLock) {
   EXPECT_NEAR(copy.fix.position.value.lat, 40.0, 1e-9);
   EXPECT_NEAR(f.Data().fix.position.value.lat, 40.1, 1e-9);
   EXPECT_STREQ(SensorKindName(SensorKind::HdgAis), "hdg-ais");
+}
+
+// The port thread decodes while the user-interface thread reads under the lock.
+TEST(NavSource, DecodeAndReadFromTwoThreads) {
+  CFeeder f;
+  std::thread port([&] {
+    for (uint64_t i = 1; i <= 2000; ++i) {
+      f.Rmc(i * 100, 40.0 + static_cast<double>(i % 10) * 1e-4, 10.0);
+      f.Send(i * 100, "$HEHDT," + std::to_string(i % 360) + ".0,T");
+    }
+  });
+  double lastLat = 0;
+  for (int i = 0; i < 2000; ++i) {
+    const NavSourceData copy = f.source.Snapshot();
+    if (copy.fix.position.valid) lastLat = copy.fix.position.value.lat;
+  }
+  port.join();
+  EXPECT_TRUE(lastLat == 0 || (lastLat >= 40.0 && lastLat < 40.001));
+  EXPECT_EQ(f.source.Snapshot().rmc.tick, 200'000u);
 }
 
 }  // namespace
