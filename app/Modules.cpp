@@ -8,6 +8,7 @@
 #include "core/Paths.h"
 #include "core/units/UnitSystem.h"
 #include "instruments/ais/AisModule.h"
+#include "instruments/navdata/NavData.h"
 #include "instruments/navdata/NavDataModule.h"
 #include "instruments/ports/PortsModule.h"
 #include "recording/RecordingControllers.h"
@@ -96,6 +97,21 @@ void RegisterModules(CApplication& app, const ModuleOptions& /*options*/) {
   // snapshot in "UpdateNavInfo", the depth alert in "UpdateAlarms"; it goes
   // after the ports in "Exit_Ports".
   RegisterNavData(app);
+  // The logbook's track takes its once-a-minute point from the own-ship snapshot.
+  SetOwnShipSampleSource([]() -> std::optional<OwnShipSample> {
+    CNavData* store = NavData();
+    if (!store) return std::nullopt;
+    auto snapshot = store->Snapshot();
+    OwnShipSample sample;
+    if (!snapshot) return sample;
+    sample.positionValid = snapshot->fix.position.has_value();
+    if (sample.positionValid) sample.position = *snapshot->fix.position;
+    sample.sog = snapshot->sog ? snapshot->sog->value : 0;
+    sample.cog = snapshot->cog ? snapshot->cog->value : 0;
+    if (snapshot->headingTrue) sample.heading = snapshot->headingTrue->value;
+    if (snapshot->depth) sample.depth = snapshot->depth->value;
+    return sample;
+  });
   // Documents open in "Init NavObj", tracks and boundaries update in
   // "UpdateNavObjects", documents are saved in "Exit_NavObjects".
   RegisterNavObjects(app);
