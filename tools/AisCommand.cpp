@@ -41,7 +41,7 @@ void FeedStream(std::istream& in, CAisReceiver& receiver) {
 }
 
 int Decode(CArguments& args) {
-  const bool targets = args.TakeFlag("targets");
+  const bool targets = args.TakeFlag("--targets");
   if (auto unknown = args.UnknownOption()) {
     fprintf(stderr, "tarnwick ais decode: unknown option %s\n", unknown->c_str());
     return 2;

@@ -2,8 +2,53 @@
 
 namespace tarnwick::opt {
 
-const CChoiceDescriptor kAIS_NavigationalStatusChoices{{"15", "15"}};
-const CChoiceDescriptor kAIS_OwnShipTypeChoices{{"0", "0"}};
+const CChoiceDescriptor kAIS_NavigationalStatusChoices{
+    {"0", "Underway with engine"},
+    {"1", "At anchor"},
+    {"2", "Not under command"},
+    {"3", "Restricted maneuverability"},
+    {"4", "Constrained by draft"},
+    {"5", "Moored"},
+    {"6", "Aground"},
+    {"7", "Fishing"},
+    {"8", "Sailing"},
+    {"11", "Towing astern"},
+    {"12", "Pushing ahead or towing alongside"},
+    {"15", "Not defined"},
+};
+const CChoiceDescriptor kAIS_OwnShipTypeChoices{
+    {"0", "Not Available"},
+    {"20", "WIG"},
+    {"21", "Vessel Engaged in Towing"},
+    {"23", "Light Boat"},
+    {"24", "Mobile Offshore Drilling Unit"},
+    {"25", "Offshore Supply Vessel"},
+    {"26", "Processing Vessel"},
+    {"27", "Research or Training Vessel"},
+    {"28", "Public or Governmental Vessel"},
+    {"29", "Autonomous or Remotely Operated Vessel"},
+    {"30", "Fishing Vessel"},
+    {"31", "Towing Vessel"},
+    {"32", "Towing Vessel with Large Tow"},
+    {"33", "Vessel Engaged in Dredging or Underwater Operations"},
+    {"34", "Vessel Engaged in Diving Operations"},
+    {"35", "Vessel Engaged in Military Operations"},
+    {"36", "Sailing Vessel"},
+    {"37", "Pleasure Craft"},
+    {"40", "High Speed Craft"},
+    {"50", "Pilot Vessel"},
+    {"51", "Search and Rescue Vessel"},
+    {"52", "Tug"},
+    {"53", "Port Tender"},
+    {"54", "Anti-Pollution Vessel"},
+    {"55", "Law Enforcement Vessel"},
+    {"57", "Towboat and Tow (US)"},
+    {"58", "Medical Transport"},
+    {"60", "Passenger Ship"},
+    {"70", "Cargo Ship"},
+    {"80", "Tanker"},
+    {"90", "Other"},
+};
 const CChoiceDescriptor kAIS_ShowPredictedPassingPointsChoices{{"auto", "auto"}};
 
 CSetting AIS_AssumeStationaryTargetsAreSafe(SettingKind::Boolean, "AIS_AssumeStationaryTargetsAreSafe", "no");
