@@ -365,8 +365,15 @@ bool CNavDocuments::SaveLayer(CLayer& layer) {
     Log("CNavDocuments::SaveLayer cannot create %s\n", layer.File().parent_path().c_str());
     return false;
   }
-  const SaveResult result =
-      SaveFileAtomically(layer.File(), WriteNobDocument(layer.Objects()), ops_);
+  // A path may use a mark kept in another layer; the file carries it too so
+  // that it stays complete on its own.
+  std::vector<std::shared_ptr<CNavObject>> objects = layer.Objects();
+  std::unordered_set<const CNavObject*> present;
+  for (const auto& object : objects) present.insert(object.get());
+  for (const auto& object : layer.Objects())
+    for (auto& mark : ReferencedMarks(*object))
+      if (present.insert(mark.get()).second) objects.push_back(std::move(mark));
+  const SaveResult result = SaveFileAtomically(layer.File(), WriteNobDocument(objects), ops_);
   if (!result.ok) {
     Log("CNavDocuments::SaveLayer %s: %s\n", layer.File().c_str(), result.error.c_str());
     return false;

@@ -185,6 +185,19 @@ TEST_F(NavDocumentsTest, SavedLayersReopenWithTheirObjectsAndProperties) {
   EXPECT_EQ(layer.Objects()[0]->name, "Saved");
 }
 
+TEST_F(NavDocumentsTest, ALayerFileCarriesMarksItsRoutesBorrowFromOtherLayers) {
+  CNavDocuments docs(temp_.Path());
+  auto shared = NewMark(docs, 3);  // in the default layer
+  auto layer = docs.CreateLayer();
+  auto route = docs.CreateRoute({{4, 4}}, layer.get());
+  ASSERT_TRUE(docs.AddRouteMarkToEnd(*route, shared).ok);
+  ASSERT_TRUE(docs.SaveLayer(*layer));
+  NobReadResult result = ReadNobFile(layer->File());
+  ASSERT_TRUE(result.ok);
+  EXPECT_TRUE(result.missingIds.empty());
+  EXPECT_EQ(result.objects.size(), 3u);
+}
+
 // File operations that fail the n-th write with a full disk.
 class CFailingOps final : public IFileOps {
  public:
