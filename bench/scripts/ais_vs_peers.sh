@@ -52,8 +52,10 @@ else
 fi
 
 cat > "$work/libais.py" <<'PY'
+import logging
 import sys
 import ais.nmea_queue
+logging.disable(logging.CRITICAL)  # it logs every message it cannot decode
 q = ais.nmea_queue.NmeaQueue()
 n = 0
 with open(sys.argv[1]) as f:
@@ -64,7 +66,7 @@ with open(sys.argv[1]) as f:
             n += 1
 PY
 if /usr/bin/python3 -c 'import ais.nmea_queue' 2> /dev/null; then
-  t_libais=$(best_of_three /usr/bin/python3 "$work/libais.py" "$work/input.nmea")
+  t_libais=$(best_of_three /usr/bin/python3 "$work/libais.py" "$work/input.nmea" 2> /dev/null)
   report "libais NmeaQueue (no output)" "$t_libais"
 else
   echo "libais: not installed (apt-get install python3-ais)"
