@@ -76,7 +76,8 @@ TEST(TcpPort, RefusedServerIsRetriedAfterTheInterval) {
   clock.Advance(10000);
   port->Wake();
   ASSERT_TRUE(WaitState(*port, PortState::Open, 1));
-  EXPECT_TRUE(server.Accept().IsValid());
+  const CFileDescriptor accepted = server.Accept();
+  EXPECT_TRUE(accepted.IsValid());
   EXPECT_EQ(port->Status().text, "");
 }
 
