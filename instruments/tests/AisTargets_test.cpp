@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "core/Clock.h"
@@ -340,6 +341,10 @@ TEST_F(AisTargets, DecodingAndAssessmentRunConcurrently) {
     Update();
     receiver_.Targets();
   }
+  // On a busy machine the port threads may not have run yet: wait (bounded) for
+  // their first report before stopping them.
+  for (int i = 0; i < 5000 && receiver_.TargetCount() == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   stop = true;
   for (std::thread& t : ports) t.join();
   EXPECT_GT(receiver_.TargetCount(), 0U);
