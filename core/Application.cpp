@@ -171,7 +171,6 @@ StartupResult CApplication::Start(const StartupOptions& options) {
         state_.store(0);
         return StartupResult::Failed;
       case CInstanceGuard::Outcome::AlreadyRunning: {
-        crashReport_.reset();
         std::string answer = instance_->Answer();
         instance_.reset();
         state_.store(0);
