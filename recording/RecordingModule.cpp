@@ -7,10 +7,11 @@
 #include "core/Clock.h"
 #include "core/Log.h"
 #include "core/settings/VdrSettings.h"
+#include "instruments/navdata/NavData.h"
 #include "instruments/nmea/DecodeNmea.h"
-#include "instruments/nmea/NavSource.h"
 #include "instruments/ports/PortHooks.h"
 #include "recording/logbook/LogBook.h"
+#include "recording/vdr/PlaybackNavFeed.h"
 #include "recording/vdr/VdrFiles.h"
 #include "recording/vdr/VoyageDataPlayer.h"
 #include "recording/vdr/VoyageRecorder.h"
@@ -22,15 +23,14 @@ constexpr uint64_t kPurgeIntervalMs = 3'600'000;
 constexpr uint64_t kTrackTimerMs = 1000;
 
 std::unique_ptr<VoyageDataPlayer> g_player;
-// What played-back sentences are decoded into: the playback's own source, as
-// a port has its own.
-std::unique_ptr<CNavSource> g_playbackSource;
+// Played-back sentences reach the navigation data store and the AIS receiver
+// through a source of their own, as a port's do.
+std::unique_ptr<CPlaybackNavFeed> g_playbackFeed;
 std::mutex g_sampleMutex;
 OwnShipSampleSource g_sampleSource;
 
 void PurgeOldRecordings() {
-  const auto result =
-      PurgeRecordings(RecordingsFolder(), opt::VDR_KeepFor.Text(), UtcNowMs());
+  const auto result = PurgeRecordings(RecordingsFolder(), opt::VDR_KeepFor.Text(), UtcNowMs());
   if (result.deleted > 0)
     Log("VDR: deleted %d recording files older than %lld s\n", result.deleted,
         static_cast<long long>(result.keptForSeconds));
@@ -48,18 +48,26 @@ void SetOwnShipSampleSource(OwnShipSampleSource source) {
   g_sampleSource = std::move(source);
 }
 
-VoyageDataPlayer* ProgramPlayer() { return g_player.get(); }
+VoyageDataPlayer* ProgramPlayer() {
+  return g_player.get();
+}
 
 void RegisterRecording(CApplication& app) {
   app.OnStartupStage("Loading instruments", [] {
     SetSentenceRecorder(
         [](const DeliveredSentence& delivered) { RecordReceivedSentence(delivered.sentence); });
-    g_playbackSource = std::make_unique<CNavSource>();
+    g_playbackFeed = std::make_unique<CPlaybackNavFeed>([] {
+      return PlaybackFeedTargets{NavData(), GetNmeaDecoderHooks()};
+    });
     g_player = std::make_unique<VoyageDataPlayer>(RecordingsFolder());
+    g_player->SetSessionHandler([](bool active) {
+      if (active)
+        g_playbackFeed->Begin();
+      else
+        g_playbackFeed->End();
+    });
     g_player->SetHandler(PlaybackTarget::Nmea0183, [](const PlaybackRecord& record) {
-      const std::string_view sentence(reinterpret_cast<const char*>(record.payload.data()),
-                                      record.payload.size());
-      DecodeNMEA(*g_playbackSource, ReceiveTime{TickCount(), record.utcMs}, sentence, nullptr);
+      g_playbackFeed->Decode(record.payload, record.utcMs);
     });
     g_player->Start();
     return true;
@@ -85,7 +93,7 @@ void RegisterRecording(CApplication& app) {
     SetSentenceRecorder(nullptr);
     if (g_player) g_player->Shutdown();
     g_player.reset();
-    g_playbackSource.reset();
+    g_playbackFeed.reset();
     VoyageRecorder().Close();
     LogBook().Close();
   });

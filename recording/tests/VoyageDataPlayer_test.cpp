@@ -190,6 +190,35 @@ TEST_F(VoyageDataPlayerTest, GoToAndSeek) {
   EXPECT_TRUE(player.Status().atEnd);
 }
 
+TEST_F(VoyageDataPlayerTest, SessionBeginsAndEndsOnce) {
+  std::vector<bool> sessions;
+  {
+    VoyageDataPlayer player(folder_.Path());
+    player.SetSessionHandler([&](bool active) { sessions.push_back(active); });
+    struct Step {
+      PlayerMessage message;
+      std::vector<bool> expected;  // the whole history after the step
+    };
+    const Step steps[] = {
+        {{PlayerCommand::Stop}, {}},                                 // nothing open
+        {{PlayerCommand::Play}, {true}},                             // from the first record
+        {{PlayerCommand::Seek, At(14, 0, 0)}, {true}},               // moves within the playback
+        {{PlayerCommand::GoTo, At(13, 59, 58)}, {true}},             // another file: re-seeks
+        {{PlayerCommand::Pause}, {true}},                            // paused is still open
+        {{PlayerCommand::Stop}, {true, false}},                      // ends it
+        {{PlayerCommand::Stop}, {true, false}},                      // once
+        {{PlayerCommand::Seek, At(14, 0, 1)}, {true, false, true}},  // seeking opens one
+    };
+    for (const Step& step : steps) {
+      player.Post(step.message);
+      player.RunOnce();
+      EXPECT_EQ(sessions, step.expected) << static_cast<int>(step.message.command);
+    }
+  }  // the destructor ends the open playback
+  EXPECT_EQ(sessions, (std::vector<bool>{true, false, true, false}));
+  EXPECT_FALSE(VirtualTime().IsActive());
+}
+
 TEST_F(VoyageDataPlayerTest, InvalidSpeedIsIgnored) {
   VoyageDataPlayer player(folder_.Path());
   for (double speed : {0.0, -1.0, 1e9, std::nan("")}) player.SetSpeed(speed);

@@ -41,11 +41,14 @@ VoyageDataPlayer::VoyageDataPlayer(std::filesystem::path folder) : folder_(std::
 
 VoyageDataPlayer::~VoyageDataPlayer() {
   Shutdown();
-  if (state_.virtualUtcMs) VirtualTime().End();
 }
 
 void VoyageDataPlayer::SetHandler(PlaybackTarget target, PlaybackHandler handler) {
   handlers_[static_cast<size_t>(target)] = std::move(handler);
+}
+
+void VoyageDataPlayer::SetSessionHandler(std::function<void(bool active)> handler) {
+  sessionHandler_ = std::move(handler);
 }
 
 void VoyageDataPlayer::Start() {
@@ -64,6 +67,12 @@ void VoyageDataPlayer::Shutdown() {
   }
   queued_.notify_all();
   if (thread_.joinable()) thread_.join();
+  // The thread is gone: an open playback ends here.
+  if (state_.virtualUtcMs) {
+    StopPlayback();
+    std::lock_guard lock(statusMutex_);
+    published_ = state_;
+  }
 }
 
 void VoyageDataPlayer::Post(const PlayerMessage& message) {
@@ -154,6 +163,7 @@ void VoyageDataPlayer::Handle(const PlayerMessage& message) {
 }
 
 void VoyageDataPlayer::StopPlayback() {
+  const bool wasOpen = state_.virtualUtcMs.has_value();
   state_.playing = false;
   state_.paused = false;
   state_.atEnd = false;
@@ -161,9 +171,11 @@ void VoyageDataPlayer::StopPlayback() {
   reader_.reset();
   pending_.reset();
   VirtualTime().End();
+  if (wasOpen && sessionHandler_) sessionHandler_(false);
 }
 
 void VoyageDataPlayer::SeekTo(int64_t utcMs) {
+  if (!state_.virtualUtcMs && sessionHandler_) sessionHandler_(true);
   reader_.reset();
   pending_.reset();
   fileEndMs_ = 0;

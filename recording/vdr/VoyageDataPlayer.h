@@ -83,9 +83,13 @@ class VoyageDataPlayer {
 
   // Installs the handler of a target (before Start, or while stopped).
   void SetHandler(PlaybackTarget target, PlaybackHandler handler);
+  // Installs what is told, on the player's thread, when a playback begins
+  // (true, before its first record is dispatched) and when it ends (false: on
+  // stop or shutdown). Before Start.
+  void SetSessionHandler(std::function<void(bool active)> handler);
 
   // Starts the player's thread; it ends on Shutdown, the destructor or the
-  // process's shutdown event.
+  // process's shutdown event. Shutdown also ends a playback still open.
   void Start();
   void Shutdown();
 
@@ -118,6 +122,7 @@ class VoyageDataPlayer {
 
   const std::filesystem::path folder_;
   std::array<PlaybackHandler, kPlaybackTargetCount> handlers_;
+  std::function<void(bool)> sessionHandler_;
 
   // Queue shared with other threads.
   mutable std::mutex queueMutex_;
