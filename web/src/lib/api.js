@@ -1,0 +1,53 @@
+// Requests to the program's HTTP server. Every function resolves to a result
+// object and never throws: {ok, status, data|text, error}.
+
+async function request(url, options = {}) {
+  try {
+    const response = await fetch(url, { cache: 'no-store', ...options });
+    const text = await response.text();
+    let data;
+    if ((response.headers.get('content-type') || '').includes('json')) {
+      try {
+        data = JSON.parse(text);
+      } catch {
+        data = undefined;
+      }
+    }
+    const error = response.ok ? undefined : errorText(response.status, data, text);
+    return { ok: response.ok, status: response.status, data, text, error };
+  } catch (e) {
+    return { ok: false, status: 0, error: `The program does not answer (${e.message}).` };
+  }
+}
+
+function errorText(status, data, text) {
+  if (data && typeof data.error === 'string') return data.error;
+  const plain = (text || '').replace(/<[^>]*>/g, ' ').replace(/\s+/g, ' ').trim();
+  return plain !== '' ? plain.slice(0, 200) : `HTTP ${status}`;
+}
+
+export function getJson(url) {
+  return request(url, { headers: { Accept: 'application/json' } });
+}
+
+export function postJson(url, body) {
+  return request(url, {
+    method: 'POST',
+    headers: { 'Content-Type': 'application/json', Accept: 'application/json' },
+    body: JSON.stringify(body ?? {}),
+  });
+}
+
+// POST of form fields {name: value}.
+export function postForm(url, fields = {}) {
+  return request(url, {
+    method: 'POST',
+    headers: { 'Content-Type': 'application/x-www-form-urlencoded' },
+    body: new URLSearchParams(fields).toString(),
+  });
+}
+
+// Writes one setting through "/options"; resolves to the request result.
+export function setSetting(name, value) {
+  return postForm('/options', { name, value: String(value) });
+}

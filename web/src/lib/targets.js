@@ -1,0 +1,50 @@
+// AIS target list: labels, flags and sorting.
+
+// The states of a target: 0 normal, 1 no longer dangerous, 2 dangerous
+// (warning raised), 3 dangerous (already warned), 4 and 5 lost.
+export function isDangerous(t) {
+  return t?.dangerous === true || t?.state === 2 || t?.state === 3;
+}
+export function isLost(t) {
+  return t?.lost === true || t?.state === 4 || t?.state === 5;
+}
+
+// Name, else the MMSI as text.
+export function targetLabel(t) {
+  const name = typeof t?.name === 'string' ? t.name.replace(/@+$/, '').trim() : '';
+  return name !== '' ? name : String(t?.mmsi ?? '');
+}
+
+// Sort keys of the list's columns: each maps a target to a string or number;
+// undefined means "not available" and sorts last in either direction.
+export const SORT_KEYS = {
+  name: (t) => targetLabel(t).toUpperCase(),
+  range: (t) => finite(t.rangeNm),
+  bearing: (t) => finite(t.bearing),
+  cpa: (t) => finite(t.cpaNm),
+  tcpa: (t) => (Number.isFinite(t.tcpaMin) && t.tcpaMin >= 0 ? t.tcpaMin : undefined),
+  state: (t) => (isDangerous(t) ? 0 : isLost(t) ? 1 : 2),
+};
+
+function finite(x) {
+  return Number.isFinite(x) ? x : undefined;
+}
+
+// A new array of targets sorted by column key ("name", "range", ...), dir 1
+// ascending or -1 descending; ties fall back to range, then MMSI, so the order
+// is stable from one update to the next.
+export function sortTargets(targets, key, dir = 1) {
+  const by = SORT_KEYS[key] ?? SORT_KEYS.range;
+  const cmp = (a, b) => {
+    if (a === undefined && b === undefined) return 0;
+    if (a === undefined) return 1;
+    if (b === undefined) return -1;
+    return typeof a === 'string' ? a.localeCompare(b) * dir : (a - b) * dir;
+  };
+  return [...targets].sort(
+    (a, b) =>
+      cmp(by(a), by(b)) ||
+      cmp(SORT_KEYS.range(a), SORT_KEYS.range(b)) ||
+      (a.mmsi ?? 0) - (b.mmsi ?? 0),
+  );
+}

@@ -1,0 +1,55 @@
+// One AIS target: its static and voyage data and the safety texts received.
+
+import { h, clear } from '../lib/dom.js';
+import { getJson } from '../lib/api.js';
+import { targetLabel } from '../lib/targets.js';
+
+// Members shown first, in this order, with their labels; the rest follow.
+const KNOWN = [
+  ['mmsi', 'MMSI'], ['name', 'Name'], ['callsign', 'Call sign'], ['class', 'Class'], ['shipType', 'Type'],
+  ['navStatus', 'Status'], ['stateText', 'Target state'], ['range', 'Range'], ['bearingText', 'Bearing'],
+  ['cpa', 'CPA'], ['tcpa', 'TCPA'], ['cog', 'COG'], ['sog', 'SOG'], ['heading', 'Heading'],
+  ['destination', 'Destination'], ['eta', 'ETA'], ['draught', 'Draught'], ['length', 'Length'], ['beam', 'Beam'],
+  ['imo', 'IMO'],
+];
+const HIDDEN = new Set(['texts', 'lat', 'lon', 'cpaPosition', 'ownCpaPosition', 'rangeNm', 'bearing', 'cpaNm', 'tcpaMin', 'state', 'age']);
+
+export function createAisTargetPage() {
+  const title = h('h1', {}, 'AIS target');
+  const body = h('div', {});
+  const element = h('div', { class: 'page ais-page' }, title, body);
+  let mmsi;
+
+  async function load() {
+    const r = await getJson(`/api/ais/${mmsi}`);
+    clear(body);
+    if (!r.ok || !r.data) {
+      title.textContent = `AIS target ${mmsi}`;
+      body.append(h('p', { class: 'error' }, r.status === 404 ? 'This target is not known (any more).' : r.error));
+      return;
+    }
+    const t = r.data;
+    title.textContent = targetLabel(t);
+    const rows = [];
+    for (const [key, label] of KNOWN) if (t[key] !== undefined && t[key] !== '') rows.push([label, t[key]]);
+    for (const [key, value] of Object.entries(t)) {
+      if (HIDDEN.has(key) || KNOWN.some(([k]) => k === key) || typeof value === 'object') continue;
+      rows.push([key, value]);
+    }
+    body.append(
+      h('table', { class: 'list kv' }, h('tbody', {}, rows.map(([k, v]) => h('tr', {}, h('th', {}, k), h('td', {}, String(v)))))),
+      h('h2', {}, 'Safety messages'),
+      Array.isArray(t.texts) && t.texts.length
+        ? h('ul', {}, t.texts.map((m) => h('li', {}, Number.isFinite(m.utcMs) ? new Date(m.utcMs).toISOString().slice(0, 19) + 'Z ' : '', m.text)))
+        : h('p', { class: 'muted' }, 'None received.'),
+    );
+  }
+
+  return {
+    element,
+    show(params) {
+      mmsi = params.mmsi;
+      load();
+    },
+  };
+}

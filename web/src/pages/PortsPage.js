@@ -1,0 +1,113 @@
+// Ports: the instrument connections with their live status; add, edit and
+// remove them, with roles and serial line settings.
+
+import { h, clear } from '../lib/dom.js';
+import { getJson, postJson } from '../lib/api.js';
+
+const ROLES = ['listener', 'talker', 'repeater'];
+const BAUDS = ['auto', '4800', '9600', '19200', '38400', '57600', '115200'];
+const PARITIES = ['none', 'odd', 'even', 'mark', 'space'];
+const STOPS = ['1', '1.5', '2'];
+
+export function createPortsPage(store) {
+  const tbody = h('tbody', {});
+  const message = h('p', { class: 'status' });
+  const formBox = h('div', {});
+  const element = h(
+    'div',
+    { class: 'page ports-page' },
+    h('h1', {}, 'Ports'),
+    h('p', { class: 'muted' }, 'Addresses: COM ports or serial devices ("/dev/ttyUSB0"), "telnet://host:port", "x-nmea0183-udp://*:17608/".'),
+    h(
+      'table',
+      { class: 'list' },
+      h('thead', {}, h('tr', {}, ['Address', 'Roles', 'Line', 'Enabled', 'Status', ''].map((t) => h('th', {}, t)))),
+      tbody,
+    ),
+    h('button', { onclick: () => edit({}) }, 'Add port…'),
+    message,
+    formBox,
+  );
+  let ports = [];
+
+  async function load() {
+    const r = await getJson('/api/ports');
+    if (r.ok && Array.isArray(r.data)) ports = r.data;
+    else message.textContent = r.error ?? '';
+    render();
+  }
+
+  function render() {
+    clear(tbody);
+    for (const p of ports) {
+      tbody.append(
+        h(
+          'tr',
+          { 'data-port': p.id },
+          h('td', {}, p.address ?? ''),
+          h('td', {}, (p.roles ?? []).join(', ')),
+          h('td', {}, p.baud ? `${p.baud} ${p.data ?? 8}${String(p.parity ?? 'none')[0].toUpperCase()}${p.stop ?? 1}` : ''),
+          h('td', {}, p.enabled === false ? 'no' : 'yes'),
+          h('td', { class: `port-status state-${p.state ?? ''}` }, p.status ?? ''),
+          h('td', {}, h('button', { class: 'small', onclick: () => edit(p) }, 'Edit'), ' ', h('button', { class: 'small', onclick: () => remove(p) }, 'Remove')),
+        ),
+      );
+    }
+  }
+
+  async function remove(p) {
+    if (!window.confirm(`Remove the port ${p.address}?`)) return;
+    const r = await postJson(`/api/ports/${encodeURIComponent(p.id)}/delete`, {});
+    message.textContent = r.ok ? 'Removed.' : r.error;
+    load();
+  }
+
+  function edit(p) {
+    const field = (label, control) => h('label', {}, h('span', {}, label), control);
+    const address = h('input', { type: 'text', value: p.address ?? '', required: true, size: 40 });
+    const roles = ROLES.map((role) => h('input', { type: 'checkbox', value: role, checked: (p.roles ?? ['listener']).includes(role) }));
+    const select = (options, value) => h('select', {}, options.map((o) => h('option', { value: o, selected: String(value) === o }, o)));
+    const baud = select(BAUDS, p.baud ?? '4800');
+    const data = select(['8', '7', '6', '5'], p.data ?? '8');
+    const parity = select(PARITIES, p.parity ?? 'none');
+    const stop = select(STOPS, p.stop ?? '1');
+    const enabled = h('input', { type: 'checkbox', checked: p.enabled !== false });
+    const form = h(
+      'form',
+      { class: 'card port-form' },
+      h('h2', {}, p.id ? 'Edit port' : 'Add port'),
+      field('Address', address),
+      h('fieldset', {}, h('legend', {}, 'Roles'), roles.map((box) => h('label', { class: 'inline' }, box, ' ', box.value))),
+      h('fieldset', {}, h('legend', {}, 'Serial line'), field('Baud', baud), field('Data bits', data), field('Parity', parity), field('Stop bits', stop)),
+      field('Open at start-up', enabled),
+      h('div', { class: 'buttons' }, h('button', { type: 'submit' }, 'Save'), h('button', { type: 'button', onclick: () => clear(formBox) }, 'Cancel')),
+    );
+    form.addEventListener('submit', async (e) => {
+      e.preventDefault();
+      const body = {
+        address: address.value.trim(),
+        roles: roles.filter((b) => b.checked).map((b) => b.value),
+        baud: baud.value,
+        data: Number(data.value),
+        parity: parity.value,
+        stop: stop.value,
+        enabled: enabled.checked,
+      };
+      if (p.id) body.id = p.id;
+      const r = await postJson('/api/ports', body);
+      message.textContent = r.ok ? 'Saved.' : r.error;
+      message.className = r.ok ? 'status ok' : 'status error';
+      if (r.ok) clear(formBox);
+      load();
+    });
+    formBox.replaceChildren(form);
+  }
+
+  store.on('ports', (st, list) => {
+    if (Array.isArray(list)) {
+      ports = list;
+      if (element.isConnected) render();
+    }
+  });
+  return { element, show: load };
+}

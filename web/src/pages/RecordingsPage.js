@@ -1,0 +1,88 @@
+// Voyage recordings: the program's recordings page, and player controls
+// (play, pause, stop, speed, seek) over "/api/player".
+
+import { h } from '../lib/dom.js';
+import { getJson, postJson } from '../lib/api.js';
+
+const SPEEDS = [1, 2, 5, 10, 30, 60, 100];
+
+function utcText(ms) {
+  return Number.isFinite(ms) ? new Date(ms).toISOString().replace('T', ' ').slice(0, 19) + 'Z' : '---';
+}
+
+export function createRecordingsPage() {
+  const state = h('span', { class: 'player-state', 'data-testid': 'player-state' }, '---');
+  const time = h('span', { class: 'num' }, '---');
+  const day = h('input', { type: 'date', 'aria-label': 'Day' });
+  const speed = h('select', { 'aria-label': 'Speed' }, SPEEDS.map((s) => h('option', { value: String(s) }, `${s}×`)));
+  const seek = h('input', { type: 'range', min: '0', max: '1000', value: '0', 'aria-label': 'Position in the recording', class: 'seek' });
+  const message = h('span', { class: 'status' });
+  const send = async (body) => {
+    const r = await postJson('/api/player', body);
+    message.textContent = r.ok ? '' : r.error;
+    message.className = r.ok ? 'status' : 'status error';
+    poll();
+  };
+  const controls = h(
+    'div',
+    { class: 'card player' },
+    h('h2', {}, 'Player'),
+    h(
+      'div',
+      { class: 'toolbar' },
+      day,
+      h('button', { onclick: () => send({ action: 'play', day: day.value || undefined }) }, '▶ Play'),
+      h('button', { onclick: () => send({ action: 'pause' }) }, '❚❚ Pause'),
+      h('button', { onclick: () => send({ action: 'stop' }) }, '■ Stop'),
+      speed,
+      state,
+      time,
+      message,
+    ),
+    seek,
+  );
+  const frame = h('iframe', { class: 'embedded', src: 'about:blank', title: 'Voyage recordings' });
+  const element = h('div', { class: 'page recordings-page' }, h('h1', {}, 'Voyage recordings'), controls, frame);
+  let player;
+  let timer;
+  let dragging = false;
+
+  speed.addEventListener('change', () => send({ action: 'speed', speed: Number(speed.value) }));
+  seek.addEventListener('input', () => (dragging = true));
+  seek.addEventListener('change', () => {
+    dragging = false;
+    if (!player || !Number.isFinite(player.startUtcMs) || !Number.isFinite(player.endUtcMs)) return;
+    const t = player.startUtcMs + ((player.endUtcMs - player.startUtcMs) * Number(seek.value)) / 1000;
+    send({ action: 'seek', timeUtcMs: Math.round(t) });
+  });
+
+  async function poll() {
+    const r = await getJson('/api/player');
+    if (!r.ok || !r.data) {
+      state.textContent = '---';
+      return;
+    }
+    player = r.data;
+    state.textContent = player.state ?? '---';
+    time.textContent = utcText(player.timeUtcMs);
+    if (player.day && document.activeElement !== day) day.value = player.day;
+    if (Number.isFinite(player.speed) && document.activeElement !== speed) {
+      const near = SPEEDS.reduce((a, b) => (Math.abs(b - player.speed) < Math.abs(a - player.speed) ? b : a));
+      speed.value = String(near);
+    }
+    const span = player.endUtcMs - player.startUtcMs;
+    if (!dragging && span > 0) seek.value = String(Math.round((1000 * (player.timeUtcMs - player.startUtcMs)) / span));
+  }
+
+  return {
+    element,
+    show() {
+      frame.src = '/browser/voyage_recordings';
+      poll();
+      timer = setInterval(poll, 1000);
+    },
+    hide() {
+      clearInterval(timer);
+    },
+  };
+}
