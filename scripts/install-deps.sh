@@ -23,7 +23,11 @@ packages=(
   gpsbabel
   # Run time: spoken alerts
   espeak-ng
+  # Browser for the main window's browser tests (driven headless)
+  chromium
 )
+# Node.js and npm build the browser front end; Debian's only when none is installed.
+if ! command -v node >/dev/null 2>&1; then packages+=(nodejs npm); fi
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
@@ -37,3 +41,6 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -q
   $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
+
+# The browser front end's packages, exactly as locked.
+(cd "$(dirname "$0")/../web" && npm ci --no-audit --no-fund)
