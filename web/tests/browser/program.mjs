@@ -1,0 +1,91 @@
+// Starts `tarnwick run --demo` in a data folder of its own on a free port,
+// with its runtime and configuration folders isolated, and stops it again.
+
+import { spawn, execFile } from 'node:child_process';
+import { mkdir, mkdtemp, rm } from 'node:fs/promises';
+import { createWriteStream } from 'node:fs';
+import net from 'node:net';
+import os from 'node:os';
+import path from 'node:path';
+import { promisify } from 'node:util';
+
+const run = promisify(execFile);
+
+export function freePort() {
+  return new Promise((resolve, reject) => {
+    const server = net.createServer();
+    server.on('error', reject);
+    server.listen(0, '127.0.0.1', () => {
+      const { port } = server.address();
+      server.close(() => resolve(port));
+    });
+  });
+}
+
+// Resolves when url answers 200, or rejects after timeoutMs.
+export async function waitForHttp(url, timeoutMs, isAlive = () => true) {
+  const deadline = Date.now() + timeoutMs;
+  let last = '';
+  while (Date.now() < deadline) {
+    if (!isAlive()) throw new Error('the program exited during start-up');
+    try {
+      const r = await fetch(url);
+      if (r.ok) return;
+      last = `HTTP ${r.status}`;
+    } catch (e) {
+      last = e.message;
+    }
+    await new Promise((r) => setTimeout(r, 250));
+  }
+  throw new Error(`${url} did not answer within ${timeoutMs} ms (${last})`);
+}
+
+// Starts the program; logPath receives its output. Result: {url, stop()}.
+export async function startProgram(tarnwick, logPath) {
+  const temp = await mkdtemp(path.join(os.tmpdir(), 'tarnwick-web-'));
+  const data = path.join(temp, 'data');
+  const env = {
+    ...process.env,
+    XDG_RUNTIME_DIR: path.join(temp, 'runtime'),
+    XDG_CONFIG_HOME: path.join(temp, 'config'),
+    HOME: temp,
+    DISPLAY: '',
+    WAYLAND_DISPLAY: '',
+  };
+  for (const dir of [env.XDG_RUNTIME_DIR, env.XDG_CONFIG_HOME]) await mkdir(dir, { recursive: true, mode: 0o700 });
+  const port = await freePort();
+  await run(tarnwick, ['--data', data, 'settings', 'set', 'Network_HttpPort', String(port)], { env });
+
+  const log = createWriteStream(logPath);
+  const child = spawn(tarnwick, ['--data', data, 'run', '--demo', '--no-browser', '--accept-disclaimer'], {
+    env,
+    stdio: ['ignore', 'pipe', 'pipe'],
+  });
+  child.stdout.pipe(log);
+  child.stderr.pipe(log);
+  let exited = false;
+  child.on('exit', () => (exited = true));
+  const url = `http://127.0.0.1:${port}/`;
+  try {
+    await waitForHttp(url, 60000, () => !exited);
+  } catch (e) {
+    child.kill('SIGKILL');
+    throw e;
+  }
+
+  return {
+    url,
+    data,
+    async stop() {
+      if (!exited) {
+        const done = new Promise((resolve) => child.on('exit', resolve));
+        child.kill('SIGTERM');
+        const timer = setTimeout(() => child.kill('SIGKILL'), 10000);
+        await done;
+        clearTimeout(timer);
+      }
+      log.end();
+      await rm(temp, { recursive: true, force: true });
+    },
+  };
+}
