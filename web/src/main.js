@@ -53,7 +53,7 @@ const menu = h(
   MENU.map(([path, label]) => h('a', { href: path, 'data-link': '' }, label)),
 );
 const schemeButtons = ['day', 'dusk', 'night'].map((scheme) =>
-  h('button', { class: 'small', 'data-scheme': scheme, onclick: () => chooseScheme(scheme).then(markScheme) }, scheme[0].toUpperCase() + scheme.slice(1)),
+  h('button', { class: 'small', 'data-choose-scheme': scheme, onclick: () => chooseScheme(scheme).then(markScheme) }, scheme[0].toUpperCase() + scheme.slice(1)),
 );
 const voice = h('button', { class: 'small', 'data-testid': 'voice', title: 'Speak alerts with the browser voice' });
 const connection = h('span', { class: 'connection', 'data-testid': 'connection' });
@@ -84,11 +84,11 @@ document.body.replaceChildren(
 );
 
 function markScheme() {
-  for (const b of schemeButtons) b.classList.toggle('on', b.dataset.scheme === currentScheme());
+  for (const b of schemeButtons) b.classList.toggle('on', b.dataset.chooseScheme === currentScheme());
 }
 
 function renderVoice() {
-  voice.textContent = voiceEnabled() ? '🔊 Voice on' : '🔈 Voice off';
+  voice.textContent = voiceEnabled() ? 'Voice on' : 'Voice off';
   voice.setAttribute('aria-pressed', String(voiceEnabled()));
 }
 voice.addEventListener('click', () => {

@@ -131,7 +131,8 @@ export function createPlotView(store) {
       new Style({
         image: new RegularShape({
           points: 3,
-          radius: 11,
+          radius: 12,
+          scale: [0.65, 1],
           rotation: headingRad,
           rotateWithView: true,
           fill: new Fill({ color: p.ownShip }),
@@ -223,7 +224,8 @@ export function createPlotView(store) {
     return new Style({
       image: new RegularShape({
         points: 3,
-        radius: danger ? 10 : 8,
+        radius: danger ? 11 : 9,
+        scale: [0.65, 1],
         rotation: (course * Math.PI) / 180,
         rotateWithView: true,
         fill: new Fill({ color: dim ? 'rgba(0,0,0,0)' : color }),
