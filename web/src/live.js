@@ -110,6 +110,10 @@ export class LiveStore {
     this.applyRoute(d.route ?? null, now);
     this.notifications = Array.isArray(d.notifications) ? d.notifications.slice(-20) : [];
     this.emit('notification', { all: true });
+    if (Array.isArray(d.ports)) {
+      this.ports = d.ports;
+      this.emit('ports', d.ports);
+    }
     this.demo = d.demo ?? null;
     this.emit('demo', this.demo);
     if (typeof d.colorMode === 'string') this.applySetting({ name: 'S52_ColorMode', value: d.colorMode });

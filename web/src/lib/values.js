@@ -21,9 +21,11 @@ export function ageNow(value, receivedAt, now) {
   return age + Math.max(0, now - receivedAt);
 }
 
-// True when value must not be shown as current: absent, without an age, or
-// older than its hold time (value.hold ms, else 5000 ms).
+// True when value must not be shown as current: absent, without an age,
+// marked stale by the server, or older than its hold time (value.hold ms,
+// else 5000 ms).
 export function isStale(value, receivedAt, now) {
+  if (value?.stale === true) return true;
   const hold = Number.isFinite(value?.hold) ? value.hold : DEFAULT_HOLD_MS;
   return ageNow(value, receivedAt, now) > hold;
 }

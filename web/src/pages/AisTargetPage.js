@@ -9,10 +9,20 @@ const KNOWN = [
   ['mmsi', 'MMSI'], ['name', 'Name'], ['callsign', 'Call sign'], ['class', 'Class'], ['shipType', 'Type'],
   ['navStatus', 'Status'], ['stateText', 'Target state'], ['range', 'Range'], ['bearingText', 'Bearing'],
   ['cpa', 'CPA'], ['tcpa', 'TCPA'], ['cog', 'COG'], ['sog', 'SOG'], ['heading', 'Heading'],
-  ['destination', 'Destination'], ['eta', 'ETA'], ['draught', 'Draught'], ['length', 'Length'], ['beam', 'Beam'],
-  ['imo', 'IMO'],
+  ['position', 'Position'], ['reportedPosition', 'Reported position'], ['destination', 'Destination'],
+  ['voyageEta', 'ETA'], ['draughtM', 'Draught (m)'], ['dimensions', 'Dimensions'], ['imo', 'IMO'], ['vendor', 'Vendor'],
 ];
 const HIDDEN = new Set(['texts', 'lat', 'lon', 'cpaPosition', 'ownCpaPosition', 'rangeNm', 'bearing', 'cpaNm', 'tcpaMin', 'state', 'age']);
+
+// A member's value as text; objects (dimensions) as "key value" pairs.
+function shown(value) {
+  if (value && typeof value === 'object') {
+    return Object.entries(value)
+      .map(([k, v]) => `${k} ${v}`)
+      .join(', ');
+  }
+  return String(value);
+}
 
 export function createAisTargetPage() {
   const title = h('h1', {}, 'AIS target');
@@ -31,7 +41,7 @@ export function createAisTargetPage() {
     const t = r.data;
     title.textContent = targetLabel(t);
     const rows = [];
-    for (const [key, label] of KNOWN) if (t[key] !== undefined && t[key] !== '') rows.push([label, t[key]]);
+    for (const [key, label] of KNOWN) if (t[key] !== undefined && t[key] !== '') rows.push([label, shown(t[key])]);
     for (const [key, value] of Object.entries(t)) {
       if (HIDDEN.has(key) || KNOWN.some(([k]) => k === key) || typeof value === 'object') continue;
       rows.push([key, value]);

@@ -6,7 +6,7 @@ import { getJson, postJson } from '../lib/api.js';
 
 const ROLES = ['listener', 'talker', 'repeater'];
 const BAUDS = ['auto', '4800', '9600', '19200', '38400', '57600', '115200'];
-const PARITIES = ['none', 'odd', 'even', 'mark', 'space'];
+const PARITIES = ['None', 'Odd', 'Even', 'Mark', 'Space'];
 const STOPS = ['1', '1.5', '2'];
 
 export function createPortsPage(store) {
@@ -44,7 +44,7 @@ export function createPortsPage(store) {
         h(
           'tr',
           { 'data-port': p.id },
-          h('td', {}, p.address ?? ''),
+          h('td', {}, p.label && p.label !== p.address ? `${p.label} (${p.address})` : (p.address ?? '')),
           h('td', {}, (p.roles ?? []).join(', ')),
           h('td', {}, p.baud ? `${p.baud} ${p.data ?? 8}${String(p.parity ?? 'none')[0].toUpperCase()}${p.stop ?? 1}` : ''),
           h('td', {}, p.enabled === false ? 'no' : 'yes'),
@@ -65,11 +65,13 @@ export function createPortsPage(store) {
   function edit(p) {
     const field = (label, control) => h('label', {}, h('span', {}, label), control);
     const address = h('input', { type: 'text', value: p.address ?? '', required: true, size: 40 });
+    const label = h('input', { type: 'text', value: p.label ?? '', size: 30 });
     const roles = ROLES.map((role) => h('input', { type: 'checkbox', value: role, checked: (p.roles ?? ['listener']).includes(role) }));
-    const select = (options, value) => h('select', {}, options.map((o) => h('option', { value: o, selected: String(value) === o }, o)));
+    const select = (options, value) =>
+      h('select', {}, options.map((o) => h('option', { value: o, selected: String(value).toLowerCase() === o.toLowerCase() }, o)));
     const baud = select(BAUDS, p.baud ?? '4800');
     const data = select(['8', '7', '6', '5'], p.data ?? '8');
-    const parity = select(PARITIES, p.parity ?? 'none');
+    const parity = select(PARITIES, p.parity ?? 'None');
     const stop = select(STOPS, p.stop ?? '1');
     const enabled = h('input', { type: 'checkbox', checked: p.enabled !== false });
     const form = h(
@@ -77,6 +79,7 @@ export function createPortsPage(store) {
       { class: 'card port-form' },
       h('h2', {}, p.id ? 'Edit port' : 'Add port'),
       field('Address', address),
+      field('Label', label),
       h('fieldset', {}, h('legend', {}, 'Roles'), roles.map((box) => h('label', { class: 'inline' }, box, ' ', box.value))),
       h('fieldset', {}, h('legend', {}, 'Serial line'), field('Baud', baud), field('Data bits', data), field('Parity', parity), field('Stop bits', stop)),
       field('Open at start-up', enabled),
@@ -86,8 +89,9 @@ export function createPortsPage(store) {
       e.preventDefault();
       const body = {
         address: address.value.trim(),
+        label: label.value.trim(),
         roles: roles.filter((b) => b.checked).map((b) => b.value),
-        baud: baud.value,
+        baud: baud.value === 'auto' ? 'auto' : Number(baud.value),
         data: Number(data.value),
         parity: parity.value,
         stop: stop.value,

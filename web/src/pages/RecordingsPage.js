@@ -4,7 +4,7 @@
 import { h } from '../lib/dom.js';
 import { getJson, postJson } from '../lib/api.js';
 
-const SPEEDS = [1, 2, 5, 10, 30, 60, 100];
+const DEFAULT_SPEEDS = [1, 2, 5, 10, 30, 60, 100];
 
 function utcText(ms) {
   return Number.isFinite(ms) ? new Date(ms).toISOString().replace('T', ' ').slice(0, 19) + 'Z' : '---';
@@ -13,8 +13,15 @@ function utcText(ms) {
 export function createRecordingsPage() {
   const state = h('span', { class: 'player-state', 'data-testid': 'player-state' }, '---');
   const time = h('span', { class: 'num' }, '---');
-  const day = h('input', { type: 'date', 'aria-label': 'Day' });
-  const speed = h('select', { 'aria-label': 'Speed' }, SPEEDS.map((s) => h('option', { value: String(s) }, `${s}×`)));
+  const day = h('select', { 'aria-label': 'Day' });
+  const speed = h('select', { 'aria-label': 'Speed' });
+  let speeds = [];
+  const setSpeeds = (list) => {
+    if (list.join() === speeds.join()) return;
+    speeds = list;
+    speed.replaceChildren(...list.map((s) => h('option', { value: String(s) }, `${s}×`)));
+  };
+  setSpeeds(DEFAULT_SPEEDS);
   const seek = h('input', { type: 'range', min: '0', max: '1000', value: '0', 'aria-label': 'Position in the recording', class: 'seek' });
   const message = h('span', { class: 'status' });
   const send = async (body) => {
@@ -63,21 +70,32 @@ export function createRecordingsPage() {
       return;
     }
     player = r.data;
-    state.textContent = player.state ?? '---';
+    state.textContent = player.available === false ? 'no player' : (player.state ?? '---');
     time.textContent = utcText(player.timeUtcMs);
-    if (player.day && document.activeElement !== day) day.value = player.day;
+    if (player.day && document.activeElement !== day && [...day.options].some((o) => o.value === player.day)) day.value = player.day;
+    if (Array.isArray(player.speeds) && player.speeds.length) setSpeeds(player.speeds.filter(Number.isFinite));
     if (Number.isFinite(player.speed) && document.activeElement !== speed) {
-      const near = SPEEDS.reduce((a, b) => (Math.abs(b - player.speed) < Math.abs(a - player.speed) ? b : a));
+      const near = speeds.reduce((a, b) => (Math.abs(b - player.speed) < Math.abs(a - player.speed) ? b : a));
       speed.value = String(near);
     }
     const span = player.endUtcMs - player.startUtcMs;
     if (!dragging && span > 0) seek.value = String(Math.round((1000 * (player.timeUtcMs - player.startUtcMs)) / span));
   }
 
+  async function loadDays() {
+    const r = await getJson('/api/recordings');
+    const days = Array.isArray(r.data?.days) ? r.data.days : [];
+    day.replaceChildren(
+      ...days.map((d) => h('option', { value: d.day }, `${d.day}  ${utcText(d.startUtcMs).slice(11)}–${utcText(d.endUtcMs).slice(11)}`)),
+    );
+    if (days.length === 0) day.append(h('option', { value: '' }, 'No recordings'));
+  }
+
   return {
     element,
     show() {
       frame.src = '/browser/voyage_recordings';
+      loadDays();
       poll();
       timer = setInterval(poll, 1000);
     },

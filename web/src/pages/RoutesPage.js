@@ -33,7 +33,7 @@ export function createRoutesPage(store, onChanged) {
         : h(
             'table',
             { class: 'list' },
-            h('thead', {}, h('tr', {}, h('th', {}, 'Name'), h('th', {}, 'Waypoints'), h('th', {}, ''))),
+            h('thead', {}, h('tr', {}, h('th', {}, 'Name'), h('th', {}, 'Waypoints'), h('th', {}, 'Length'), h('th', {}, ''))),
             h(
               'tbody',
               {},
@@ -43,6 +43,7 @@ export function createRoutesPage(store, onChanged) {
                   { 'data-route': rt.id },
                   h('td', {}, rt.name || rt.id, rt.active || rt.id === activeId ? h('span', { class: 'badge' }, ' active') : null),
                   h('td', { class: 'num' }, String(rt.points?.length ?? 0)),
+                  h('td', { class: 'num' }, Number.isFinite(rt.lengthNm) ? `${rt.lengthNm.toFixed(1)} nm` : ''),
                   h(
                     'td',
                     {},

@@ -32,6 +32,7 @@ export function createStoragePage() {
     clear(body);
     if (!r.ok) return body.append(h('p', { class: 'error' }, r.error));
     const items = entries(r.data).sort((a, b) => a.name.localeCompare(b.name));
+    const readOnly = r.data?.readOnly === true;
     body.append(
       h('p', {}, h('a', { href: '#', onclick: (e) => (e.preventDefault(), showDomains()) }, '← Domains')),
       h(
@@ -45,7 +46,7 @@ export function createStoragePage() {
             h(
               'tr',
               {},
-              h('td', {}, h('a', { href: '#', onclick: (e) => (e.preventDefault(), edit(domain, it.name, it.value)) }, it.name)),
+              h('td', {}, h('a', { href: '#', onclick: (e) => (e.preventDefault(), edit(domain, it.name, it.value, readOnly)) }, it.name)),
               h('td', { class: 'value' }, it.value.length > 120 ? it.value.slice(0, 120) + '…' : it.value),
             ),
           ),
@@ -54,9 +55,9 @@ export function createStoragePage() {
     );
   }
 
-  function edit(domain, name, value) {
+  function edit(domain, name, value, readOnly) {
     title.textContent = `Storage: ${domain} / ${name}`;
-    const text = h('textarea', { name: 'value', rows: 20, cols: 80 });
+    const text = h('textarea', { name: 'value', rows: 20, cols: 80, readonly: readOnly });
     text.value = value;
     const status = h('span', { class: 'status' });
     const save = async () => {
@@ -72,18 +73,17 @@ export function createStoragePage() {
     body.replaceChildren(
       h('p', {}, h('a', { href: '#', onclick: (e) => (e.preventDefault(), showDomain(domain)) }, `← ${domain}`)),
       text,
-      h('div', { class: 'buttons' }, h('button', { onclick: save }, 'Save'), h('button', { onclick: remove }, 'Remove'), status),
+      readOnly
+        ? h('p', { class: 'muted' }, 'This domain is read-only here; settings change on the Settings page.')
+        : h('div', { class: 'buttons' }, h('button', { onclick: save }, 'Save'), h('button', { onclick: remove }, 'Remove'), status),
     );
   }
 
   return { element, show: showDomains };
 }
 
-// Name and value pairs of a domain answer: [{name, value}], {items:[...]}
-// or an object of name: value.
+// Name and value pairs of a domain answer {"domain","readOnly","entries":[{name, value}]}.
 function entries(data) {
-  const list = Array.isArray(data) ? data : Array.isArray(data?.items) ? data.items : undefined;
-  if (list) return list.map((it) => ({ name: String(it.name ?? ''), value: String(it.value ?? '') }));
-  const obj = data?.values ?? data ?? {};
-  return Object.entries(obj).map(([name, value]) => ({ name, value: String(value) }));
+  const list = Array.isArray(data?.entries) ? data.entries : [];
+  return list.map((it) => ({ name: String(it.name ?? ''), value: String(it.value ?? '') }));
 }

@@ -73,9 +73,9 @@ export function createOwnShipPanel(store) {
         },
         label,
       );
-    menu.append(item('Auto Select Position Sensor', sensors.autoSelect === true, { autoSelect: true }));
+    menu.append(item('Auto Select Position Sensor', sensors.autoSelect === true, { select: 'auto' }));
     for (const s of sensors.pos ?? []) {
-      menu.append(item(s.label ?? s.id, s.selected === true && sensors.autoSelect !== true, { selected: s.id }));
+      menu.append(item(s.label ?? s.id, s.selected === true && sensors.autoSelect !== true, { select: String(s.id) }));
     }
   }
 

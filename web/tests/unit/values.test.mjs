@@ -19,6 +19,7 @@ test('value ageing against the hold time', async (t) => {
     ['age as text is not trusted', { v: 1, age: 'abc' }, 0, 0, true],
     ['client clock went backwards: no negative ageing', { v: 1, age: 4999 }, 1000, 500, false],
     ['event never received', { v: 1, age: 0 }, -Infinity, 0, true],
+    ['marked stale by the server though young', { v: 1, age: 0, stale: true }, 0, 0, true],
   ];
   for (const [name, value, at, now, stale] of cases) {
     await t.test(name, () => assert.equal(isStale(value, at, now), stale));
