@@ -21,6 +21,10 @@ const ROWS = [
   ['Water', ['waterTemperature']],
 ];
 
+const DEAD_RECKONING_QUESTION =
+  'This will start Dead Reckoning mode and stop using the GPS position. To resume using the GPS, ' +
+  'right-click on the Boat and select a GPS from the menu.';
+
 export function createOwnShipPanel(store) {
   const position = h('div', { class: 'position', 'data-testid': 'position' }, '---');
   const status = h('span', { class: 'fix-status', 'data-testid': 'fix-status' }, 'NO GPS');
@@ -67,6 +71,7 @@ export function createOwnShipPanel(store) {
           'aria-checked': checked ? 'true' : 'false',
           onclick: async () => {
             toggleMenu(false);
+            if (body.select === 'dr' && !window.confirm(DEAD_RECKONING_QUESTION)) return;
             const result = await postJson('/api/sensors', body);
             if (!result.ok) store.emit('local-message', { kind: 'error', text: result.error });
           },

@@ -111,6 +111,7 @@ export function createPlotView(store) {
   });
 
   let follow = true;
+  let flashPhase = false; // flashing symbols are hollow every other second
   let courseUp = false;
   let headingRad = 0;
   let centred = false;
@@ -218,7 +219,7 @@ export function createPlotView(store) {
       });
     }
     const flashing = (danger || lost) && settingBool(store.setting('AIS_FlashLostAndDangerousTargets') ?? 'yes');
-    const dim = flashing && Math.floor(Date.now() / 500) % 2 === 1;
+    const dim = flashing && flashPhase;
     const course = Number.isFinite(t.heading) && t.heading < 360 ? t.heading : Number.isFinite(t.cog) ? t.cog : 0;
     const showName = settingBool(store.setting('AIS_ShowVesselNames') ?? 'yes');
     return new Style({
@@ -357,6 +358,7 @@ export function createPlotView(store) {
     } else updateRoute();
   });
   store.on('tick', () => {
+    flashPhase = !flashPhase;
     updateOwnShip();
     targetSource.changed();
   });
