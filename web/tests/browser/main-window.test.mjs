@@ -172,6 +172,24 @@ test('the night scheme turns the page dark and red, and is stored', async () => 
   await page.screenshot({ path: path.join(artifacts, 'main-window.png') });
 });
 
+test('when the program stops, no value stays on the page as current', { skip: !arg('--tarnwick') && 'only with a program of our own' }, async () => {
+  await page.waitForFunction(() => document.querySelector('[data-testid=position]').textContent.trim() !== '---', null, { timeout: LIVE_MS });
+  await program.stop();
+  program = undefined;
+  // The hold time is 5 s; the page re-checks every second.
+  await page.waitForFunction(
+    () => {
+      const get = (id) => document.querySelector(`[data-testid=${id}]`).textContent.trim();
+      return get('position') === '---' && get('value-sog') === '---' && get('value-cog') === '---' && get('fix-status') === 'LOST GPS';
+    },
+    null,
+    { timeout: 9000 },
+  );
+  assert.ok(await page.locator('[data-testid=fix-status].alarm').isVisible());
+  await page.getByTestId('connection').getByText('No connection to the program').waitFor({ timeout: 5000 });
+  await page.screenshot({ path: path.join(artifacts, 'main-window-stopped.png') });
+});
+
 test('no script errors on the page', () => {
   assert.deepEqual(pageErrors, []);
 });
