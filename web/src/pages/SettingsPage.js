@@ -128,6 +128,12 @@ function controlFor(s, commit) {
       sel.addEventListener('change', send);
       return h('span', { class: 'length' }, num, sel);
     }
+    case 'int':
+    case 'real': {
+      const input = h('input', { type: 'number', step: s.kind === 'int' ? '1' : 'any', value, disabled, 'data-control': s.name });
+      input.addEventListener('change', () => input.value !== '' && commit(input.value));
+      return input;
+    }
     default: {
       const input = h('input', { type: 'text', value, disabled, 'data-control': s.name });
       input.addEventListener('change', () => commit(input.value));

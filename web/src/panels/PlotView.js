@@ -295,9 +295,11 @@ export function createPlotView(store) {
   }
 
   let marks = [];
+  let routes = [];
   async function loadNavObjects() {
     const r = await getJson('/api/navobjects');
     if (r.ok && Array.isArray(r.data?.marks)) marks = r.data.marks;
+    if (r.ok && Array.isArray(r.data?.routes)) routes = r.data.routes;
     updateRoute();
   }
 
@@ -311,7 +313,9 @@ export function createPlotView(store) {
     }
     const route = store.route;
     if (route) {
-      const legs = (route.legs ?? []).filter((p) => Number.isFinite(p?.lat) && Number.isFinite(p?.lon));
+      // The route's own points carry the waypoint names; the monitor's legs only positions.
+      const named = routes.find((r) => r.id === route.routeId)?.points;
+      const legs = (named ?? route.legs ?? []).filter((p) => Number.isFinite(p?.lat) && Number.isFinite(p?.lon));
       if (legs.length > 1) features.push(new Feature({ geometry: new LineString(legs.map((p) => project(p.lat, p.lon))), kind: 'route' }));
       for (const p of legs) features.push(new Feature({ geometry: new Point(project(p.lat, p.lon)), kind: 'point', name: p.name }));
       const wp = route.waypoint;
