@@ -1,5 +1,5 @@
 // Builds the front end: bundles src/main.js (with OpenLayers) and its CSS into
-// assets/, copies index.html. Usage: node build.mjs [--outdir DIR] [--dev]
+// assets/, copies index.html and the icon. Usage: node build.mjs [--outdir DIR] [--dev]
 // (default outdir: dist/ beside this file).
 
 import { mkdir, copyFile, rm } from 'node:fs/promises';
@@ -39,5 +39,5 @@ try {
 } catch {
   process.exit(1);
 }
-await copyFile(path.join(here, 'index.html'), path.join(outdir, 'index.html'));
+for (const file of ['index.html', 'favicon.svg']) await copyFile(path.join(here, file), path.join(outdir, file));
 console.log(`Front end built in ${outdir}`);

@@ -66,7 +66,7 @@ function broadcast(event, data) {
 setInterval(() => broadcast('ownship', ownship()), 500);
 setInterval(() => { broadcast('ais', { targets: targets(), removed: [] }); broadcast('route', routeState()); }, 1000);
 
-const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css', '.map': 'application/json' };
+const types = { '.svg': 'image/svg+xml', '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css', '.map': 'application/json' };
 function json(res, status, data) {
   res.writeHead(status, { 'Content-Type': 'application/json' });
   res.end(JSON.stringify(data));
@@ -115,7 +115,7 @@ http.createServer(async (req, res) => {
   const ais = /^\/api\/ais\/(\d+)$/.exec(p);
   if (ais) { const t = targets().find((x) => String(x.mmsi) === ais[1]); return t ? json(res, 200, { ...t, texts: [] }) : json(res, 404, {}); }
   if (p.startsWith('/api/')) return json(res, 404, { error: 'not in the mock' });
-  const file = p.startsWith('/assets/') ? p : '/index.html';
+  const file = p.startsWith('/assets/') || p === '/favicon.svg' ? p : '/index.html';
   try {
     const data = await readFile(path.join(root, path.normalize(file)));
     res.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
