@@ -13,6 +13,7 @@
 #include "instruments/ports/PortsModule.h"
 #include "recording/RecordingControllers.h"
 #include "recording/RecordingModule.h"
+#include "recording/VirtualTime.h"
 #include "recording/vdr/VdrFiles.h"
 #include "navobjects/NavObjectsModule.h"
 #include "navobjects/navigation/RouteNavigationModule.h"
@@ -75,7 +76,7 @@ void RegisterHttpServer(CApplication& app) {
 
 std::string MainPageUrl() { return g_http ? g_http->Url() : std::string(); }
 
-void RegisterModules(CApplication& app, const ModuleOptions& /*options*/) {
+void RegisterModules(CApplication& app, const ModuleOptions& options) {
   app.OnStartupStage("Init Main Frame", [] {
     Notifications().SetVoiceSink(MakeSystemVoiceSink());
     return true;
@@ -112,9 +113,19 @@ void RegisterModules(CApplication& app, const ModuleOptions& /*options*/) {
     if (snapshot->depth) sample.depth = snapshot->depth->value;
     return sample;
   });
-  // Documents open in "Init NavObj", tracks and boundaries update in
-  // "UpdateNavObjects", documents are saved in "Exit_NavObjects".
-  RegisterNavObjects(app);
+  // Tracks and boundary alarms follow the same snapshot; while a recording
+  // plays, its points carry the recording's time.
+  SetOwnShipProvider([]() -> std::optional<OwnShipInput> {
+    CNavData* store = NavData();
+    if (!store) return std::nullopt;
+    OwnShipInput input = OwnShipFromSnapshot(*store->Snapshot());
+    if (const auto played = VirtualTime().UtcMs()) input.utcMs = *played;
+    return input;
+  });
+  // Documents open in "Init NavObj", those named on the command line in
+  // "Process startup docs"; tracks and boundaries update in "UpdateNavObjects",
+  // documents are saved in "Exit_NavObjects".
+  RegisterNavObjects(app, options.commandLine);
   // The active route: updated from the own-ship snapshot in "UpdateNavObjects",
   // steering sentences to the talker ports in "Autopilot_Update".
   RegisterRouteNavigation(app);

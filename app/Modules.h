@@ -3,13 +3,15 @@
 // shutdown stages.
 
 #include <string>
+#include <vector>
 
 namespace tarnwick {
 
 class CApplication;
 
 struct ModuleOptions {
-  bool demo = false;  // run on the built-in demo data
+  bool demo = false;                     // run on the built-in demo data
+  std::vector<std::string> commandLine;  // switches and documents, opened in "Process startup docs"
 };
 
 void RegisterModules(CApplication& app, const ModuleOptions& options);

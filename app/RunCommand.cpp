@@ -70,6 +70,7 @@ int Run(CArguments& args) {
     return 2;
   }
   options.commandLine = args.Rest();
+  modules.commandLine = options.commandLine;
   options.disclaimer = [accept](const std::string& text) {
     if (accept) return true;
     if (isatty(STDIN_FILENO)) return AskOnTerminal(text);

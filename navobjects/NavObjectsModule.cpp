@@ -39,7 +39,6 @@ void SetOwnShipProvider(std::function<std::optional<OwnShipInput>()> provider) {
 }
 
 bool InitNavObjects(const std::filesystem::path& folder) {
-  Log("Initializing NavObj...\n");
   auto state = std::make_unique<NavObjectsState>();
   state->documents =
       std::make_unique<CNavDocuments>(folder.empty() ? DataFolder() / "NavObjects" : folder);
@@ -57,7 +56,6 @@ bool InitNavObjects(const std::filesystem::path& folder) {
     return recorder.StartNewTrack(track);
   };
   State() = std::move(state);
-  Log("Initializing NavObj: done.\n");
   return true;
 }
 
@@ -81,9 +79,11 @@ void UpdateNavObjects(uint64_t tickMs) {
   if (const auto& provider = OwnShipProvider()) {
     if (auto ship = provider()) {
       state->recorder->Update(*ship, tickMs);
+      // Deleted objects wait in their layer for Restore; they watch nothing.
       std::vector<std::shared_ptr<CNavObject>> watched;
       for (const auto& layer : state->documents->Layers())
-        watched.insert(watched.end(), layer->Objects().begin(), layer->Objects().end());
+        if (layer.get() != &state->documents->DeletedLayer())
+          watched.insert(watched.end(), layer->Objects().begin(), layer->Objects().end());
       state->alarms.Update(*ship, watched);
     }
   }

@@ -71,38 +71,30 @@ std::vector<std::string> CBoundaryAlarms::Update(
   const LatLon here = *ship.position;
 
   for (const auto& object : objects) {
-    if (const auto* boundary = dynamic_cast<const CBoundary*>(object.get())) {
-      if (!boundary->enableAlarm || boundary->Marks().size() < 2) continue;
-      std::vector<LatLon> outline;
-      for (const auto& mark : boundary->Marks()) outline.push_back(mark->position);
-      const size_t edges = boundary->IsArea() ? outline.size() : outline.size() - 1;
-      if (previous_ && *previous_ != here && opt::Alerts_BoundaryCrossing.GetBool()) {
-        for (size_t i = 0; i < edges; ++i) {
-          if (SegmentsIntersect(*previous_, here, outline[i], outline[(i + 1) % outline.size()])) {
-            Raise(raised, kCrossedBoundaryText);
-            break;
-          }
+    const auto* boundary = dynamic_cast<const CBoundary*>(object.get());
+    if (!boundary || !boundary->enableAlarm || boundary->Marks().size() < 2) continue;
+    std::vector<LatLon> outline;
+    for (const auto& mark : boundary->Marks()) outline.push_back(mark->position);
+    const size_t edges = boundary->IsArea() ? outline.size() : outline.size() - 1;
+    if (previous_ && *previous_ != here && opt::Alerts_BoundaryCrossing.GetBool()) {
+      for (size_t i = 0; i < edges; ++i) {
+        if (SegmentsIntersect(*previous_, here, outline[i], outline[(i + 1) % outline.size()])) {
+          Raise(raised, kCrossedBoundaryText);
+          break;
         }
       }
-      SpeedState& state = speed_[boundary->Id()];
-      const bool inside = boundary->IsArea() && PointInPolygon(here, outline);
-      const double sog = ship.sogKnots.value_or(0);
-      const bool tooHigh =
-          inside && ship.sogKnots && boundary->maxSpeedLimit > 0 && sog > boundary->maxSpeedLimit;
-      const bool tooLow =
-          inside && ship.sogKnots && boundary->minSpeedLimit > 0 && sog < boundary->minSpeedLimit;
-      if (tooHigh && !state.tooHigh) Raise(raised, SpeedText(kSpeedTooHighFormat, sog));
-      if (tooLow && !state.tooLow) Raise(raised, SpeedText(kSpeedTooLowFormat, sog));
-      state.tooHigh = tooHigh;
-      state.tooLow = tooLow;
-    } else if (const auto* mark = dynamic_cast<const CMark*>(object.get())) {
-      if (!mark->IsBoundaryCircle()) continue;
-      const bool inside = Distance(here, mark->position) <= mark->RangeCircleRadiusNm();
-      auto [it, first] = insideCircle_.try_emplace(mark->Id(), inside);
-      if (first || it->second == inside) continue;
-      it->second = inside;
-      Raise(raised, (inside ? kEnteringCircleText : kLeavingCircleText) + mark->DisplayName());
     }
+    SpeedState& state = speed_[boundary->Id()];
+    const bool inside = boundary->IsArea() && PointInPolygon(here, outline);
+    const double sog = ship.sogKnots.value_or(0);
+    const bool tooHigh =
+        inside && ship.sogKnots && boundary->maxSpeedLimit > 0 && sog > boundary->maxSpeedLimit;
+    const bool tooLow =
+        inside && ship.sogKnots && boundary->minSpeedLimit > 0 && sog < boundary->minSpeedLimit;
+    if (tooHigh && !state.tooHigh) Raise(raised, SpeedText(kSpeedTooHighFormat, sog));
+    if (tooLow && !state.tooLow) Raise(raised, SpeedText(kSpeedTooLowFormat, sog));
+    state.tooHigh = tooHigh;
+    state.tooLow = tooLow;
   }
   previous_ = here;
   return raised;

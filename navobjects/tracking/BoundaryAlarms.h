@@ -1,7 +1,8 @@
 #pragma once
-// Boundary alarms: own ship crossing a boundary line, speed limits inside a
-// boundary area, and entering or leaving the boundary circle of a mark. Each
-// message is raised once when its condition starts, not while it persists.
+// Boundary alarms: own ship crossing a boundary line and speed limits inside
+// a boundary area. Each message is raised once when its condition starts, not
+// while it persists. Entering and leaving the boundary circles of marks is the
+// route navigator's to announce (CNavController), with or without a route.
 
 #include <memory>
 #include <optional>
@@ -17,13 +18,11 @@ namespace tarnwick {
 inline constexpr const char* kCrossedBoundaryText = "Warning! Crossed boundary line!";
 inline constexpr const char* kSpeedTooHighFormat = "Speed is too high (%.1f kts).";
 inline constexpr const char* kSpeedTooLowFormat = "Speed is too low (%.1f kts).";
-inline constexpr const char* kEnteringCircleText = "Entering boundary circle ";
-inline constexpr const char* kLeavingCircleText = "Leaving boundary circle ";
 
 class CBoundaryAlarms {
  public:
-  // Checks own ship against the boundaries and boundary-circle marks among
-  // objects; posts and speaks each new message and returns them.
+  // Checks own ship against the boundaries among objects (other objects are
+  // passed over); posts and speaks each new message and returns them.
   std::vector<std::string> Update(const OwnShipInput& ship,
                                   const std::vector<std::shared_ptr<CNavObject>>& objects);
 
@@ -33,8 +32,7 @@ class CBoundaryAlarms {
     bool tooLow = false;
   };
   std::optional<LatLon> previous_;
-  std::unordered_map<std::string, SpeedState> speed_;   // by boundary id
-  std::unordered_map<std::string, bool> insideCircle_;  // by mark id
+  std::unordered_map<std::string, SpeedState> speed_;  // by boundary id
 };
 
 // Planar geometry on a local projection around own ship, good for the

@@ -1,0 +1,185 @@
+// The program's modules wired together and started: documents named on the
+// command line open in "Process startup docs", tracks and boundary alarms
+// follow the own-ship snapshot (with the recording's time while one plays),
+// and a boundary circle is announced once per entry and once per exit.
+
+#include "app/Modules.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/Application.h"
+#include "core/Clock.h"
+#include "core/Notifications.h"
+#include "core/SettingsRegistry.h"
+#include "core/ShutdownEvent.h"
+#include "core/tests/support/TestSupport.h"
+#include "instruments/nmea/DecodeNmea.h"
+#include "instruments/nmea/NavSource.h"
+#include "navobjects/NavObjectsModule.h"
+#include "navobjects/model/FileTime.h"
+#include "navobjects/model/Track.h"
+#include "recording/VirtualTime.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::CScopedEnv;
+using testing::CTempFolder;
+
+constexpr LatLon kReef{50.0, -1.0};
+
+// An RMC sentence with a valid fix at lat, lon (degrees), 5 knots due north.
+std::string Rmc(double lat, double lon) {
+  char body[128];
+  const double alat = std::abs(lat), alon = std::abs(lon);
+  snprintf(body, sizeof body, "GPRMC,120000,A,%02d%06.3f,%c,%03d%06.3f,%c,5.0,0.0,050126,,",
+           static_cast<int>(alat), (alat - static_cast<int>(alat)) * 60, lat < 0 ? 'S' : 'N',
+           static_cast<int>(alon), (alon - static_cast<int>(alon)) * 60, lon < 0 ? 'W' : 'E');
+  unsigned checksum = 0;
+  for (const char* c = body; *c; ++c) checksum ^= static_cast<unsigned char>(*c);
+  char sentence[160];
+  snprintf(sentence, sizeof sentence, "$%s*%02X", body, checksum);
+  return sentence;
+}
+
+class ModulesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CSettingsRegistry::Instance().ResetState();
+    ShutdownEvent().Reset();
+    // A document outside the NavObjects folder: only the command line opens it.
+    CNavDocuments documents(folder_ / "elsewhere");
+    CLayer& layer = documents.DocumentLayer("Passage.nob");
+    auto reef =
+        documents.CreateBoundaryCircle(kReef, Length{0.5, LengthUnit::NauticalMiles}, &layer);
+    reef->name = "Reef";
+    ASSERT_TRUE(documents.SaveLayer(layer));
+    document_ = layer.File();
+
+    options_.dataFolder = folder_ / "data";
+    options_.singleInstance = false;
+    options_.installCrashHandler = false;
+    options_.disclaimer = [](const std::string&) { return true; };
+    options_.commandLine = {"nossdp", document_.string()};  // no HTTP server in tests
+  }
+  void TearDown() override {
+    VirtualTime().End();
+    CSettingsRegistry::Instance().ResetState();
+    ShutdownEvent().Reset();
+  }
+
+  bool DocumentOpen() const {
+    const CNavDocuments* documents = NavDocuments();
+    if (!documents) return false;
+    for (const auto& layer : documents->Layers())
+      if (layer->File() == document_) return true;
+    return false;
+  }
+
+  // One second later: the GPS reports lat, lon and the program ticks.
+  void SailTo(CApplication& app, double lat, double lon) {
+    clock_.Advance(1000);
+    DecodeNMEA(gps_, ReceiveTime{TickCount(), UtcNowMs()}, Rmc(lat, lon), nullptr);
+    ASSERT_TRUE(app.Tick());
+  }
+
+  std::vector<std::string> SpokenSince(uint64_t id) const {
+    std::vector<std::string> texts;
+    for (const auto& note : Notifications().Since(id))
+      if (note.kind == NotificationKind::Spoken) texts.push_back(note.text);
+    return texts;
+  }
+
+  static uint64_t LastNotification() {
+    const auto notes = Notifications().Since(0);
+    return notes.empty() ? 0 : notes.back().id;
+  }
+
+  static std::shared_ptr<CTrack> RecordedTrack() {
+    for (const auto& layer : NavDocuments()->Layers())
+      for (const auto& object : layer->Objects())
+        if (auto track = std::dynamic_pointer_cast<CTrack>(object)) return track;
+    return nullptr;
+  }
+
+  CTempFolder folder_;
+  CScopedEnv config_{"XDG_CONFIG_HOME", (folder_ / "config").string()};
+  CSimulatedClock clock_{1'000'000, 1'767'614'400'000};  // 2026-01-05 12:00 UTC
+  CScopedClock useClock_{clock_};
+  std::filesystem::path document_;
+  StartupOptions options_;
+  CNavSource gps_;  // outlives the application's store
+};
+
+TEST_F(ModulesTest, CommandLineDocumentsOpenInProcessStartupDocs) {
+  CApplication app;
+  ModuleOptions modules;
+  modules.commandLine = options_.commandLine;
+  RegisterModules(app, modules);
+  std::vector<std::string> seen;
+  app.OnStartupStage("Init NavObj", [&] {
+    seen.push_back(std::string("Init NavObj: ") + (DocumentOpen() ? "open" : "closed"));
+    return true;
+  });
+  app.OnStartupStage("Process startup docs", [&] {
+    seen.push_back(std::string("Process startup docs: ") + (DocumentOpen() ? "open" : "closed"));
+    return true;
+  });
+  ASSERT_EQ(app.Start(options_), StartupResult::Running);
+  EXPECT_EQ(seen, (std::vector<std::string>{"Init NavObj: closed", "Process startup docs: open"}));
+  app.Shutdown();
+}
+
+TEST_F(ModulesTest, OwnShipDrivesTracksAndBoundaryCirclesAreAnnouncedOnce) {
+  CApplication app;
+  ModuleOptions modules;
+  modules.commandLine = options_.commandLine;
+  RegisterModules(app, modules);
+  ASSERT_EQ(app.Start(options_), StartupResult::Running);
+  Notifications().SetVoiceSink(nullptr);  // texts are still queued as spoken
+  const uint64_t before = LastNotification();
+
+  struct Step {
+    double lat;
+    std::vector<std::string> spoken;  // new spoken texts after the step
+  };
+  const Step steps[] = {
+      {49.980, {}},                                 // 1.2 nm south: outside
+      {49.985, {}},                                 // still outside
+      {49.995, {"Entering boundary circle Reef"}},  // 0.3 nm: inside
+      {49.996, {}},                                 // inside: not repeated
+      {50.004, {}},                                 // through the middle
+      {50.020, {"Leaving boundary circle Reef"}},   // 1.2 nm north
+      {50.030, {}},
+  };
+  uint64_t mark = before;
+  for (const Step& step : steps) {
+    SailTo(app, step.lat, kReef.lon);
+    EXPECT_EQ(SpokenSince(mark), step.spoken) << step.lat;
+    mark = LastNotification();
+  }
+
+  // The track recorder took its points from the same snapshots, at their UTC.
+  auto track = RecordedTrack();
+  ASSERT_NE(track, nullptr);
+  ASSERT_FALSE(track->points.empty());
+  EXPECT_NEAR(track->points.front().position.lat, 49.980, 1e-6);
+  EXPECT_EQ(UnixMsFromFileTime(track->points.front().time) / 1000,
+            (1'767'614'400'000 + 1000) / 1000);
+
+  // While a recording plays, points carry the recording's time.
+  const int64_t played = 1'625'054'400'000;  // 2021-06-30 12:00 UTC
+  VirtualTime().Set(played);
+  const size_t count = track->points.size();
+  SailTo(app, 50.5, kReef.lon);  // far enough for any distance interval
+  ASSERT_GT(track->points.size(), count);
+  EXPECT_EQ(UnixMsFromFileTime(track->points.back().time), played);
+  app.Shutdown();
+}
+
+}  // namespace
+}  // namespace tarnwick
