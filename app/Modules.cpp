@@ -1,22 +1,27 @@
 #include "app/Modules.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "core/Application.h"
+#include "core/JobQueue.h"
 #include "core/Log.h"
 #include "core/Notifications.h"
 #include "core/Paths.h"
 #include "core/units/UnitSystem.h"
 #include "instruments/ais/AisModule.h"
+#include "instruments/ais/AisReceiver.h"
 #include "instruments/navdata/NavData.h"
 #include "instruments/navdata/NavDataModule.h"
 #include "instruments/ports/PortsModule.h"
+#include "navobjects/NavObjectsModule.h"
+#include "navobjects/navigation/RouteNavigationModule.h"
 #include "recording/RecordingControllers.h"
 #include "recording/RecordingModule.h"
 #include "recording/VirtualTime.h"
+#include "recording/logbook/LogBook.h"
+#include "recording/logbook/TrackRecorder.h"
 #include "recording/vdr/VdrFiles.h"
-#include "navobjects/NavObjectsModule.h"
-#include "navobjects/navigation/RouteNavigationModule.h"
 #include "server/DocumentRoutes.h"
 #include "server/HttpServer.h"
 #include "server/NavRoutes.h"
@@ -32,17 +37,20 @@ std::unique_ptr<CHttpServer> g_http;
 template <typename Controller>
 void MountController(CHttpServer& server, std::shared_ptr<Controller> controller) {
   for (const std::string& route : Controller::Routes()) {
-    server.Get(route, [controller](const HttpRequest& request) {
-      QueryParams params;
-      for (const auto& [name, value] : request.params) params.emplace(name, value);
-      HttpReply reply = controller->Handle(request.path, params);
-      HttpResponse response;
-      response.status = reply.status;
-      response.contentType = reply.contentType;
-      response.body = std::move(reply.body);
-      for (auto& header : reply.headers) response.headers[header.name] = header.value;
-      return response;
-    }, HandlerThread::Worker);
+    server.Get(
+        route,
+        [controller](const HttpRequest& request) {
+          QueryParams params;
+          for (const auto& [name, value] : request.params) params.emplace(name, value);
+          HttpReply reply = controller->Handle(request.path, params);
+          HttpResponse response;
+          response.status = reply.status;
+          response.contentType = reply.contentType;
+          response.body = std::move(reply.body);
+          for (auto& header : reply.headers) response.headers[header.name] = header.value;
+          return response;
+        },
+        HandlerThread::Worker);
   }
 }
 
@@ -74,7 +82,9 @@ void RegisterHttpServer(CApplication& app) {
 
 }  // namespace
 
-std::string MainPageUrl() { return g_http ? g_http->Url() : std::string(); }
+std::string MainPageUrl() {
+  return g_http ? g_http->Url() : std::string();
+}
 
 void RegisterModules(CApplication& app, const ModuleOptions& options) {
   app.OnStartupStage("Init Main Frame", [] {
@@ -112,6 +122,18 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
     if (snapshot->headingTrue) sample.heading = snapshot->headingTrue->value;
     if (snapshot->depth) sample.depth = snapshot->depth->value;
     return sample;
+  });
+  // The logbook keeps sensor alarms as they start, and AIS safety messages;
+  // those arrive on port threads and are written on the user-interface thread.
+  SetSensorAlarmHook([](const std::string& source, const std::string& text) {
+    LogSensorAlarm(LogBook(), source, text);
+  });
+  AisReceiver().SetSafetyMessageHook([](const AisSafetyMessage& message) {
+    char mmsi[16];
+    snprintf(mmsi, sizeof mmsi, "%09u", static_cast<unsigned>(message.mmsi));
+    UiJobs().Post([from = std::string(mmsi), message] {
+      LogAisSafetyMessage(LogBook(), from, message.fromName, message.text);
+    });
   });
   // Tracks and boundary alarms follow the same snapshot; while a recording
   // plays, its points carry the recording's time.

@@ -1,7 +1,8 @@
 // The program's modules wired together and started: documents named on the
 // command line open in "Process startup docs", tracks and boundary alarms
 // follow the own-ship snapshot (with the recording's time while one plays),
-// and a boundary circle is announced once per entry and once per exit.
+// a boundary circle is announced once per entry and once per exit, and the
+// logbook gets the AIS safety messages and the sensor alarms.
 
 #include "app/Modules.h"
 
@@ -9,14 +10,19 @@
 
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/Application.h"
 #include "core/Clock.h"
 #include "core/Notifications.h"
+#include "core/Paths.h"
 #include "core/SettingsRegistry.h"
 #include "core/ShutdownEvent.h"
+#include "core/Sqlite.h"
+#include "core/settings/AlertsSettings.h"
 #include "core/tests/support/TestSupport.h"
+#include "instruments/ais/AisReceiver.h"
 #include "instruments/nmea/DecodeNmea.h"
 #include "instruments/nmea/NavSource.h"
 #include "navobjects/NavObjectsModule.h"
@@ -45,6 +51,35 @@ std::string Rmc(double lat, double lon) {
   snprintf(sentence, sizeof sentence, "$%s*%02X", body, checksum);
   return sentence;
 }
+
+// The sentence body with its checksum: "$" body "*" XX.
+std::string WithChecksum(const std::string& body) {
+  unsigned checksum = 0;
+  for (char c : body) checksum ^= static_cast<unsigned char>(c);
+  char tail[8];
+  snprintf(tail, sizeof tail, "*%02X", checksum);
+  return "$" + body + tail;
+}
+
+AisBits AisText(int type, uint32_t mmsi, const std::string& text) {
+  AisBits bits;
+  bits.AppendBits(static_cast<uint32_t>(type), 6);
+  bits.AppendBits(0, 2);
+  bits.AppendBits(mmsi, 30);
+  if (type == 24) bits.AppendBits(0, 2);  // part A: the name
+  if (type == 14) bits.AppendBits(0, 2);  // spare
+  const size_t chars = type == 24 ? 20 : text.size();
+  for (size_t i = 0; i < chars; ++i)
+    bits.AppendBits(i < text.size() ? static_cast<uint32_t>(SixBitValue(text[i])) : 0, 6);
+  return bits;
+}
+
+struct LogRow {
+  int category;
+  int type;
+  std::string content;
+  bool operator==(const LogRow&) const = default;
+};
 
 class ModulesTest : public ::testing::Test {
  protected:
@@ -97,6 +132,20 @@ class ModulesTest : public ::testing::Test {
   static uint64_t LastNotification() {
     const auto notes = Notifications().Since(0);
     return notes.empty() ? 0 : notes.back().id;
+  }
+
+  static std::vector<LogRow> LogRows(int category) {
+    CSqliteDatabase db;
+    EXPECT_EQ(db.Open(DataFolder() / "log.db", SQLITE_OPEN_READONLY), SQLITE_OK);
+    CSqliteStatement query(db,
+                           "SELECT category, type, content FROM Entries WHERE category = :c "
+                           "ORDER BY rowid");
+    query.Bind(":c", int64_t{category});
+    std::vector<LogRow> rows;
+    while (query.Step() == SQLITE_ROW)
+      rows.push_back(
+          {static_cast<int>(query.Int(0)), static_cast<int>(query.Int(1)), query.Text(2)});
+    return rows;
   }
 
   static std::shared_ptr<CTrack> RecordedTrack() {
@@ -179,6 +228,65 @@ TEST_F(ModulesTest, OwnShipDrivesTracksAndBoundaryCirclesAreAnnouncedOnce) {
   ASSERT_GT(track->points.size(), count);
   EXPECT_EQ(UnixMsFromFileTime(track->points.back().time), played);
   app.Shutdown();
+}
+
+TEST_F(ModulesTest, LogbookKeepsAisSafetyMessagesAndSensorAlarms) {
+  opt::Alerts_DepthBelow.Set("true");
+  opt::Alerts_DepthBelowValue.Set("3 m");
+  CApplication app;
+  RegisterModules(app, ModuleOptions{});
+  ASSERT_EQ(app.Start(options_), StartupResult::Running);
+  Notifications().SetVoiceSink(nullptr);
+
+  // Safety messages arrive on a port thread; the logbook is written by the tick.
+  std::thread port([] {
+    const ReceiveTime now{TickCount(), UtcNowMs()};
+    AisReceiver().DispatchAIS(nullptr, now, AisText(24, 2320123, "HARBOUR CONTROL"), false);
+    AisReceiver().DispatchAIS(nullptr, now, AisText(14, 2320123, "DREDGER IN CHANNEL"), false);
+    AisReceiver().DispatchAIS(nullptr, now, AisText(14, 366123456, "SECURITE"), false);
+  });
+  port.join();
+
+  struct Step {
+    const char* dpt;  // depth sentence body, metres
+    size_t alarms;    // sensor alarm entries after the step
+  };
+  const Step steps[] = {
+      {"SDDPT,5.0,0.0", 0},  // deep enough
+      {"SDDPT,2.5,0.0", 1},  // shallower than 3 m: the alarm starts
+      {"SDDPT,2.4,0.0", 1},  // lasts: not logged again
+  };
+  for (const Step& step : steps) {
+    clock_.Advance(1000);
+    DecodeNMEA(gps_, ReceiveTime{TickCount(), UtcNowMs()}, WithChecksum(step.dpt), nullptr);
+    ASSERT_TRUE(app.Tick());
+    EXPECT_EQ(LogRows(4).size(), step.alarms) << step.dpt;
+  }
+  clock_.Advance(31'000);  // the spoken alert repeats; the log does not
+  DecodeNMEA(gps_, ReceiveTime{TickCount(), UtcNowMs()}, WithChecksum("SDDPT,2.3,0.0"), nullptr);
+  ASSERT_TRUE(app.Tick());
+  clock_.Advance(10'000);  // the sounder falls silent: a lost reading is an alarm of its own
+  ASSERT_TRUE(app.Tick());
+
+  const auto alarms = LogRows(4);
+  ASSERT_EQ(alarms.size(), 2u);
+  EXPECT_EQ(alarms[0].type, 1);
+  EXPECT_NE(alarms[0].content.find("\"source\":\"Depth Sounder\""), std::string::npos)
+      << alarms[0].content;
+  EXPECT_NE(alarms[0].content.find("Alert. Depth is "), std::string::npos) << alarms[0].content;
+  EXPECT_NE(alarms[1].content.find("Alert. Lost depth reading."), std::string::npos)
+      << alarms[1].content;
+
+  const auto safety = LogRows(3);
+  ASSERT_EQ(safety.size(), 2u);
+  EXPECT_EQ(safety[0].type, 2);
+  EXPECT_EQ(safety[0].content,
+            "{\"from\":\"002320123\",\"from_name\":\"HARBOUR CONTROL\",\"message\":"
+            "\"DREDGER IN CHANNEL\"}");
+  EXPECT_NE(safety[1].content.find("\"from_name\":\"\""), std::string::npos) << safety[1].content;
+  app.Shutdown();
+  opt::Alerts_DepthBelow.ResetToDefault();
+  opt::Alerts_DepthBelowValue.ResetToDefault();
 }
 
 }  // namespace

@@ -118,6 +118,11 @@ void CAisReceiver::SetMessageObserver(MessageObserver observer) {
   observer_ = std::move(observer);
 }
 
+void CAisReceiver::SetSafetyMessageHook(SafetyMessageHook hook) {
+  std::lock_guard lock(mutex_);
+  safetyHook_ = std::move(hook);
+}
+
 void CAisReceiver::DecodeVDM(CSensor* aisSensor, const ReceiveTime& received,
                              const VdmFragment& fragment) {
   Deferred deferred;
@@ -171,6 +176,13 @@ void CAisReceiver::ApplyLocked(CSensor* aisSensor, const ReceiveTime& received, 
     char text[256];
     snprintf(text, sizeof text, "@AIS Safety Message: %s", m.text->c_str());
     deferred.safetyTexts.emplace_back(text);
+    if (safetyHook_) {
+      AisSafetyMessage safety{m.mmsi, {}, *m.text};
+      if (auto sender = targets_.find(m.mmsi); sender != targets_.end())
+        safety.fromName = sender->second.name;
+      deferred.safetyMessages.push_back(std::move(safety));
+      deferred.safetyHook = safetyHook_;
+    }
   }
   if (!UpdatesTarget(m)) return;
 
@@ -233,6 +245,7 @@ void CAisReceiver::RunDeferred(Deferred& deferred) {
     Notifications().Post(NotificationKind::MessageBar, std::move(text));
   }
   for (const AisMessage& message : deferred.observed) observer_(message);
+  for (const AisSafetyMessage& message : deferred.safetyMessages) deferred.safetyHook(message);
   for (const std::string& warning : deferred.warnings) {
     Notifications().Post(NotificationKind::Warning, warning);
     Notifications().Speak(warning);

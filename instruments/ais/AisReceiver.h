@@ -39,6 +39,13 @@ struct AisOwnShipRecord {
   ReceiveTime received;        // of the last own-vessel report
 };
 
+// A safety-related text (messages 12 and 14) and who sent it.
+struct AisSafetyMessage {
+  uint32_t mmsi = 0;     // the sender
+  std::string fromName;  // the sender's name as the target table knows it, "" when unknown
+  std::string text;
+};
+
 class CAisReceiver final : public IAisSentenceSink {
  public:
   // Least time between two updates of the table ("UpdateAIS"), ms.
@@ -47,6 +54,7 @@ class CAisReceiver final : public IAisSentenceSink {
   static constexpr uint64_t kForgetAfterMs = 3600000;
 
   using MessageObserver = std::function<void(const AisMessage&)>;
+  using SafetyMessageHook = std::function<void(const AisSafetyMessage&)>;
 
   CAisReceiver() = default;
   CAisReceiver(const CAisReceiver&) = delete;
@@ -63,6 +71,9 @@ class CAisReceiver final : public IAisSentenceSink {
   // Called (after the receiver lock is released, on the dispatching thread)
   // with every message that was applied. Set before ports run.
   void SetMessageObserver(MessageObserver observer);
+  // Called the same way with every safety-related text received (the
+  // logbook keeps them). Set before ports run.
+  void SetSafetyMessageHook(SafetyMessageHook hook);
 
   // "UpdateAIS": runs at most once per kUpdateIntervalMs and only while
   // settings.showVessels is on; ages and predicts every target and, when
@@ -106,6 +117,8 @@ class CAisReceiver final : public IAisSentenceSink {
   struct Deferred {
     std::vector<std::string> logLines;
     std::vector<std::string> safetyTexts;
+    std::vector<AisSafetyMessage> safetyMessages;
+    SafetyMessageHook safetyHook;  // copied under the lock when there are messages
     std::vector<AisMessage> observed;
     std::vector<std::string> warnings;
   };
@@ -123,6 +136,7 @@ class CAisReceiver final : public IAisSentenceSink {
   std::unordered_map<uint32_t, CAisTarget> targets_;
   AisOwnShipRecord ownShip_;
   MessageObserver observer_;
+  SafetyMessageHook safetyHook_;
   std::function<bool(const LatLon&)> monitoredArea_;
   bool dirty_ = false;  // a report arrived since the last update
   std::optional<uint64_t> lastUpdateTick_;

@@ -4,6 +4,7 @@
 
 #include "core/Application.h"
 #include "core/Clock.h"
+#include "core/Notifications.h"
 #include "instruments/ais/AisModule.h"
 #include "instruments/ais/AisReceiver.h"
 #include "instruments/navdata/DepthAlert.h"
@@ -32,10 +33,21 @@ class CReceiverOwnShip final : public IAisOwnShipSource {
   }
 };
 
+constexpr const char* kDepthAlarmSource = "Depth Sounder";
+
+SensorAlarmHook g_sensorAlarmHook;
+
 struct NavDataModule {
   CReceiverOwnShip ownShip;
   CNavData store;
-  CDepthAlert depthAlert;
+  std::string depthAlertText;  // what the depth alert said in this tick
+  CDepthAlert depthAlert{[this](const std::string& text, bool voice) {
+    if (voice)
+      Notifications().Speak(text);
+    else
+      Notifications().Post(NotificationKind::Warning, text);
+    depthAlertText = text;
+  }};
   std::function<std::optional<double>(const LatLon&)> chartedDepth;
 };
 
@@ -62,10 +74,20 @@ void CheckDepth() {
   std::optional<double> charted;
   if (g_module->chartedDepth && snapshot->fix.position)
     charted = g_module->chartedDepth(*snapshot->fix.position);
+  const bool wasActive = g_module->depthAlert.Active();
+  g_module->depthAlertText.clear();
   g_module->depthAlert.Update(sounder, charted, DepthAlertLimitsFromSettings(), TickCount());
+  // An alert that starts, or a lost reading, is an alarm; a repetition is not.
+  const std::string& said = g_module->depthAlertText;
+  if (g_sensorAlarmHook && !said.empty() && (!wasActive || !g_module->depthAlert.Active()))
+    g_sensorAlarmHook(kDepthAlarmSource, said);
 }
 
 }  // namespace
+
+void SetSensorAlarmHook(SensorAlarmHook hook) {
+  g_sensorAlarmHook = std::move(hook);
+}
 
 void SetChartedDepthProvider(std::function<std::optional<double>(const LatLon&)> provider) {
   if (g_module) g_module->chartedDepth = std::move(provider);
