@@ -19,6 +19,8 @@ packages=(
   libcpp-httplib-dev libssl-dev libbrotli-dev
   libcairo2-dev
   libxml2-dev
+  # World coastline: GSHHG shorelines (LGPL) and the netCDF reader of the converter
+  gmt-gshhg-low gmt-gshhg-high libnetcdf-dev
   # Independent GPX reader for the navigation-object tests
   gpsbabel
   # Run time: spoken alerts
