@@ -148,7 +148,7 @@ export function createPlotView(store) {
     const own = store.ownship;
     const fix = fixView(own?.fix, store.ownshipAt, now);
     if (fix.lat === undefined) {
-      ownFeature.setStyle(new Style(null));
+      ownFeature.setStyle(new Style({}));
       predictor.getGeometry().setCoordinates([]);
       return;
     }
