@@ -32,19 +32,19 @@ function finite(x) {
 
 // A new array of targets sorted by column key ("name", "range", ...), dir 1
 // ascending or -1 descending; ties fall back to range, then MMSI, so the order
-// is stable from one update to the next.
+// is stable from one update to the next. Keys are computed once per target.
 export function sortTargets(targets, key, dir = 1) {
   const by = SORT_KEYS[key] ?? SORT_KEYS.range;
   const cmp = (a, b) => {
     if (a === undefined && b === undefined) return 0;
     if (a === undefined) return 1;
     if (b === undefined) return -1;
-    return typeof a === 'string' ? a.localeCompare(b) * dir : (a - b) * dir;
+    // AIS names are 6-bit ASCII: code-point order of the upper-case text.
+    if (typeof a === 'string') return (a < b ? -1 : a > b ? 1 : 0) * dir;
+    return (a - b) * dir;
   };
-  return [...targets].sort(
-    (a, b) =>
-      cmp(by(a), by(b)) ||
-      cmp(SORT_KEYS.range(a), SORT_KEYS.range(b)) ||
-      (a.mmsi ?? 0) - (b.mmsi ?? 0),
-  );
+  return targets
+    .map((t) => ({ t, k: by(t), r: SORT_KEYS.range(t), m: t.mmsi ?? 0 }))
+    .sort((a, b) => cmp(a.k, b.k) || cmp(a.r, b.r) || a.m - b.m)
+    .map((e) => e.t);
 }
