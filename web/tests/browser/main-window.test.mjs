@@ -115,7 +115,15 @@ test('a dangerous target is flagged in the list', async () => {
 test('a route activated from the routes page shows in the route monitor', async () => {
   await menuLink('Routes').click();
   await page.waitForURL('**/routes');
-  const activate = page.getByTestId('activate-route').first();
+  const firstRoute = page.locator('tr[data-route]').first();
+  await firstRoute.waitFor({ timeout: 15000 });
+  // A route already active is stopped first, so that this page activates it.
+  const stop = firstRoute.getByRole('button', { name: 'Stop Navigation' });
+  if (await stop.count()) {
+    await stop.click();
+    await page.locator('[data-testid=route-name]').waitFor({ state: 'hidden', timeout: 15000 });
+  }
+  const activate = firstRoute.getByTestId('activate-route');
   await activate.waitFor({ timeout: 15000 });
   await activate.click();
   await page.waitForFunction(() => {
