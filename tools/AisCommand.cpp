@@ -1,15 +1,19 @@
 // `tarnwick ais`: decode AIS logs, assess a target against the own vessel, and
 // turn AIS.LOG on or off.
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "app/Subcommand.h"
 #include "core/Clock.h"
+#include "core/JsonWriter.h"
 #include "core/ProgramSettings.h"
 #include "core/RegistryFile.h"
 #include "core/SettingsRegistry.h"
@@ -23,6 +27,9 @@
 namespace tarnwick {
 namespace {
 
+constexpr size_t kInputBlock = 64 * 1024;   // bytes of input read at once
+constexpr size_t kOutputBlock = 64 * 1024;  // bytes of output written at once
+
 int Usage() {
   fprintf(stderr,
           "usage: tarnwick ais decode [--targets] [FILE...]\n"
@@ -31,13 +38,34 @@ int Usage() {
   return 2;
 }
 
+// Reads the stream in blocks and hands each VDM/VDO line to the receiver;
+// the lines of one block share the time it was read.
 void FeedStream(std::istream& in, CAisReceiver& receiver) {
-  std::string line;
-  while (std::getline(in, line)) {
-    const std::optional<VdmFragment> fragment = ParseVdmSentence(line);
-    if (!fragment) continue;
-    receiver.DecodeVDM(nullptr, ReceiveTime{TickCount(), UtcNowMs()}, *fragment);
+  std::vector<char> block(kInputBlock);
+  std::string partial;  // a line cut by the end of the previous block
+  const auto feedLine = [&receiver](std::string_view line, const ReceiveTime& received) {
+    if (const std::optional<VdmFragment> fragment = ParseVdmSentence(line))
+      receiver.DecodeVDM(nullptr, received, *fragment);
+  };
+  while (in) {
+    in.read(block.data(), static_cast<std::streamsize>(block.size()));
+    const auto count = static_cast<size_t>(in.gcount());
+    if (count == 0) break;
+    const ReceiveTime received{TickCount(), UtcNowMs()};
+    std::string_view data(block.data(), count);
+    for (size_t end = data.find('\n'); end != std::string_view::npos; end = data.find('\n')) {
+      if (partial.empty()) {
+        feedLine(data.substr(0, end), received);
+      } else {
+        partial.append(data.substr(0, end));
+        feedLine(partial, received);
+        partial.clear();
+      }
+      data.remove_prefix(end + 1);
+    }
+    partial.append(data);
   }
+  if (!partial.empty()) feedLine(partial, ReceiveTime{TickCount(), UtcNowMs()});
 }
 
 int Decode(CArguments& args) {
@@ -47,9 +75,19 @@ int Decode(CArguments& args) {
     return 2;
   }
   CAisReceiver receiver;
+  // Lines are collected and written in blocks: one write per message would
+  // cost more than decoding it.
+  std::string out;
+  const auto flush = [&out] {
+    fwrite(out.data(), 1, out.size(), stdout);
+    out.clear();
+  };
   if (!targets) {
-    receiver.SetMessageObserver(
-        [](const AisMessage& message) { printf("%s\n", AisMessageJson(message).dump().c_str()); });
+    receiver.SetMessageObserver([&out, &flush](const AisMessage& message) {
+      AppendAisMessageJson(out, message);
+      out.push_back('\n');
+      if (out.size() >= kOutputBlock) flush();
+    });
   }
   if (args.Size() == 1) {
     FeedStream(std::cin, receiver);
@@ -58,6 +96,7 @@ int Decode(CArguments& args) {
       std::ifstream in(args[i]);
       if (!in) {
         fprintf(stderr, "tarnwick ais decode: cannot read %s\n", args[i].c_str());
+        flush();
         return 1;
       }
       FeedStream(in, receiver);
@@ -65,9 +104,11 @@ int Decode(CArguments& args) {
   }
   if (targets) {
     for (const CAisTarget& target : receiver.Targets()) {
-      printf("%s\n", AisTargetJson(target).dump().c_str());
+      AppendAisTargetJson(out, target);
+      out.push_back('\n');
     }
   }
+  flush();
   return 0;
 }
 
@@ -107,15 +148,17 @@ bool AssessLine(const std::string& line, const AisAssessmentSettings& settings) 
     return false;
   }
   const CpaResult result = AssessCpa({o[0], o[1]}, o[2], o[3], {t[0], t[1]}, t[2], t[3]);
-  nlohmann::ordered_json out;
-  out["bearing"] = result.bearing;
-  out["range"] = std::round(result.range * 1000.0) / 1000.0;
-  out["cpa"] = result.cpa ? nlohmann::ordered_json(std::round(*result.cpa * 1000.0) / 1000.0)
-                          : nlohmann::ordered_json(nullptr);
-  out["tcpa"] =
-      result.tcpa ? nlohmann::ordered_json(*result.tcpa) : nlohmann::ordered_json(nullptr);
-  out["dangerous"] = IsDangerousApproach(result, t[3], false, settings);
-  printf("%s\n", out.dump().c_str());
+  std::string out;
+  CJsonWriter w(out);
+  w.BeginObject().Member("bearing", result.bearing);
+  w.Member("range", std::round(result.range * 1000.0) / 1000.0);
+  if (result.cpa)
+    w.Member("cpa", std::round(*result.cpa * 1000.0) / 1000.0);
+  else
+    w.Member("cpa", nullptr);
+  w.Member("tcpa", result.tcpa);
+  w.Member("dangerous", IsDangerousApproach(result, t[3], false, settings)).EndObject();
+  printf("%s\n", out.c_str());
   return true;
 }
 

@@ -8,7 +8,7 @@
 #include "core/Log.h"
 #include "core/settings/AisSettings.h"
 #include "core/units/Length.h"
-#include "instruments/ais/Duration.h"
+#include "core/units/Duration.h"
 
 namespace tarnwick {
 namespace {

@@ -3,11 +3,33 @@
 #include <algorithm>
 
 namespace tarnwick {
+namespace {
+
+// DearmourChar of every byte, looked up instead of computed per character.
+constexpr std::array<uint8_t, 256> kSixBits = [] {
+  std::array<uint8_t, 256> table{};
+  for (int c = 0; c < 256; ++c)
+    table[static_cast<size_t>(c)] =
+        static_cast<uint8_t>(DearmourChar(static_cast<unsigned char>(c)));
+  return table;
+}();
+
+}  // namespace
 
 void AisBits::AppendArmoured(std::string_view payload) {
   for (char c : payload) {
     if (size_ + 6 > kAisMaxBits) return;
-    AppendBits(static_cast<uint32_t>(DearmourChar(static_cast<unsigned char>(c))), 6);
+    // The six bits land in the current byte and the next one: keep the used
+    // high bits of the current byte, write both bytes whole (the store has
+    // spare bytes at the end, and bits past Size() are never read).
+    const uint32_t value = kSixBits[static_cast<unsigned char>(c)];
+    const size_t at = static_cast<size_t>(size_ >> 3);
+    const int used = size_ & 7;
+    const uint32_t kept = bytes_[at] & (0xFF00U >> used) & 0xFFU;
+    const uint32_t word = (kept << 8) | (value << (10 - used));
+    bytes_[at] = static_cast<uint8_t>(word >> 8);
+    bytes_[at + 1] = static_cast<uint8_t>(word);
+    size_ += 6;
   }
 }
 

@@ -15,13 +15,13 @@ inline constexpr int kAisMaxBits = 7968;
 // The six-bit value (0..63) of payload character c: v = c + 40; below 129 the
 // value is (v + 40) mod 64, otherwise (v + 32) mod 64 ('0'..'W' give 0..39,
 // '`'..'w' give 40..63).
-inline int DearmourChar(unsigned char c) {
+constexpr int DearmourChar(unsigned char c) {
   const int v = c + 40;
   return v < 129 ? (v + 40) % 64 : (v + 32) % 64;
 }
 
 // The payload character of six-bit value (0..63): the inverse of DearmourChar.
-inline char ArmourValue(int value) {
+constexpr char ArmourValue(int value) {
   value &= 63;
   return static_cast<char>(value < 40 ? value + 48 : value + 56);
 }

@@ -2,209 +2,219 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 
+#include "core/JsonWriter.h"
 #include "instruments/ais/AisTexts.h"
 
 namespace tarnwick {
 namespace {
 
-using Json = nlohmann::ordered_json;
-
 template <typename T>
-Json OrNull(bool available, T value) {
-  return available ? Json(value) : Json(nullptr);
+void OrNull(CJsonWriter& w, std::string_view key, bool available, T value) {
+  if (available)
+    w.Member(key, value);
+  else
+    w.Member(key, nullptr);
 }
 
 // Rounds to the given decimals so that 12.299999 prints as 12.3.
 double Round(double value, int decimals) {
-  const double scale = std::pow(10.0, decimals);
+  static constexpr double kScale[] = {1.0, 10.0, 100.0, 1000.0, 1e4, 1e5, 1e6, 1e7};
+  const double scale = kScale[decimals];
   return std::round(value * scale) / scale;
 }
 
-Json TextOrNull(const std::string& text) {
-  return OrNull(!text.empty(), text);
+void TextOrNull(CJsonWriter& w, std::string_view key, const std::string& text) {
+  OrNull(w, key, !text.empty(), std::string_view(text));
 }
 
-Json EtaJson(int month, int day, int hour, int minute) {
-  if (month == 0 && day == 0 && hour == 24 && minute == 60) return nullptr;
+void Eta(CJsonWriter& w, int month, int day, int hour, int minute) {
+  if (month == 0 && day == 0 && hour == 24 && minute == 60) {
+    w.Member("eta", nullptr);
+    return;
+  }
   char text[32];
   snprintf(text, sizeof text, "%02d-%02dT%02d:%02dZ", month, day, hour, minute);
-  return text;
+  w.Member("eta", text);
 }
 
-void PutPosition(Json& j, double lat, double lon) {
-  j["lat"] = OrNull(lat != kAisLatNotAvailable, Round(lat, 7));
-  j["lon"] = OrNull(lon != kAisLonNotAvailable, Round(lon, 7));
+void PutPosition(CJsonWriter& w, double lat, double lon) {
+  OrNull(w, "lat", lat != kAisLatNotAvailable, Round(lat, 7));
+  OrNull(w, "lon", lon != kAisLonNotAvailable, Round(lon, 7));
 }
 
-void PutMotion(Json& j, int sog, int cog) {
-  j["sog"] = OrNull(sog != kAisSogNotAvailable, sog / 10.0);
-  j["cog"] = OrNull(cog < kAisCogNotAvailable, cog / 10.0);
+void PutMotion(CJsonWriter& w, int sog, int cog) {
+  OrNull(w, "sog", sog != kAisSogNotAvailable, sog / 10.0);
+  OrNull(w, "cog", cog < kAisCogNotAvailable, cog / 10.0);
 }
 
-void PutHeading(Json& j, int heading) {
-  j["heading"] = OrNull(heading != kAisHeadingNotAvailable, heading);
+void PutHeading(CJsonWriter& w, int heading) {
+  OrNull(w, "heading", heading != kAisHeadingNotAvailable, heading);
 }
 
-void PutNavStatus(Json& j, int navStatus, int rot) {
-  j["rot"] = OrNull(rot != kAisRotNotAvailable, rot);
+void PutNavStatus(CJsonWriter& w, int navStatus, int rot) {
+  OrNull(w, "rot", rot != kAisRotNotAvailable, rot);
   const char* text = NavStatusText(navStatus);
-  j["nav_status"] = OrNull(*text != '\0', navStatus);
-  j["nav_status_text"] = OrNull(*text != '\0', std::string(text));
+  OrNull(w, "nav_status", *text != '\0', navStatus);
+  OrNull(w, "nav_status_text", *text != '\0', text);
 }
 
-void PutDimensions(Json& j, int bow, int stern, int port, int starboard) {
-  j["to_bow"] = OrNull(bow != 0, bow);
-  j["to_stern"] = OrNull(stern != 0, stern);
-  j["to_port"] = OrNull(port != 0, port);
-  j["to_starboard"] = OrNull(starboard != 0, starboard);
+void PutDimensions(CJsonWriter& w, int bow, int stern, int port, int starboard) {
+  OrNull(w, "to_bow", bow != 0, bow);
+  OrNull(w, "to_stern", stern != 0, stern);
+  OrNull(w, "to_port", port != 0, port);
+  OrNull(w, "to_starboard", starboard != 0, starboard);
 }
 
-void PutShipType(Json& j, int shipType) {
-  j["ship_type"] = OrNull(shipType != 0, shipType);
-  j["ship_type_text"] = ShipTypeText(shipType);
+void PutShipType(CJsonWriter& w, int shipType) {
+  OrNull(w, "ship_type", shipType != 0, shipType);
+  w.Member("ship_type_text", ShipTypeText(shipType));
 }
 
-template <typename T>
-Json Optional(const std::optional<T>& value) {
-  return value ? Json(*value) : Json(nullptr);
+void Rounded(CJsonWriter& w, std::string_view key, const std::optional<double>& value,
+             int decimals) {
+  OrNull(w, key, value.has_value(), value ? Round(*value, decimals) : 0.0);
 }
 
-Json OptionalRounded(const std::optional<double>& value, int decimals) {
-  return value ? Json(Round(*value, decimals)) : Json(nullptr);
+void PutMet(CJsonWriter& w, const AisMetHydro& m) {
+  w.Key("met").BeginObject();
+  PutPosition(w, m.lat, m.lon);
+  w.Member("day", m.day).Member("hour", m.hour).Member("minute", m.minute);
+  w.Member("wind_speed", m.windSpeed).Member("wind_gust", m.windGust);
+  w.Member("wind_direction", m.windDirection).Member("wind_gust_direction", m.windGustDirection);
+  Rounded(w, "air_temperature", m.airTemperature, 1);
+  w.Member("humidity", m.humidity);
+  Rounded(w, "dew_point", m.dewPoint, 1);
+  w.Member("pressure", m.pressure).Member("pressure_tendency", m.pressureTendency);
+  Rounded(w, "visibility", m.visibility, 1);
+  w.Member("visibility_greater", m.visibilityGreater);
+  Rounded(w, "water_level", m.waterLevel, 2);
+  w.Member("water_level_trend", m.waterLevelTrend);
+  Rounded(w, "current_speed", m.currentSpeed, 1);
+  w.Member("current_direction", m.currentDirection);
+  Rounded(w, "wave_height", m.waveHeight, 1);
+  w.Member("wave_period", m.wavePeriod).Member("wave_direction", m.waveDirection);
+  Rounded(w, "swell_height", m.swellHeight, 1);
+  w.Member("swell_period", m.swellPeriod).Member("swell_direction", m.swellDirection);
+  w.Member("sea_state", m.seaState);
+  Rounded(w, "water_temperature", m.waterTemperature, 1);
+  w.Member("precipitation", m.precipitation);
+  Rounded(w, "salinity", m.salinity, 1);
+  w.Member("ice", m.ice);
+  w.EndObject();
 }
 
-Json MetJson(const AisMetHydro& m) {
-  Json j;
-  PutPosition(j, m.lat, m.lon);
-  j["day"] = m.day;
-  j["hour"] = m.hour;
-  j["minute"] = m.minute;
-  j["wind_speed"] = Optional(m.windSpeed);
-  j["wind_gust"] = Optional(m.windGust);
-  j["wind_direction"] = Optional(m.windDirection);
-  j["wind_gust_direction"] = Optional(m.windGustDirection);
-  j["air_temperature"] = OptionalRounded(m.airTemperature, 1);
-  j["humidity"] = Optional(m.humidity);
-  j["dew_point"] = OptionalRounded(m.dewPoint, 1);
-  j["pressure"] = Optional(m.pressure);
-  j["pressure_tendency"] = Optional(m.pressureTendency);
-  j["visibility"] = OptionalRounded(m.visibility, 1);
-  j["visibility_greater"] = m.visibilityGreater;
-  j["water_level"] = OptionalRounded(m.waterLevel, 2);
-  j["water_level_trend"] = Optional(m.waterLevelTrend);
-  j["current_speed"] = OptionalRounded(m.currentSpeed, 1);
-  j["current_direction"] = Optional(m.currentDirection);
-  j["wave_height"] = OptionalRounded(m.waveHeight, 1);
-  j["wave_period"] = Optional(m.wavePeriod);
-  j["wave_direction"] = Optional(m.waveDirection);
-  j["swell_height"] = OptionalRounded(m.swellHeight, 1);
-  j["swell_period"] = Optional(m.swellPeriod);
-  j["swell_direction"] = Optional(m.swellDirection);
-  j["sea_state"] = Optional(m.seaState);
-  j["water_temperature"] = OptionalRounded(m.waterTemperature, 1);
-  j["precipitation"] = Optional(m.precipitation);
-  j["salinity"] = OptionalRounded(m.salinity, 1);
-  j["ice"] = Optional(m.ice);
-  return j;
-}
-
-void PutStatic(Json& j, const AisStaticData& s) {
-  if (s.fields & kAisVersion) j["ais_version"] = s.aisVersion;
-  if (s.fields & kAisImo) j["imo"] = OrNull(s.imo != 0, s.imo);
-  if (s.fields & kAisName) j["name"] = TextOrNull(s.name);
-  if (s.fields & kAisCallsign) j["callsign"] = TextOrNull(s.callsign);
-  if (s.fields & kAisVendor) j["vendor"] = TextOrNull(s.vendor);
-  if (s.fields & kAisShipType) PutShipType(j, s.shipType);
-  if (s.fields & kAisDimensions) PutDimensions(j, s.toBow, s.toStern, s.toPort, s.toStarboard);
-  if (s.fields & kAisEpfd) j["epfd"] = s.epfd;
-  if (s.fields & kAisEta) j["eta"] = EtaJson(s.etaMonth, s.etaDay, s.etaHour, s.etaMinute);
-  if (s.fields & kAisDraught) j["draught"] = OrNull(s.draught != 0, s.draught / 10.0);
-  if (s.fields & kAisDestination) j["destination"] = TextOrNull(s.destination);
+void PutStatic(CJsonWriter& w, const AisStaticData& s) {
+  if (s.fields & kAisVersion) w.Member("ais_version", s.aisVersion);
+  if (s.fields & kAisImo) OrNull(w, "imo", s.imo != 0, s.imo);
+  if (s.fields & kAisName) TextOrNull(w, "name", s.name);
+  if (s.fields & kAisCallsign) TextOrNull(w, "callsign", s.callsign);
+  if (s.fields & kAisVendor) TextOrNull(w, "vendor", s.vendor);
+  if (s.fields & kAisShipType) PutShipType(w, s.shipType);
+  if (s.fields & kAisDimensions) PutDimensions(w, s.toBow, s.toStern, s.toPort, s.toStarboard);
+  if (s.fields & kAisEpfd) w.Member("epfd", s.epfd);
+  if (s.fields & kAisEta) Eta(w, s.etaMonth, s.etaDay, s.etaHour, s.etaMinute);
+  if (s.fields & kAisDraught) OrNull(w, "draught", s.draught != 0, s.draught / 10.0);
+  if (s.fields & kAisDestination) TextOrNull(w, "destination", s.destination);
 }
 
 }  // namespace
 
-Json AisMessageJson(const AisMessage& m) {
-  Json j;
-  j["type"] = m.type;
-  j["repeat"] = m.repeat;
-  j["mmsi"] = m.mmsi;
-  if (m.ownVessel) j["own_vessel"] = true;
+void AppendAisMessageJson(std::string& out, const AisMessage& m) {
+  CJsonWriter w(out);
+  w.BeginObject();
+  w.Member("type", m.type).Member("repeat", m.repeat).Member("mmsi", m.mmsi);
+  if (m.ownVessel) w.Member("own_vessel", true);
   if (m.position) {
     const AisPositionReport& p = *m.position;
-    PutPosition(j, p.lat, p.lon);
-    if (m.type <= 3 || m.type == 9 || m.type == 18 || m.type == 19) PutMotion(j, p.sog, p.cog);
-    if (m.type <= 3 || m.type == 18 || m.type == 19) PutHeading(j, p.heading);
-    if (m.type <= 3) PutNavStatus(j, p.navStatus, p.rot);
-    j["accuracy"] = p.accuracy;
-    if (!m.base) j["second"] = OrNull(p.second != kAisSecondNotAvailable, p.second);
-    j["raim"] = p.raim;
+    PutPosition(w, p.lat, p.lon);
+    if (m.type <= 3 || m.type == 9 || m.type == 18 || m.type == 19) PutMotion(w, p.sog, p.cog);
+    if (m.type <= 3 || m.type == 18 || m.type == 19) PutHeading(w, p.heading);
+    if (m.type <= 3) PutNavStatus(w, p.navStatus, p.rot);
+    w.Member("accuracy", p.accuracy);
+    if (!m.base) OrNull(w, "second", p.second != kAisSecondNotAvailable, p.second);
+    w.Member("raim", p.raim);
   }
   if (m.base) {
     const AisBaseStationReport& b = *m.base;
     char utc[40];
     snprintf(utc, sizeof utc, "%04d-%02d-%02dT%02d:%02d:%02dZ", b.year, b.month, b.day, b.hour,
              b.minute, b.second);
-    j["utc"] = OrNull(b.year != 0, std::string(utc));
-    j["epfd"] = b.epfd;
+    OrNull(w, "utc", b.year != 0, utc);
+    w.Member("epfd", b.epfd);
   }
-  if (m.sar) j["altitude"] = OrNull(m.sar->altitude != 4095, m.sar->altitude);
+  if (m.sar) OrNull(w, "altitude", m.sar->altitude != 4095, m.sar->altitude);
   if (m.aid) {
-    j["aid_type"] = m.aid->aidType;
-    j["aid_name"] = TextOrNull(m.aid->name);
-    j["off_position"] = m.aid->offPosition;
-    j["virtual_aid"] = m.aid->virtualAid;
+    w.Member("aid_type", m.aid->aidType);
+    TextOrNull(w, "aid_name", m.aid->name);
+    w.Member("off_position", m.aid->offPosition).Member("virtual_aid", m.aid->virtualAid);
   }
-  if (m.part) j["part"] = *m.part;
-  if (m.statics) PutStatic(j, *m.statics);
-  if (m.destMmsi) j["dest_mmsi"] = *m.destMmsi;
+  if (m.part) w.Member("part", *m.part);
+  if (m.statics) PutStatic(w, *m.statics);
+  // The destination is named once; an addressed binary message's own wins.
+  if (m.binary && m.binary->destMmsi)
+    w.Member("dest_mmsi", m.binary->destMmsi.value_or(0));
+  else if (m.destMmsi)
+    w.Member("dest_mmsi", m.destMmsi.value_or(0));
   if (m.binary) {
-    if (m.binary->destMmsi) j["dest_mmsi"] = *m.binary->destMmsi;
-    j["dac"] = Optional(m.binary->dac);
-    j["fi"] = Optional(m.binary->fi);
-    j["data_bits"] = m.binary->dataBits;
+    w.Member("dac", m.binary->dac).Member("fi", m.binary->fi);
+    w.Member("data_bits", m.binary->dataBits);
   }
-  if (m.met) j["met"] = MetJson(*m.met);
-  if (m.text) j["text"] = *m.text;
-  return j;
+  if (m.met) PutMet(w, *m.met);
+  if (m.text) w.Member("text", *m.text);
+  w.EndObject();
 }
 
-Json AisTargetJson(const CAisTarget& t) {
-  Json j;
-  j["mmsi"] = t.mmsi;
-  j["kind"] = t.FeatureName();
-  j["class"] = t.transponderClass ? Json(std::string(1, t.transponderClass)) : Json(nullptr);
-  if (t.ownVessel) j["own_vessel"] = true;
-  j["last_type"] = t.lastMessageType;
-  PutPosition(j, t.lat, t.lon);
-  PutMotion(j, t.sog, t.cog);
-  PutHeading(j, t.heading);
-  PutNavStatus(j, t.navStatus, t.rot);
-  j["accuracy"] = t.accuracy;
-  j["second"] = OrNull(t.second != kAisSecondNotAvailable, t.second);
-  j["name"] = TextOrNull(t.name);
-  j["callsign"] = TextOrNull(t.callsign);
-  j["imo"] = OrNull(t.imo != 0, t.imo);
-  PutShipType(j, t.shipType);
-  PutDimensions(j, t.toBow, t.toStern, t.toPort, t.toStarboard);
-  j["draught"] = OrNull(t.draught != 0, t.draught / 10.0);
-  j["destination"] = TextOrNull(t.destination);
-  j["eta"] = EtaJson(t.etaMonth, t.etaDay, t.etaHour, t.etaMinute);
-  if (t.baseStation) j["feature"] = t.FeatureKey();
+std::string AisMessageJson(const AisMessage& message) {
+  std::string out;
+  AppendAisMessageJson(out, message);
+  return out;
+}
+
+void AppendAisTargetJson(std::string& out, const CAisTarget& t) {
+  CJsonWriter w(out);
+  w.BeginObject();
+  w.Member("mmsi", t.mmsi).Member("kind", t.FeatureName());
+  if (t.transponderClass)
+    w.Member("class", std::string_view(&t.transponderClass, 1));
+  else
+    w.Member("class", nullptr);
+  if (t.ownVessel) w.Member("own_vessel", true);
+  w.Member("last_type", t.lastMessageType);
+  PutPosition(w, t.lat, t.lon);
+  PutMotion(w, t.sog, t.cog);
+  PutHeading(w, t.heading);
+  PutNavStatus(w, t.navStatus, t.rot);
+  w.Member("accuracy", t.accuracy);
+  OrNull(w, "second", t.second != kAisSecondNotAvailable, t.second);
+  TextOrNull(w, "name", t.name);
+  TextOrNull(w, "callsign", t.callsign);
+  OrNull(w, "imo", t.imo != 0, t.imo);
+  PutShipType(w, t.shipType);
+  PutDimensions(w, t.toBow, t.toStern, t.toPort, t.toStarboard);
+  OrNull(w, "draught", t.draught != 0, t.draught / 10.0);
+  TextOrNull(w, "destination", t.destination);
+  Eta(w, t.etaMonth, t.etaDay, t.etaHour, t.etaMinute);
+  if (t.baseStation) w.Member("feature", t.FeatureKey());
   if (t.aid) {
-    j["aid_type"] = t.aid->aidType;
-    j["aid_name"] = TextOrNull(t.aid->name);
+    w.Member("aid_type", t.aid->aidType);
+    TextOrNull(w, "aid_name", t.aid->name);
   }
-  if (t.sar) j["altitude"] = OrNull(t.sar->altitude != 4095, t.sar->altitude);
-  if (t.met) j["met"] = MetJson(*t.met);
-  j["state"] = static_cast<int>(t.state);
-  j["hidden"] = t.hidden;
-  j["bearing"] = Optional(t.bearing);
-  j["range"] = OptionalRounded(t.range, 3);
-  j["cpa"] = OptionalRounded(t.cpa, 3);
-  j["tcpa"] = Optional(t.tcpa);
-  return j;
+  if (t.sar) OrNull(w, "altitude", t.sar->altitude != 4095, t.sar->altitude);
+  if (t.met) PutMet(w, *t.met);
+  w.Member("state", static_cast<int>(t.state)).Member("hidden", t.hidden);
+  w.Member("bearing", t.bearing);
+  Rounded(w, "range", t.range, 3);
+  Rounded(w, "cpa", t.cpa, 3);
+  w.Member("tcpa", t.tcpa);
+  w.EndObject();
+}
+
+std::string AisTargetJson(const CAisTarget& target) {
+  std::string out;
+  AppendAisTargetJson(out, target);
+  return out;
 }
 
 }  // namespace tarnwick

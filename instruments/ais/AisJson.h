@@ -1,18 +1,24 @@
 #pragma once
 // JSON forms of decoded AIS messages and of targets, in natural units
 // (degrees, knots, metres), with null where the value is "not available".
+// Written straight into the caller's string: `tarnwick ais decode` emits one
+// object per message and the log is large.
 
-#include <nlohmann/json.hpp>
+#include <string>
 
 #include "instruments/ais/AisMessage.h"
 #include "instruments/ais/AisTarget.h"
 
 namespace tarnwick {
 
-// "type", "repeat", "mmsi" and the fields the message carries.
-nlohmann::ordered_json AisMessageJson(const AisMessage& message);
+// Appends the object of message ("type", "repeat", "mmsi" and the fields the
+// message carries) to out, without a line end.
+void AppendAisMessageJson(std::string& out, const AisMessage& message);
+// The object of message as its own string.
+std::string AisMessageJson(const AisMessage& message);
 
-// Every report field of the target and its assessment.
-nlohmann::ordered_json AisTargetJson(const CAisTarget& target);
+// Appends the object of target (every report field and its assessment) to out.
+void AppendAisTargetJson(std::string& out, const CAisTarget& target);
+std::string AisTargetJson(const CAisTarget& target);
 
 }  // namespace tarnwick

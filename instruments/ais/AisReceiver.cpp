@@ -8,7 +8,7 @@
 #include "core/settings/AisSettings.h"
 #include "instruments/ais/AisDecode.h"
 #include "instruments/ais/AisLogFile.h"
-#include "instruments/ais/Duration.h"
+#include "core/units/Duration.h"
 
 namespace tarnwick {
 namespace {

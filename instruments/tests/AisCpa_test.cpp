@@ -7,7 +7,6 @@
 #include "core/geo/Geodesy.h"
 #include "instruments/ais/AisAssessmentSettings.h"
 #include "instruments/ais/AisCpa.h"
-#include "instruments/ais/Duration.h"
 
 namespace tarnwick {
 namespace {
@@ -96,35 +95,6 @@ TEST(AisCpa, DangerRule) {
     EXPECT_EQ(IsDangerousApproach(r, row.targetSog, row.inArea, *row.settings), row.dangerous)
         << row.what;
   }
-}
-
-TEST(AisCpa, DurationTexts) {
-  const std::pair<const char*, std::optional<double>> parses[] = {
-      {"5 min", 300},
-      {"1 min", 60},
-      {"30 secs", 30},
-      {"6 MIN", 360},
-      {"1.5 hr", 5400},
-      {" 2 hours ", 7200},
-      {"45", 45},
-      {"0", 0},
-      {"", std::nullopt},
-      {"min", std::nullopt},
-      {"5 fortnights", std::nullopt},
-      {"-5 min", std::nullopt},
-  };
-  for (const auto& [text, seconds] : parses) EXPECT_EQ(ParseDurationSeconds(text), seconds) << text;
-
-  const std::pair<int, const char*> formats[] = {
-      {0, "0 seconds"},
-      {1, "1 second"},
-      {45, "45 seconds"},
-      {60, "1 minute"},
-      {290, "4 minutes 50 seconds"},
-      {3600, "1 hour"},
-      {3900, "1 hour 5 minutes"},
-  };
-  for (const auto& [seconds, text] : formats) EXPECT_EQ(FormatDurationText(seconds), text);
 }
 
 TEST(AisCpa, DistanceSettingTexts) {

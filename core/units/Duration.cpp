@@ -1,6 +1,7 @@
-#include "instruments/ais/Duration.h"
+#include "core/units/Duration.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -44,7 +45,7 @@ std::optional<double> ParseDurationSeconds(std::string_view text) {
   if (trimmed.empty()) return std::nullopt;
   char* end = nullptr;
   const double value = std::strtod(trimmed.c_str(), &end);
-  if (end == trimmed.c_str() || !(value >= 0.0)) return std::nullopt;
+  if (end == trimmed.c_str() || !std::isfinite(value) || value < 0.0) return std::nullopt;
   const std::string_view unit = Trim(std::string_view(end));
   if (unit.empty()) return value;
   for (const DurationUnit& candidate : kUnits) {
