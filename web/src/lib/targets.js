@@ -9,10 +9,13 @@ export function isLost(t) {
   return t?.lost === true || t?.state === 4 || t?.state === 5;
 }
 
-// Name, else the MMSI as text.
+// The program's display name, else the name, else the MMSI as text.
 export function targetLabel(t) {
-  const name = typeof t?.name === 'string' ? t.name.replace(/@+$/, '').trim() : '';
-  return name !== '' ? name : String(t?.mmsi ?? '');
+  for (const candidate of [t?.displayName, t?.name]) {
+    const text = typeof candidate === 'string' ? candidate.replace(/@+$/, '').trim() : '';
+    if (text !== '') return text;
+  }
+  return String(t?.mmsi ?? '');
 }
 
 // Sort keys of the list's columns: each maps a target to a string or number;

@@ -54,5 +54,7 @@ test('flags and labels', async (t) => {
     assert.equal(targetLabel(B), '237000002');
     assert.equal(targetLabel(C), 'charlie');
     assert.equal(targetLabel({ mmsi: 5, name: '  ' }), '5');
+    assert.equal(targetLabel({ mmsi: 5, name: 'X', displayName: 'X (tug)' }), 'X (tug)');
+    assert.equal(targetLabel({ mmsi: 5, name: 'X', displayName: '' }), 'X');
   });
 });
