@@ -1,5 +1,6 @@
 #include "instruments/ports/NmeaPort.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/Clock.h"
@@ -75,6 +76,7 @@ void CNmeaPort::OnOpened() {
   assembler_.Reset();
   sirfQueried_ = false;
   inHttpHeaders_ = false;
+  openedTick_ = TickCount();
   const PortAddress& address = Address();
   if (address.scheme == "gpsgate") {
     char subscribe[300];
@@ -100,6 +102,17 @@ std::span<const uint8_t> CNmeaPort::SkipHttpHeaders(std::span<const uint8_t> byt
 void CNmeaPort::OnDataReceived(std::span<const uint8_t> bytes) {
   if (inHttpHeaders_) bytes = SkipHttpHeaders(bytes);
   assembler_.Feed(bytes, *this);
+}
+
+// A web feed server may keep the connection open while its data stops
+// flowing (or lags behind); a new connection brings current targets back.
+std::optional<uint64_t> CNmeaPort::DropStaleConnection(uint64_t nowTick) {
+  if (Address().scheme != "http") return std::nullopt;
+  const uint64_t newest = std::max(lastSentenceTick_.load(), openedTick_);
+  if (nowTick < newest || nowTick - newest < kWebFeedMaxAgeMs) return std::nullopt;
+  Log("Web AIS feed \"%s\": no data for %llu s, reconnecting\n", Name().c_str(),
+      static_cast<unsigned long long>((nowTick - newest) / 1000));
+  return kWebFeedReconnectMs;
 }
 
 void CNmeaPort::OnCommError(unsigned mask) {

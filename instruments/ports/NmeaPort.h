@@ -21,6 +21,12 @@ namespace tarnwick {
 
 class CNmeaPort : public CPortMonitor, public INmeaPortContext, private ILineSink {
  public:
+  // A web AIS feed (an "http://" port) whose newest sentence is this old, or
+  // that sent none for this long since it connected, is dropped (ms).
+  static constexpr uint64_t kWebFeedMaxAgeMs = 15000;
+  // ... and connected again this much later (ms).
+  static constexpr uint64_t kWebFeedReconnectMs = 500;
+
   // acceptsEncapsulated: whether '!' sentences are repeated to this port.
   // The port joins the program-wide port list until it is destroyed.
   CNmeaPort(PortAddress address, PortSettings settings, std::unique_ptr<CPortTransport> transport,
@@ -49,6 +55,7 @@ class CNmeaPort : public CPortMonitor, public INmeaPortContext, private ILineSin
   void OnOpened() override;
   void OnDataReceived(std::span<const uint8_t> bytes) override;
   void OnCommError(unsigned mask) override;
+  std::optional<uint64_t> DropStaleConnection(uint64_t nowTick) override;
 
  private:
   void OnSentence(std::string_view sentence, const ReceiveTime& received) override;
@@ -66,6 +73,7 @@ class CNmeaPort : public CPortMonitor, public INmeaPortContext, private ILineSin
   bool inHttpHeaders_ = false;
   uint32_t headerTail_ = 0;  // the last four header bytes
   bool sirfQueried_ = false;
+  uint64_t openedTick_ = 0;  // port thread only: when the connection was made, ms
   CNmeaRequests requests_;
   CNavSource source_;
   std::atomic<INmeaDeviceDriver*> driver_{nullptr};

@@ -4,6 +4,20 @@
 // sentences to talker ports, so a port can never leave the list half way
 // through. Ports enter the list when they are built and leave it when they
 // are destroyed.
+//
+// Lock order of the instrument threads (outer first; never the other way):
+//   port list -> a port's own lock (send buffer and status, in Write)
+//   navigation data store -> a port's navigation source
+//   navigation data store -> AIS receiver (our transponder's own-ship report)
+// A port thread releases the list lock before it decodes a sentence, so the
+// decoder's locks (source; store, when it registers a sensor; receiver, for
+// VDM/VDO) are never taken inside the list lock. The tick writes its talker
+// sentences (simulator RMC, autopilot output) after releasing the store lock,
+// and the AIS receiver writes to a port only through that port's own lock, so
+// the list lock is never taken inside the store, source or receiver locks.
+// Holding the list lock across decoding would also be free of cycles today,
+// but any decoder path that answers on the talker ports would then deadlock
+// on this (non-recursive) lock.
 
 #include <cstddef>
 #include <mutex>
@@ -16,9 +30,6 @@ class CNmeaPort;
 
 class CPortList {
  public:
-  // The program-wide lock (list, repeating, talker output, readers of the sources).
-  std::mutex& Mutex() { return mutex_; }
-
   // Adds port and returns its number in the list (1, 2, ..., never reused in a run).
   unsigned Add(CNmeaPort* port);
   void Remove(CNmeaPort* port);

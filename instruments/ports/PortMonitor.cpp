@@ -242,10 +242,18 @@ void CPortMonitor::ServiceOpen(uint64_t& nextAttempt) {
     return;
   }
   if (ready == 0) OnIdleTick();
-  if (transport_->WantsReopen(TickCount())) {
+  const uint64_t now = TickCount();
+  if (transport_->WantsReopen(now)) {
     transport_->Close();
     nextAttempt = 0;
     UpdateStatus([](PortStatus& s) { s.state = PortState::Closed; });
+  } else if (const std::optional<uint64_t> delay = DropStaleConnection(now)) {
+    transport_->Close();
+    nextAttempt = now + *delay;
+    UpdateStatus([&](PortStatus& s) {
+      s.state = PortState::Closed;
+      s.nextAttemptTick = nextAttempt;
+    });
   }
 }
 

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -90,6 +91,10 @@ class CPortMonitor : private IPortReceiver {
   virtual void OnCommError(unsigned mask);
   // Writes the whole content taken from the send buffer; false when the connection is lost.
   virtual bool WriteBytes(std::string bytes, PortError& error);
+  // Asked after every wait of the open port (nowTick in ms): a delay in ms
+  // when the connection should be dropped now and remade that much later
+  // (data that has gone stale), nothing to keep it.
+  virtual std::optional<uint64_t> DropStaleConnection(uint64_t /*nowTick*/) { return std::nullopt; }
 
   CPortTransport& Transport() { return *transport_; }
 

@@ -167,6 +167,57 @@ TEST(TcpPort, HttpFeedSkipsTheResponseHeaders) {
   EXPECT_EQ(collector.WaitMonitor(1).size(), 1u);  // no UNKNOWN lines for the headers
 }
 
+TEST(TcpPort, WebFeedWithStaleDataIsDroppedAndRemade) {
+  CSimulatedClock clock;
+  CScopedClock scoped(clock);
+  testing::CDeliveryCollector collector;
+  CLoopbackServer server;
+  server.Listen();
+  auto port = MakePort("http://127.0.0.1:" + std::to_string(server.Port()) + "/ais");
+  port->Open();
+  CFileDescriptor first = server.Accept();
+  ASSERT_TRUE(first.IsValid());
+  ReadAtLeast(first.Get(), 20);
+  // Silence right after connecting counts from the connection.
+  clock.Advance(10000);
+  ASSERT_TRUE(WriteAll(first.Get(), "HTTP/1.0 200 OK\r\n\r\n!AIVDM,1,1,,A,1,0*00\r\n"));
+  ASSERT_EQ(collector.WaitDecoded(1).size(), 1u);
+  const uint64_t sentenceTick = clock.TickMs();
+
+  clock.Advance(CNmeaPort::kWebFeedMaxAgeMs - 1);
+  port->Wake();
+  EXPECT_FALSE(
+      port->WaitForStatus([](const PortStatus& s) { return s.state != PortState::Open; }, 300));
+  clock.Advance(1);
+  port->Wake();
+  ASSERT_TRUE(port->WaitForStatus([](const PortStatus& s) { return s.state == PortState::Closed; },
+                                  kWaitMs));
+  EXPECT_EQ(port->Status().nextAttemptTick,
+            sentenceTick + CNmeaPort::kWebFeedMaxAgeMs + CNmeaPort::kWebFeedReconnectMs);
+  EXPECT_EQ(ReadAtLeast(first.Get(), 1), "");  // the old connection was closed
+
+  clock.Advance(CNmeaPort::kWebFeedReconnectMs);
+  port->Wake();
+  CFileDescriptor second = server.Accept();
+  EXPECT_TRUE(second.IsValid());
+  EXPECT_TRUE(WaitState(*port, PortState::Open, 2));
+}
+
+TEST(TcpPort, SilentTelnetFeedStaysConnected) {
+  CSimulatedClock clock;
+  CScopedClock scoped(clock);
+  CLoopbackServer server;
+  server.Listen();
+  auto port = MakePort(Telnet(server.Port()));
+  port->Open();
+  CFileDescriptor client = server.Accept();
+  ASSERT_TRUE(WaitState(*port, PortState::Open, 1));
+  clock.Advance(10 * CNmeaPort::kWebFeedMaxAgeMs);
+  port->Wake();
+  EXPECT_FALSE(
+      port->WaitForStatus([](const PortStatus& s) { return s.state != PortState::Open; }, 300));
+}
+
 TEST(TcpPort, ReconnectionIntervals) {
   const struct {
     const char* address;
