@@ -14,7 +14,8 @@
 namespace tarnwick {
 namespace {
 
-constexpr size_t kWorkerThreads = 8;
+// Live event streams hold a worker each (at most 8 of them).
+constexpr size_t kWorkerThreads = 16;
 constexpr size_t kMaxBodyBytes = 16 * 1024 * 1024;
 
 HttpRequest ToRequest(const httplib::Request& in) {
@@ -150,6 +151,7 @@ bool CHttpServer::Start(const std::string& host, int port) {
 
 void CHttpServer::Stop() {
   if (!thread_.joinable()) return;
+  for (const auto& hook : stopHooks_) hook();
   server_->stop();
   thread_.join();
 }

@@ -68,7 +68,11 @@ class CHttpServer {
   // Binds host:port (port 0: any free port) and serves on a background thread.
   // False when the address cannot be bound.
   bool Start(const std::string& host, int port);
+  // Runs the stop hooks (which end long-lived streams), then stops serving
+  // and waits for the workers.
   void Stop();
+  // Adds a hook that Stop runs first; set before Start.
+  void OnStop(std::function<void()> hook) { stopHooks_.push_back(std::move(hook)); }
   bool IsRunning() const;
   int Port() const { return port_; }
   // "http://HOST:PORT/".
@@ -80,6 +84,7 @@ class CHttpServer {
 
   std::unique_ptr<httplib::Server> server_;
   std::thread thread_;
+  std::vector<std::function<void()>> stopHooks_;
   std::string host_;
   int port_ = 0;
 };

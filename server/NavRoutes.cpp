@@ -68,22 +68,28 @@ void CNavRoutes::Mount(CHttpServer& server, CNavController& navigation, NavObjec
     navigation.PreviousWaypoint();
     return Done();
   };
+  auto stop = [&navigation](const HttpRequest&) {
+    navigation.Stop();
+    return Done();
+  };
   for (auto route : {&CHttpServer::Get, &CHttpServer::Post}) {
     (server.*route)("/nav/?", status, HandlerThread::Ui);
     (server.*route)("/nav/activate", activate, HandlerThread::Ui);
     (server.*route)("/nav/reset_xte", resetXte, HandlerThread::Ui);
     (server.*route)("/nav/next_wp", next, HandlerThread::Ui);
     (server.*route)("/nav/prev_wp", previous, HandlerThread::Ui);
+    (server.*route)("/nav/stop", stop, HandlerThread::Ui);
   }
 }
 
 HttpResponse CNavRoutes::Activate(CNavController& navigation, const NavObjectLookup& lookup,
                                   const HttpRequest& request) {
-  if (!request.HasParam("objid")) {
+  const char* key = request.HasParam("objid") ? "objid" : "id";
+  if (!request.HasParam(key)) {
     navigation.Stop();
     return Done();
   }
-  const std::string id = request.Param("objid");
+  const std::string id = request.Param(key);
   std::shared_ptr<CNavObject> object = lookup ? lookup(id) : nullptr;
   if (!object) {
     Log("/nav/activate: no object %s\n", id.c_str());

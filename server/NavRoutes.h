@@ -1,7 +1,7 @@
 #pragma once
 // The navigation routes of the embedded HTTP server: "/nav" (the status page
 // of the active route), "/nav/activate", "/nav/reset_xte", "/nav/next_wp" and
-// "/nav/prev_wp". Handlers run on the user-interface thread, where the route
+// "/nav/prev_wp", "/nav/stop". Handlers run on the user-interface thread, where the route
 // navigator lives. Commands answer an empty "text/plain" body with
 // "Cache-Control: no-cache".
 
@@ -25,8 +25,9 @@ class CNavRoutes {
   // outlive the server.
   static void Mount(CHttpServer& server, CNavController& navigation, NavObjectLookup lookup);
 
-  // "/nav/activate": with "objid" activates that object (404 when no object
-  // has the id, 500 when it cannot be navigated); without it stops navigation.
+  // "/nav/activate": with "objid" (or "id") activates that object (404 when
+  // no object has the id, 500 when it cannot be navigated); without it stops
+  // navigation, as "/nav/stop" does.
   static HttpResponse Activate(CNavController& navigation, const NavObjectLookup& lookup,
                                const HttpRequest& request);
   // The HTML status page of "/nav".

@@ -1,0 +1,133 @@
+#pragma once
+// The hub behind the live event stream ("/events"): the user-interface thread
+// publishes the latest own-ship, AIS, route and port values and posts discrete
+// events (notifications, spoken texts, setting changes, monitor lines); each
+// connected client's worker thread drains what is new for it through its own
+// cursor. A new client, or one that fell behind the kept history, first gets
+// one "state" event with everything. Own-ship events are limited per client
+// to one per ownShipIntervalMs and AIS changes to one per aisIntervalMs; a
+// comment line ": ping" keeps idle streams open.
+//
+// Every payload is one line of JSON text, framed as
+// "event: <name>\ndata: <json>\n\n".
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+struct EventHubLimits {
+  uint64_t ownShipIntervalMs = 100;  // at most 10 "ownship" events a second per client
+  uint64_t aisIntervalMs = 1000;     // at most one "ais" event a second per client
+  uint64_t pingIntervalMs = 15000;   // ": ping" after this long without output
+  size_t historyCapacity = 1000;     // discrete events kept for slow clients
+  size_t monitorCapacity = 500;      // monitor lines kept
+  size_t maxClients = 8;             // concurrent streams
+};
+
+// One client's position in the hub's streams. Owned by the client's worker.
+struct EventCursor {
+  bool monitor = false;   // wants "monitor" events
+  bool needState = true;  // the next output is a "state" event
+  uint64_t ownShip = 0;   // versions last sent
+  uint64_t route = 0;
+  uint64_t ports = 0;
+  uint64_t ais = 0;
+  uint64_t history = 0;  // sequence numbers last sent
+  uint64_t monitorLine = 0;
+  std::optional<uint64_t> ownShipSentTick;  // TickCount() of the last "ownship"
+  std::optional<uint64_t> aisSentTick;
+  uint64_t lastOutputTick = 0;
+};
+
+class CEventHub {
+ public:
+  explicit CEventHub(EventHubLimits limits = {});
+  CEventHub(const CEventHub&) = delete;
+  CEventHub& operator=(const CEventHub&) = delete;
+
+  // Producer side; any thread. json is one line of JSON text.
+  void SetOwnShip(std::string json);
+  // The whole target table by MMSI; targets whose text changed, and those that
+  // are gone, go to clients in the next "ais" event.
+  void SetAisTargets(const std::map<uint32_t, std::string>& targets);
+  // "null" while no route is active. Unchanged text is not sent again.
+  void SetRoute(std::string json);
+  void SetPorts(std::string json);
+  // Parts of the "state" event only: "day", "dusk" or "night"; the demo's JSON or "null".
+  void SetColorMode(std::string mode);
+  void SetDemo(std::string json);
+  // A discrete event for every client ("settings", "speak", ...).
+  void Post(const std::string& name, const std::string& json);
+  // A "notification" event; the newest 20 are also part of "state".
+  void PostNotification(const std::string& json);
+  // A "monitor" event, for clients that asked for monitor lines.
+  void PostMonitorLine(const std::string& json);
+  bool HasMonitorClients() const;
+
+  // Consumer side. A cursor for a new client; empty when maxClients streams are open.
+  std::optional<EventCursor> Connect(bool monitor);
+  void Disconnect(const EventCursor& cursor);
+  // Waits up to maxWaitMs (real time) for output for cursor and returns it:
+  // framed events, or ": ping\n\n". "" when nothing is due yet; empty once
+  // the hub is closed.
+  std::optional<std::string> Next(EventCursor& cursor, uint64_t maxWaitMs);
+  size_t ClientCount() const;
+
+  // Ends every stream (their Next returns empty) and refuses new clients.
+  void Close();
+  bool IsClosed() const;
+
+  // "event: <name>\ndata: <json>\n\n".
+  static std::string Frame(const std::string& name, const std::string& json);
+
+ private:
+  struct Stamped {
+    uint64_t version = 0;
+    std::string json;
+  };
+  struct Logged {
+    uint64_t sequence = 0;
+    std::string frame;
+  };
+  struct Removal {
+    uint64_t version = 0;
+    uint32_t mmsi = 0;
+  };
+
+  std::string StateFrameLocked(EventCursor& cursor, uint64_t now) const;
+  std::string PendingLocked(EventCursor& cursor, uint64_t now, uint64_t& dueTick) const;
+  std::string AisFrameLocked(const EventCursor& cursor) const;
+  void SetLatestLocked(Stamped& slot, std::string json);
+  static void Append(std::deque<Logged>& log, uint64_t& sequence, std::string frame,
+                     size_t capacity);
+
+  const EventHubLimits limits_;
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  bool closed_ = false;
+  size_t clients_ = 0;
+  size_t monitorClients_ = 0;
+  uint64_t version_ = 0;  // stamps every change of a latest value
+  Stamped ownShip_, route_, ports_;
+  std::map<uint32_t, Stamped> ais_;
+  uint64_t aisVersion_ = 0;
+  std::deque<Removal> aisRemoved_;
+  uint64_t aisRemovedFloor_ = 0;  // removals up to this version were forgotten
+  std::deque<Logged> history_;
+  uint64_t historySequence_ = 0;
+  std::deque<Logged> monitor_;
+  uint64_t monitorSequence_ = 0;
+  std::deque<std::string> recentNotes_;
+  std::string colorMode_ = "day";
+  std::string demo_ = "null";
+};
+
+}  // namespace tarnwick
