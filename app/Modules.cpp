@@ -26,11 +26,13 @@
 #include "server/HttpServer.h"
 #include "server/NavRoutes.h"
 #include "server/OptionsController.h"
+#include "server/WebInterface.h"
 
 namespace tarnwick {
 namespace {
 
 std::unique_ptr<CHttpServer> g_http;
+std::unique_ptr<CWebInterface> g_web;
 
 // Serves a recording controller's routes; its handlers only read files or post
 // to the player, so they run on the server's worker threads.
@@ -65,6 +67,10 @@ void RegisterHttpServer(CApplication& app) {
     MountController(*g_http, std::make_shared<CLogHttpController>(DataFolder() / "log.db"));
     MountController(*g_http, std::make_shared<CVoyageRecordingsController>(
                                  RecordingsFolder(), ProgramPlayer(), OpenFolderInFileBrowser));
+    // The browser user interface: live events, its REST routes and the front end's files.
+    WebInterfaceOptions web;
+    web.webFolder = ProgramFolder() / "web";
+    g_web = std::make_unique<CWebInterface>(*g_http, std::move(web));
     const int port = ConfiguredHttpPort();
     if (!g_http->Start("127.0.0.1", port)) {
       Log("NetStart: the HTTP server cannot listen on port %d\n", port);
@@ -72,12 +78,21 @@ void RegisterHttpServer(CApplication& app) {
                            "$AppTitle cannot serve its pages on port " + std::to_string(port) +
                                ". Another program may be using it; change Network_HttpPort.");
       g_http.reset();
+      g_web.reset();
       return true;
     }
     Log("HTTP server: %s\n", g_http->Url().c_str());
     return true;
   });
-  app.OnShutdownStage("Exit_ModularTcpServer", [] { g_http.reset(); });
+  // The live event feed, once per tick after the navigation values are updated.
+  app.OnTick(TickStage::InfoPanel_OnTick, [] {
+    if (g_web) g_web->Tick();
+  });
+  app.OnShutdownStage("Exit_ModularTcpServer", [] {
+    if (g_web) g_web->Close();  // open event streams end at once
+    g_http.reset();
+    g_web.reset();
+  });
 }
 
 }  // namespace

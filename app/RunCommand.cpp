@@ -8,6 +8,7 @@
 #include <iostream>
 #include <thread>
 
+#include "app/BrowserLauncher.h"
 #include "app/Modules.h"
 #include "app/Subcommand.h"
 #include "core/Application.h"
@@ -65,6 +66,7 @@ int Run(CArguments& args) {
   ModuleOptions modules;
   const bool accept = args.TakeFlag("--accept-disclaimer");
   modules.demo = args.TakeFlag("--demo");
+  const bool noBrowser = args.TakeFlag("--no-browser");
   if (auto unknown = args.UnknownOption()) {
     fprintf(stderr, "tarnwick run: unknown option %s\n", unknown->c_str());
     return 2;
@@ -89,9 +91,11 @@ int Run(CArguments& args) {
     case StartupResult::AlreadyRunning: {
       const auto notes = Notifications().Since(0);
       fprintf(stderr, "%s is already running.", kAppTitle);
-      if (!notes.empty() && !notes.back().text.empty())
-        fprintf(stderr, " Its window: %s", notes.back().text.c_str());
+      const std::string url = notes.empty() ? std::string() : notes.back().text;
+      if (!url.empty()) fprintf(stderr, " Its window: %s", url.c_str());
       fprintf(stderr, "\n");
+      // The first instance's page, opened the way a first start opens it.
+      if (!noBrowser && !url.empty() && OpenInBrowser(url).started) return 0;
       return 1;
     }
     case StartupResult::Exited:
@@ -104,13 +108,19 @@ int Run(CArguments& args) {
   }
   printf("%s is running (data folder %s). Press Ctrl-C to stop.\n", kAppTitle,
          DataFolder().c_str());
-  if (const std::string url = MainPageUrl(); !url.empty()) printf("Open %s in a browser.\n", url.c_str());
+  if (const std::string url = MainPageUrl(); !url.empty()) {
+    const BrowserLaunch launch = noBrowser ? BrowserLaunch{} : OpenInBrowser(url);
+    if (launch.started)
+      printf("Opened %s in the browser.\n", url.c_str());
+    else
+      printf("Open %s in a browser.\n", url.c_str());
+  }
   fflush(stdout);
   app.Run();
   return 0;
 }
 
-const CSubcommand kRun("run", "[--demo] [--accept-disclaimer] [DOCUMENT...]",
+const CSubcommand kRun("run", "[--demo] [--accept-disclaimer] [--no-browser] [DOCUMENT...]",
                        "run the chart system until Ctrl-C", Run);
 
 }  // namespace
