@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -32,6 +33,8 @@ int Usage() {
           "usage: tarnwick vdr list [--folder DIR]\n"
           "       tarnwick vdr dump FILE.skvdr\n"
           "       tarnwick vdr record NMEA-FILE OUT-FOLDER --start ISO-TIME [--rate N]\n"
+          "       tarnwick vdr record --timed TIMED-FILE OUT-FOLDER\n"
+          "         (TIMED-FILE: \"ISO-TIME SENTENCE\" lines, as vdr play prints them)\n"
           "       tarnwick vdr play FOLDER [--start ISO-TIME] [--speed N] "
           "[--to udp://HOST:PORT]\n");
   return 2;
@@ -79,12 +82,31 @@ int Dump(CArguments& args) {
   return 0;
 }
 
+// The time and sentence of a line "ISO-TIME SENTENCE".
+struct TimedSentence {
+  int64_t utcMs = 0;
+  std::string sentence;
+};
+
+std::optional<TimedSentence> ParseTimedLine(const std::string& line) {
+  const size_t space = line.find(' ');
+  if (space == std::string::npos) return std::nullopt;
+  const auto utcMs = ParseIsoUtc(std::string_view(line).substr(0, space));
+  if (!utcMs) return std::nullopt;
+  const size_t start = line.find_first_not_of(' ', space);
+  if (start == std::string::npos) return std::nullopt;
+  return TimedSentence{*utcMs, line.substr(start)};
+}
+
 int Record(CArguments& args) {
   const auto startText = args.TakeOption("--start");
   const auto rateText = args.TakeOption("--rate");
-  if (args.Size() != 3 || !startText || args.UnknownOption()) return Usage();
-  const auto start = ParseIsoUtc(*startText);
-  if (!start) {
+  const bool timed = args.TakeFlag("--timed");
+  if (args.Size() != 3 || (!startText && !timed) || (timed && (startText || rateText)) ||
+      args.UnknownOption())
+    return Usage();
+  std::optional<int64_t> start;
+  if (startText && !(start = ParseIsoUtc(*startText))) {
     fprintf(stderr, "tarnwick vdr: --start %s is not a UTC time\n", startText->c_str());
     return 2;
   }
@@ -99,18 +121,34 @@ int Record(CArguments& args) {
     return 1;
   }
   // The recorder stamps records with the process clock; a simulated one puts
-  // line i at start + i / rate seconds.
-  CSimulatedClock clock(0, *start);
+  // line i at start + i / rate seconds, or at the line's own time.
+  CSimulatedClock clock(0, start.value_or(0));
   CScopedClock scoped(clock);
   CVoyageRecorder recorder(args[2]);
   std::string line;
   uint64_t count = 0;
   uint64_t dropped = 0;
+  uint64_t lineNumber = 0;
   while (std::getline(in, line)) {
+    ++lineNumber;
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
     if (line.empty() || line.front() == '#') continue;
-    clock.SetUtcMs(*start + static_cast<int64_t>(static_cast<double>(count) * 1000.0 / rate));
-    if (recorder.Record(VdrKind::Nmea0183, line))
+    std::string sentence;
+    if (timed) {
+      auto parsed = ParseTimedLine(line);
+      if (!parsed) {
+        fprintf(stderr, "tarnwick vdr: %s:%llu: not \"ISO-TIME SENTENCE\"\n", args[1].c_str(),
+                static_cast<unsigned long long>(lineNumber));
+        ++dropped;
+        continue;
+      }
+      clock.SetUtcMs(parsed->utcMs);
+      sentence = std::move(parsed->sentence);
+    } else {
+      clock.SetUtcMs(*start + static_cast<int64_t>(static_cast<double>(count) * 1000.0 / rate));
+      sentence = std::move(line);
+    }
+    if (recorder.Record(VdrKind::Nmea0183, sentence))
       ++count;
     else
       ++dropped;
