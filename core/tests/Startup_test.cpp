@@ -81,9 +81,12 @@ TEST_F(StartupTest, PhasesRunTheirStagesInOrderThenShutdownInOrder) {
   EXPECT_EQ(seen_, CApplication::ShutdownStages());
   EXPECT_TRUE(ShutdownEvent().IsSet());
   const std::string log = LogText();
-  const char* inOrder[] = {"Data Folder: ",     "Initializing NavObj...\r\n",
-                           "Initializing NavObj: done.\r\n", "Initialization complete in ",
-                           "Shutting down...\r\n", "Shutdown complete\r\n"};
+  const char* inOrder[] = {"Data Folder: ",
+                           "Initializing NavObj...\r\n",
+                           "Initializing NavObj: done.\r\n",
+                           "Initialization complete in ",
+                           "Shutting down...\r\n",
+                           "Shutdown complete\r\n"};
   size_t at = 0;
   for (const char* text : inOrder) {
     size_t found = log.find(text, at);
@@ -137,6 +140,11 @@ TEST_F(StartupTest, NoDisclaimerSettingSkipsTheQuestion) {
   acceptDisclaimer_ = false;
   std::filesystem::copy(std::filesystem::path(TW_SOURCE_DIR) / "data", folder_ / "admin",
                         std::filesystem::copy_options::recursive);
+  // The world coastlines are generated at build time, not kept in data/.
+  std::filesystem::create_directories(folder_ / "admin" / "World");
+  for (const char* res : {"c", "l", "i", "h"}) {
+    WriteFile(folder_ / "admin" / "World" / (std::string("world_") + res + ".b.qtc"), "");
+  }
   WriteFile(folder_ / "admin" / "Admin.ini", "[Default Options]\nStartup.NoDisclaimer=true\n");
   CScopedEnv share("TARNWICK_SHARE_DIR", (folder_ / "admin").string());
   CApplication app;
