@@ -22,6 +22,7 @@
 #include "recording/logbook/LogBook.h"
 #include "recording/logbook/TrackRecorder.h"
 #include "recording/vdr/VdrFiles.h"
+#include "server/CoastlineRoutes.h"
 #include "server/DocumentRoutes.h"
 #include "server/HttpServer.h"
 #include "server/NavRoutes.h"
@@ -64,6 +65,8 @@ void RegisterHttpServer(CApplication& app) {
     // the documents; both look objects up when a request comes.
     CNavRoutes::Mount(*g_http, RouteNavigator(), &FindNavigableObject);
     CDocumentRoutes::Mount(*g_http, &FindDocumentObject);
+    // The world coastline base map by resolution, from the shipped files.
+    CCoastlineRoutes::Mount(*g_http, std::make_shared<CCoastlineRoutes>(ProgramFolder() / "World"));
     MountController(*g_http, std::make_shared<CLogHttpController>(DataFolder() / "log.db"));
     MountController(*g_http, std::make_shared<CVoyageRecordingsController>(
                                  RecordingsFolder(), ProgramPlayer(), OpenFolderInFileBrowser));
