@@ -52,3 +52,16 @@ export function actionFor(href) {
       return undefined;
   }
 }
+
+// A text posted both for the bar and as a spoken text shows once: the
+// newest note of each text, preferring the one that is not the spoken copy.
+export function distinctTexts(notes) {
+  const byText = new Map();
+  for (const note of notes) {
+    const seen = byText.get(note.text);
+    if (!seen || (seen.spoken && !note.spoken) || (seen.spoken === note.spoken && (note.utcMs ?? 0) >= (seen.utcMs ?? 0))) {
+      byText.set(note.text, note);
+    }
+  }
+  return [...byText.values()];
+}

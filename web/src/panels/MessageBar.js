@@ -3,7 +3,7 @@
 // synthesis when the user has switched voice on.
 
 import { h, clear } from '../lib/dom.js';
-import { actionFor, parseMessage } from '../lib/markup.js';
+import { actionFor, distinctTexts, parseMessage } from '../lib/markup.js';
 
 const VOICE_KEY = 'tarnwick.voice';
 const SHOWN = 3;
@@ -55,8 +55,7 @@ export function createMessageBar(store, navigate) {
 
   function render() {
     clear(bar);
-    const notes = [...store.notifications, ...local]
-      .filter((n) => !dismissed.has(n.id ?? n))
+    const notes = distinctTexts([...store.notifications, ...local].filter((n) => !dismissed.has(n.id ?? n)))
       .sort((a, b) => (b.utcMs ?? 0) - (a.utcMs ?? 0))
       .slice(0, SHOWN);
     for (const note of notes) bar.append(renderNote(note));

@@ -45,6 +45,11 @@ const SCALE_PER_RESOLUTION = 96 / 0.0254;
 
 const project = (lat, lon) => fromLonLat([lon, lat], PROJ);
 
+function coastRank(feature) {
+  const level = Number(feature.get('level')) || 1;
+  return (feature.get('kind') === 'coast' ? 100 : 0) + level;
+}
+
 function coastLayer(res, minScale, maxScale) {
   const format = new GeoJSON();
   const source = new VectorSource({
@@ -73,9 +78,15 @@ function coastLayer(res, minScale, maxScale) {
     source,
     minResolution: minScale > 0 ? minScale / SCALE_PER_RESOLUTION : undefined,
     maxResolution: Number.isFinite(maxScale) ? maxScale / SCALE_PER_RESOLUTION : undefined,
-    style: () => {
+    // Each box brings land (odd levels), lakes (even levels) and the shore
+    // lines: polygons by rising level so a lake paints over its land whatever
+    // box it came from, shore lines last. Polygon edges are box cuts: unstroked.
+    renderOrder: (a, b) => coastRank(a) - coastRank(b),
+    style: (feature) => {
       const p = palette();
-      return new Style({ fill: new Fill({ color: p.land }), stroke: new Stroke({ color: p.coast, width: 1 }) });
+      const kind = feature.get('kind');
+      if (kind === 'coast') return new Style({ stroke: new Stroke({ color: p.coast, width: 1 }) });
+      return new Style({ fill: new Fill({ color: kind === 'lake' ? p.sea : p.land }) });
     },
     updateWhileInteracting: false,
   });

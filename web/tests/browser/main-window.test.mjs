@@ -108,7 +108,7 @@ test('a dangerous target is flagged in the list', async () => {
   // The target's own page opens from the row and answers from the program.
   await row.click();
   await page.waitForURL(`**/ais/${mmsi}`);
-  await page.getByRole('cell', { name: mmsi, exact: true }).waitFor();
+  await page.locator('.page-area').getByRole('cell', { name: mmsi, exact: true }).first().waitFor();
   await page.goBack();
 });
 

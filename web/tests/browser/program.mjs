@@ -54,10 +54,10 @@ export async function startProgram(tarnwick, logPath) {
   };
   for (const dir of [env.XDG_RUNTIME_DIR, env.XDG_CONFIG_HOME]) await mkdir(dir, { recursive: true, mode: 0o700 });
   const port = await freePort();
-  await run(tarnwick, ['--data', data, 'settings', 'set', 'Network_HttpPort', String(port)], { env });
+  await run(tarnwick, ['settings', 'set', '--data', data, 'Network_HttpPort', String(port)], { env });
 
   const log = createWriteStream(logPath);
-  const child = spawn(tarnwick, ['--data', data, 'run', '--demo', '--no-browser', '--accept-disclaimer'], {
+  const child = spawn(tarnwick, ['run', '--demo', '--no-browser', '--accept-disclaimer', '--data', data], {
     env,
     stdio: ['ignore', 'pipe', 'pipe'],
   });

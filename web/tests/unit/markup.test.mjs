@@ -1,6 +1,6 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { actionFor, parseMessage } from '../../src/lib/markup.js';
+import { actionFor, distinctTexts, parseMessage } from '../../src/lib/markup.js';
 
 test('message markup', async (t) => {
   const cases = [
@@ -39,5 +39,20 @@ test('actions of message links', async (t) => {
   ];
   for (const [name, href, expected] of cases) {
     await t.test(name, () => assert.deepEqual(actionFor(href), expected));
+  }
+});
+
+test('a text shows once in the bar', async (t) => {
+  const note = (id, text, utcMs, spoken = false) => ({ id, text, utcMs, spoken });
+  const cases = [
+    ['bar and spoken copy: the bar note', [note(1, 'Collision', 10, true), note(2, 'Collision', 10)], [2]],
+    ['spoken copy newer: still the bar note', [note(1, 'Collision', 10), note(2, 'Collision', 11, true)], [1]],
+    ['repeated text: the newest', [note(1, 'Lost', 10), note(2, 'Lost', 20)], [2]],
+    ['different texts stay', [note(1, 'A', 10), note(2, 'B', 10)], [1, 2]],
+    ['only a spoken note: shown', [note(1, 'Depth', 10, true)], [1]],
+    ['nothing', [], []],
+  ];
+  for (const [name, notes, ids] of cases) {
+    await t.test(name, () => assert.deepEqual(distinctTexts(notes).map((n) => n.id).sort(), ids));
   }
 });
