@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/Demo.h"
 #include "core/Application.h"
 #include "core/JobQueue.h"
 #include "core/Log.h"
@@ -73,6 +74,7 @@ void RegisterHttpServer(CApplication& app) {
     // The browser user interface: live events, its REST routes and the front end's files.
     WebInterfaceOptions web;
     web.webFolder = ProgramFolder() / "web";
+    web.demoDescription = [] { return DemoDescription(); };
     g_web = std::make_unique<CWebInterface>(*g_http, std::move(web));
     const int port = ConfiguredHttpPort();
     if (!g_http->Start("127.0.0.1", port)) {
@@ -169,6 +171,9 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
   // The active route: updated from the own-ship snapshot in "UpdateNavObjects",
   // steering sentences to the talker ports in "Autopilot_Update".
   RegisterRouteNavigation(app);
+  // The demo plays its bundled recording in a loop; its folders are set up in
+  // "Settings", before the player is made in "Loading instruments".
+  if (options.demo) RegisterDemo(app);
 }
 
 }  // namespace tarnwick

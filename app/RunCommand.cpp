@@ -8,6 +8,7 @@
 #include <iostream>
 #include <thread>
 
+#include "app/Demo.h"
 #include "app/BrowserLauncher.h"
 #include "app/Modules.h"
 #include "app/Subcommand.h"
@@ -67,6 +68,8 @@ int Run(CArguments& args) {
   const bool accept = args.TakeFlag("--accept-disclaimer");
   modules.demo = args.TakeFlag("--demo");
   const bool noBrowser = args.TakeFlag("--no-browser");
+  // The demo keeps its settings, documents and recordings apart from the user's.
+  if (modules.demo) SelectDemoDataFolder();
   if (auto unknown = args.UnknownOption()) {
     fprintf(stderr, "tarnwick run: unknown option %s\n", unknown->c_str());
     return 2;

@@ -149,10 +149,10 @@ std::vector<SimulatedSentence> CAisTargetSimulator::Run() const {
     const int64_t intervalMs =
         int64_t{1000} * PositionReportIntervalS(v.classA, v.speedKn, v.navStatus);
     const int64_t staticMs = int64_t{1000} * kStaticIntervalS;
-    // A vessel's first report comes within its first interval, its first
-    // static data within the first minute so a new target soon has a name.
+    // A vessel's first report comes within its first interval and its static
+    // data within a second after it, so a new target has a name at once.
     int64_t nextPosition = start + random() % static_cast<uint32_t>(intervalMs);
-    int64_t nextStatic = start + random() % 60'000U;
+    int64_t nextStatic = nextPosition + 1 + random() % 1000U;
     while (nextPosition <= end || nextStatic <= end) {
       if (nextStatic <= nextPosition) {
         plan.push_back({nextStatic, i, true, false});

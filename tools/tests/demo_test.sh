@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# End-to-end check of `tarnwick run --demo`: from a clean data folder the
+# program plays the bundled recording, the own ship gets a position and a
+# dangerous AIS target is flagged within seconds; SIGTERM stops it cleanly.
+set -euo pipefail
+tarnwick=${1:?usage: $0 TARNWICK}
+work=$(mktemp -d)
+pid=
+cleanup() {
+  if [[ -n "$pid" ]] && kill -0 "$pid" 2>/dev/null; then kill -KILL "$pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_DATA_HOME="$work/xdg-data" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset DISPLAY WAYLAND_DISPLAY
+fail() {
+  echo "FAIL: $*" >&2
+  [[ -f "$data/Application.log" ]] && tail -30 "$data/Application.log" >&2
+  exit 1
+}
+
+share=$(dirname "$tarnwick")/share/tarnwick-ecs/demo
+[[ -n "$(ls "$share"/recording/*.skvdr 2>/dev/null)" ]] || fail "no demo recording in $share (build tw_share)"
+[[ -f "$share/Plaka demo route.nob" ]] || fail "no demo route in $share"
+"$tarnwick" nob check "$share/Plaka demo route.nob" > /dev/null || fail "demo route does not load"
+
+# The recording holds the sail and the AIS traffic, in time order.
+first=$(ls "$share"/recording/*.skvdr | head -1)
+"$tarnwick" vdr dump "$first" > "$work/dump.txt"
+grep -q ' 1 \$GPGLL,6005' "$work/dump.txt" || fail "no own-ship positions recorded"
+grep -q ' 1 !AIVDM,2,1,[0-9],[AB],5' "$work/dump.txt" || fail "no two-fragment static data recorded"
+python3 - "$work/dump.txt" <<'PY' || fail "records out of time order"
+import sys
+times = [l.split(" ", 1)[0] for l in open(sys.argv[1])]
+assert times == sorted(times), "unsorted"
+PY
+
+data="$work/demo-data"
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+"$tarnwick" settings set --data "$data" Network_HttpPort "$port" > /dev/null
+"$tarnwick" run --demo --accept-disclaimer --data "$data" > "$work/run.out" 2> "$work/run.err" &
+pid=$!
+
+# Own ship position and a dangerous target: from the live events when the
+# server has them, else from the log (the spoken collision warning).
+found=
+for _ in $(seq 1 60); do
+  sleep 1
+  kill -0 "$pid" 2>/dev/null || fail "tarnwick run --demo exited: $(cat "$work/run.err")"
+  events=$(curl -s -N --max-time 2 "http://127.0.0.1:$port/events" 2>/dev/null || true)
+  if grep -q '^event: state' <<<"$events"; then
+    grep -q '"demo":{[^}]*"loop":true' <<<"$events" || fail "state event without the demo description"
+    if grep -q '"dangerous":true' <<<"$events" && grep -q '"fix":{[^}]*"lat":60\.' <<<"$events"; then
+      found=events
+      break
+    fi
+  elif grep -q 'Speak: Warning: possible collision with' "$data/Application.log" 2>/dev/null &&
+       grep -q 'Demo: playing' "$data/Application.log"; then
+    found=log
+    break
+  fi
+done
+[[ -n "$found" ]] || fail "no dangerous target within a minute"
+echo "dangerous target seen in the $found"
+
+# Nothing recorded over: the playback copy still matches the bundled files.
+for f in "$share"/recording/*.skvdr; do
+  cmp -s "$f" "$data/Demo recording/$(basename "$f")" || fail "playback copy of $(basename "$f") changed"
+done
+[[ -f "$data/NavObjects/Plaka demo route.nob" ]] || fail "route document not in the documents folder"
+
+kill -TERM "$pid"
+for _ in $(seq 1 30); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.5
+done
+kill -0 "$pid" 2>/dev/null && fail "did not stop on SIGTERM"
+wait "$pid" || fail "exit status $? after SIGTERM"
+pid=
+echo "PASS"
