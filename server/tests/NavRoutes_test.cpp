@@ -133,6 +133,8 @@ TEST_F(NavRoutesTest, CommandsAnswerEmptyUncachedText) {
       {"/nav/prev_wp", 200},
       {"/nav/reset_xte", 200},
       {"/nav/activate", 200},
+      {std::string("/nav/activate?id=") + kRouteId, 200},
+      {"/nav/stop", 200},
   };
   for (const Case& c : cases) {
     auto response = Get(c.path);
