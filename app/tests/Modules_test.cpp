@@ -2,7 +2,7 @@
 // command line open in "Process startup docs", tracks and boundary alarms
 // follow the own-ship snapshot (with the recording's time while one plays),
 // a boundary circle is announced once per entry and once per exit, and the
-// logbook gets the AIS safety messages and the sensor alarms.
+// logbook gets the AIS safety messages, the depth alert and equipment alarms.
 
 #include "app/Modules.h"
 
@@ -86,6 +86,7 @@ class ModulesTest : public ::testing::Test {
   void SetUp() override {
     CSettingsRegistry::Instance().ResetState();
     ShutdownEvent().Reset();
+    testing::WriteFile(folder_ / "share" / "critical-files.txt", "");
     // A document outside the NavObjects folder: only the command line opens it.
     CNavDocuments documents(folder_ / "elsewhere");
     CLayer& layer = documents.DocumentLayer("Passage.nob");
@@ -134,6 +135,8 @@ class ModulesTest : public ::testing::Test {
     return notes.empty() ? 0 : notes.back().id;
   }
 
+  std::string StartupLog() const { return testing::ReadFile(folder_ / "data" / "Application.log"); }
+
   static std::vector<LogRow> LogRows(int category) {
     CSqliteDatabase db;
     EXPECT_EQ(db.Open(DataFolder() / "log.db", SQLITE_OPEN_READONLY), SQLITE_OK);
@@ -157,6 +160,8 @@ class ModulesTest : public ::testing::Test {
 
   CTempFolder folder_;
   CScopedEnv config_{"XDG_CONFIG_HOME", (folder_ / "config").string()};
+  // The program's own files: none is needed here, so none is critical.
+  CScopedEnv share_{"TARNWICK_SHARE_DIR", (folder_ / "share").string()};
   CSimulatedClock clock_{1'000'000, 1'767'614'400'000};  // 2026-01-05 12:00 UTC
   CScopedClock useClock_{clock_};
   std::filesystem::path document_;
@@ -178,7 +183,7 @@ TEST_F(ModulesTest, CommandLineDocumentsOpenInProcessStartupDocs) {
     seen.push_back(std::string("Process startup docs: ") + (DocumentOpen() ? "open" : "closed"));
     return true;
   });
-  ASSERT_EQ(app.Start(options_), StartupResult::Running);
+  ASSERT_EQ(app.Start(options_), StartupResult::Running) << StartupLog();
   EXPECT_EQ(seen, (std::vector<std::string>{"Init NavObj: closed", "Process startup docs: open"}));
   app.Shutdown();
 }
@@ -188,7 +193,7 @@ TEST_F(ModulesTest, OwnShipDrivesTracksAndBoundaryCirclesAreAnnouncedOnce) {
   ModuleOptions modules;
   modules.commandLine = options_.commandLine;
   RegisterModules(app, modules);
-  ASSERT_EQ(app.Start(options_), StartupResult::Running);
+  ASSERT_EQ(app.Start(options_), StartupResult::Running) << StartupLog();
   Notifications().SetVoiceSink(nullptr);  // texts are still queued as spoken
   const uint64_t before = LastNotification();
 
@@ -235,7 +240,7 @@ TEST_F(ModulesTest, LogbookKeepsAisSafetyMessagesAndSensorAlarms) {
   opt::Alerts_DepthBelowValue.Set("3 m");
   CApplication app;
   RegisterModules(app, ModuleOptions{});
-  ASSERT_EQ(app.Start(options_), StartupResult::Running);
+  ASSERT_EQ(app.Start(options_), StartupResult::Running) << StartupLog();
   Notifications().SetVoiceSink(nullptr);
 
   // Safety messages arrive on a port thread; the logbook is written by the tick.
@@ -268,14 +273,23 @@ TEST_F(ModulesTest, LogbookKeepsAisSafetyMessagesAndSensorAlarms) {
   clock_.Advance(10'000);  // the sounder falls silent: a lost reading is an alarm of its own
   ASSERT_TRUE(app.Tick());
 
+  // An equipment alarm, once while it stays active.
+  for (const char* alr :
+       {"IIALR,120000.00,101,A,V,BILGE HIGH", "IIALR,120001.00,101,A,V,BILGE HIGH"})
+    DecodeNMEA(gps_, ReceiveTime{TickCount(), UtcNowMs()}, WithChecksum(alr), nullptr);
+  clock_.Advance(1000);
+  ASSERT_TRUE(app.Tick());
+
   const auto alarms = LogRows(4);
-  ASSERT_EQ(alarms.size(), 2u);
+  ASSERT_EQ(alarms.size(), 3u);
   EXPECT_EQ(alarms[0].type, 1);
   EXPECT_NE(alarms[0].content.find("\"source\":\"Depth Sounder\""), std::string::npos)
       << alarms[0].content;
   EXPECT_NE(alarms[0].content.find("Alert. Depth is "), std::string::npos) << alarms[0].content;
   EXPECT_NE(alarms[1].content.find("Alert. Lost depth reading."), std::string::npos)
       << alarms[1].content;
+
+  EXPECT_EQ(alarms[2].content, "{\"source\":\"NMEA\",\"message\":\"BILGE HIGH\"}");
 
   const auto safety = LogRows(3);
   ASSERT_EQ(safety.size(), 2u);

@@ -116,6 +116,10 @@ void RunLocked(CNavSource& source, const NmeaFields& fields, const NmeaAddress& 
   if (deferred.navtexComplete && hooks.routed) {
     hooks.routed->OnNavtexMessage(port, deferred.navtexCode, deferred.navtexText);
   }
+  if (hooks.routed) {
+    for (const ReceivedAlarm& alarm : deferred.raisedAlarms)
+      hooks.routed->OnAlarmRaised(port, alarm);
+  }
 }
 
 void DecodeDollar(CNavSource& source, const ReceiveTime& received, const NmeaFields& fields,

@@ -25,6 +25,7 @@ struct NmeaDeferred {
   std::vector<NewTransducer> transducers;
   std::string navtexCode, navtexText;  // a completed NAVTEX message
   bool navtexComplete = false;
+  std::vector<ReceivedAlarm> raisedAlarms;  // equipment alarms that became active
 };
 
 // One sentence being decoded; the source's lock is held while a row runs.

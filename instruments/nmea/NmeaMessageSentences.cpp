@@ -17,6 +17,8 @@ void StoreAlarm(NmeaDecodeContext& c, ReceivedAlarm alarm) {
   std::vector<ReceivedAlarm>& alarms = c.data.alarms;
   auto it = std::find_if(alarms.begin(), alarms.end(),
                          [&](const ReceivedAlarm& a) { return a.key == alarm.key; });
+  // An alarm is raised when it turns active, not on each repetition.
+  if (alarm.active && (it == alarms.end() || !it->active)) c.deferred.raisedAlarms.push_back(alarm);
   if (it != alarms.end()) {
     *it = std::move(alarm);
     return;

@@ -11,6 +11,7 @@
 namespace tarnwick {
 
 class INmeaPortContext;
+struct ReceivedAlarm;
 
 // One routed sentence. The views are valid only during the call.
 struct RoutedSentence {
@@ -44,6 +45,9 @@ class INmeaRoutedSentences {
   // A complete NAVTEX message (NRX fragments joined with CR LF). code: the
   // message identifier (station, subject, serial number).
   virtual void OnNavtexMessage(INmeaPortContext*, std::string_view, std::string_view) {}
+  // An alarm of other equipment (ALR, ALA) that turned active; called once
+  // per activation, after the source's lock is released.
+  virtual void OnAlarmRaised(INmeaPortContext*, const ReceivedAlarm&) {}
 };
 
 }  // namespace tarnwick

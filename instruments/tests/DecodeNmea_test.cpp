@@ -565,6 +565,9 @@ class CRecordingRouted final : public INmeaRoutedSentences {
   void OnNavtexMessage(INmeaPortContext*, std::string_view code, std::string_view text) override {
     seen.push_back("NRX " + std::string(code) + " " + std::string(text));
   }
+  void OnAlarmRaised(INmeaPortContext*, const ReceivedAlarm& alarm) override {
+    seen.push_back("ALARM " + alarm.key + " " + alarm.description);
+  }
   static std::string Text(const RoutedSentence& s) { return std::string(s.sentence); }
   std::vector<std::string> seen;
   std::vector<uint8_t> pbve;
@@ -594,6 +597,35 @@ TEST(DecodeNmea, RoutedFamilies) {
   // The device driver sees every sentence with an address, the Seetrac one excepted.
   EXPECT_EQ(port.driverSaw.size(), 14u);
   EXPECT_EQ(port.driverSaw[0], "!AIEDM,1");
+}
+
+TEST(DecodeNmea, EquipmentAlarmsAreRaisedOncePerActivation) {
+  CNavSource source;
+  CRecordingRouted routed;
+  const NmeaDecoderHooks hooks{nullptr, nullptr, &routed};
+  struct Step {
+    const char* sentence;
+    std::vector<std::string> raised;  // new calls after the step
+  };
+  const Step steps[] = {
+      {"$IIALR,120000.00,101,V,V,BILGE HIGH", {}},  // known, not active
+      {"$IIALR,120001.00,101,A,V,BILGE HIGH", {"ALARM 101 BILGE HIGH"}},
+      {"$IIALR,120002.00,101,A,V,BILGE HIGH", {}},                        // repeated while active
+      {"$IIALR,120003.00,101,A,A,BILGE HIGH", {}},                        // acknowledged
+      {"$IIALR,120004.00,101,V,A,BILGE HIGH", {}},                        // cleared
+      {"$IIALR,120005.00,101,A,V,BILGE HIGH", {"ALARM 101 BILGE HIGH"}},  // again
+      {"$IIALR,120006.00,102,A,V,FIRE", {"ALARM 102 FIRE"}},              // new and active
+      {"$IIALA,120007.00,FR,,1,001,H,V,SMOKE", {"ALARM FR::1:001 SMOKE"}},
+      {"$IIALA,120008.00,FR,,1,001,H,V,SMOKE", {}},
+  };
+  size_t before = 0;
+  for (const Step& step : steps) {
+    DecodeNMEA(source, ReceiveTime{kTick, 0}, step.sentence, nullptr, hooks);
+    const std::vector<std::string> raised(routed.seen.begin() + static_cast<long>(before),
+                                          routed.seen.end());
+    EXPECT_EQ(raised, step.raised) << step.sentence;
+    before = routed.seen.size();
+  }
 }
 
 TEST(DecodeNmea, NeverThrowsOnHostileInput) {
