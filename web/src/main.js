@@ -25,7 +25,7 @@ const MENU = [
   ['/settings', 'Settings'],
   ['/ports', 'Ports'],
   ['/monitor', 'Data'],
-  ['/log', 'Logbook'],
+  ['/logbook', 'Logbook'],
   ['/recordings', 'Recordings'],
   ['/storage', 'Storage'],
 ];
@@ -42,7 +42,7 @@ const pages = {
   '/monitor': createMonitorPage(),
   '/routes': createRoutesPage(store, () => plot.reloadNavObjects()),
   '/recordings': createRecordingsPage(),
-  '/log': createLogPage(),
+  '/logbook': createLogPage(),
   '/storage': createStoragePage(),
   '/ais': createAisTargetPage(),
 };

@@ -19,7 +19,7 @@ export const PALETTES = {
     route: '#ff6060', leg: '#ffa040', mark: '#e0d0a0', text: '#f0e0a0', halo: '#1a2a38',
   },
   night: {
-    sea: '#000000', land: '#1a0800', coast: '#502000', ownShip: '#b04000', heading: '#b04000',
+    sea: '#000000', land: '#2a0c00', coast: '#6a2800', ownShip: '#b04000', heading: '#b04000',
     predictor: '#803000', track: '#702000', target: '#905000', danger: '#ff2000', lost: '#402010',
     route: '#a02000', leg: '#c05000', mark: '#904000', text: '#a04000', halo: '#000000',
   },

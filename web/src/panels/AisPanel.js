@@ -85,7 +85,8 @@ export function createAisPanel(store, navigate) {
           h('td', { class: 'num' }, rel(t.bearingText)),
           h('td', { class: 'num' }, rel(t.cpa)),
           h('td', { class: 'num' }, rel(t.tcpa)),
-          h('td', { class: 'state' }, danger ? '⚠ ' : '', t.stateText || (lost ? 'Lost' : danger ? 'Dangerous' : '')),
+          // Normal targets leave the column empty so the flagged ones stand out.
+          h('td', { class: 'state' }, danger ? '⚠ ' : '', t.state === 0 && !danger && !lost ? '' : t.stateText || (lost ? 'Lost' : danger ? 'Dangerous' : '')),
         ),
       );
     }
