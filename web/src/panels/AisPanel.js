@@ -79,7 +79,14 @@ export function createAisPanel(store, navigate) {
       tbody.append(
         h(
           'tr',
-          { class: cls, 'data-mmsi': t.mmsi, 'data-testid': 'ais-row', onclick: () => navigate(`/ais/${t.mmsi}`) },
+          {
+            class: cls,
+            'data-mmsi': t.mmsi,
+            'data-testid': 'ais-row',
+            tabindex: 0,
+            onclick: () => navigate(`/ais/${t.mmsi}`),
+            onkeydown: (e) => e.key === 'Enter' && navigate(`/ais/${t.mmsi}`),
+          },
           h('td', {}, targetLabel(t)),
           h('td', { class: 'num' }, rel(t.range)),
           h('td', { class: 'num' }, rel(t.bearingText)),
