@@ -68,6 +68,8 @@ export function createAisPanel(store, navigate) {
       sortKey,
       sortDir,
     );
+    // The list is rebuilt every second: keep the keyboard on its row.
+    const focused = tbody.contains(document.activeElement) ? document.activeElement.dataset.mmsi : undefined;
     clear(tbody);
     for (const t of targets) {
       const danger = isDangerous(t);
@@ -97,6 +99,7 @@ export function createAisPanel(store, navigate) {
         ),
       );
     }
+    if (focused) tbody.querySelector(`tr[data-mmsi="${focused}"]`)?.focus();
     count.textContent = `${targets.length}`;
   }
 
