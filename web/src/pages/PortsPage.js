@@ -9,6 +9,11 @@ const BAUDS = ['auto', '4800', '9600', '19200', '38400', '57600', '115200'];
 const PARITIES = ['None', 'Odd', 'Even', 'Mark', 'Space'];
 const STOPS = ['1', '1.5', '2'];
 
+// Serial line settings matter only for COM ports and serial devices.
+function isSerial(address) {
+  return /^(COM\d+|\/dev\/)/i.test(String(address ?? ''));
+}
+
 export function createPortsPage(store) {
   const tbody = h('tbody', {});
   const message = h('p', { class: 'status' });
@@ -46,7 +51,7 @@ export function createPortsPage(store) {
           { 'data-port': p.id },
           h('td', {}, p.label && p.label !== p.address ? `${p.label} (${p.address})` : (p.address ?? '')),
           h('td', {}, (p.roles ?? []).join(', ')),
-          h('td', {}, p.baud ? `${p.baud} ${p.data ?? 8}${String(p.parity ?? 'none')[0].toUpperCase()}${p.stop ?? 1}` : ''),
+          h('td', {}, isSerial(p.address) && p.baud ? `${p.baud} ${p.data ?? 8}${String(p.parity ?? 'none')[0].toUpperCase()}${p.stop ?? 1}` : ''),
           h('td', {}, p.enabled === false ? 'no' : 'yes'),
           h('td', { class: `port-status state-${p.state ?? ''}` }, p.status ?? ''),
           h('td', {}, h('button', { class: 'small', onclick: () => edit(p) }, 'Edit'), ' ', h('button', { class: 'small', onclick: () => remove(p) }, 'Remove')),
