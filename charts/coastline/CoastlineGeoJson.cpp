@@ -71,9 +71,16 @@ void AppendLine(std::string& out, const Path& line) {
   out += ']';
 }
 
+// A part in Clipper units, and whether its cell lies wholly in the box (then
+// it needs no clipping).
+struct Piece {
+  Path path;
+  bool inside = false;
+};
+
 struct LevelParts {
-  Paths polygons;
-  Paths lines;
+  std::vector<Piece> polygons;
+  std::vector<Piece> lines;
 };
 
 Path BoxPath(const CoastBox& box) {
@@ -81,6 +88,98 @@ Path BoxPath(const CoastBox& box) {
           {ToUnits(box.east), ToUnits(box.south)},
           {ToUnits(box.east), ToUnits(box.north)},
           {ToUnits(box.west), ToUnits(box.north)}};
+}
+
+void AppendPolygon(std::string& out, const Path& ring) {
+  if (!out.empty()) out += ',';
+  out += '[';
+  AppendRing(out, ring);
+  out += ']';
+}
+
+// The polygons of one level merged across cells and clipped to the box, as
+// the coordinates of a MultiPolygon ("" when nothing is left).
+std::string MergedPolygons(const std::vector<Piece>& pieces, const Path& clip) {
+  if (pieces.empty()) return {};
+  ClipperLib::Clipper clipper;
+  for (const Piece& piece : pieces) clipper.AddPath(piece.path, ClipperLib::ptSubject, true);
+  clipper.AddPath(clip, ClipperLib::ptClip, true);
+  ClipperLib::PolyTree tree;
+  clipper.Execute(ClipperLib::ctIntersection, tree, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+  std::string polygons;
+  // Outer rings with their holes; islands inside holes are outers again.
+  std::vector<const ClipperLib::PolyNode*> outers(tree.Childs.begin(), tree.Childs.end());
+  while (!outers.empty()) {
+    const ClipperLib::PolyNode* outer = outers.back();
+    outers.pop_back();
+    if (outer->Contour.size() < 3) continue;
+    if (!polygons.empty()) polygons += ',';
+    polygons += '[';
+    AppendRing(polygons, outer->Contour);
+    for (const ClipperLib::PolyNode* hole : outer->Childs) {
+      if (hole->Contour.size() >= 3) {
+        polygons += ',';
+        AppendRing(polygons, hole->Contour);
+      }
+      outers.insert(outers.end(), hole->Childs.begin(), hole->Childs.end());
+    }
+    polygons += ']';
+  }
+  return polygons;
+}
+
+// The polygons of one level cell by cell: whole where the cell lies in the
+// box, clipped one by one on its edge. Cell rings have no holes, so neither
+// have their clipped pieces.
+std::string CellPolygons(const std::vector<Piece>& pieces, const Path& clip) {
+  std::string polygons;
+  for (const Piece& piece : pieces) {
+    if (piece.inside) {
+      AppendPolygon(polygons, piece.path);
+      continue;
+    }
+    ClipperLib::Clipper clipper;
+    clipper.AddPath(piece.path, ClipperLib::ptSubject, true);
+    clipper.AddPath(clip, ClipperLib::ptClip, true);
+    Paths result;
+    clipper.Execute(ClipperLib::ctIntersection, result, ClipperLib::pftNonZero,
+                    ClipperLib::pftNonZero);
+    for (const Path& ring : result) {
+      if (ring.size() >= 3) AppendPolygon(polygons, ring);
+    }
+  }
+  return polygons;
+}
+
+// The lines of one level clipped to the box, as MultiLineString coordinates;
+// lines of cells wholly inside pass unclipped unless all go through Clipper.
+std::string ClippedLines(const std::vector<Piece>& pieces, const Path& clip, bool clipAll) {
+  std::string text;
+  auto append = [&](const Path& line) {
+    if (line.size() < 2) return;
+    if (!text.empty()) text += ',';
+    AppendLine(text, line);
+  };
+  ClipperLib::Clipper clipper;
+  bool any = false;
+  for (const Piece& piece : pieces) {
+    if (piece.inside && !clipAll) {
+      append(piece.path);
+    } else {
+      clipper.AddPath(piece.path, ClipperLib::ptSubject, false);
+      any = true;
+    }
+  }
+  if (any) {
+    clipper.AddPath(clip, ClipperLib::ptClip, true);
+    ClipperLib::PolyTree tree;
+    clipper.Execute(ClipperLib::ctIntersection, tree, ClipperLib::pftNonZero,
+                    ClipperLib::pftNonZero);
+    Paths lines;
+    ClipperLib::OpenPathsFromPolyTree(tree, lines);
+    for (const Path& line : lines) append(line);
+  }
+  return text;
 }
 
 void AppendFeatureStart(std::string& out, bool& first, const char* kind, int level,
@@ -120,8 +219,11 @@ std::optional<CoastBox> ParseCoastBbox(std::string_view text) {
   return box;
 }
 
-std::string CoastlineGeoJson(const CCoastlineFile& file, const CoastBox& box) {
+std::string CoastlineGeoJson(const CCoastlineFile& file, const CoastBox& box, size_t mergeLimit) {
   std::array<LevelParts, kCoastMaxLevel + 1> levels;
+  const Path clip = BoxPath(box);
+  const cInt boxWest = clip[0].X, boxSouth = clip[0].Y, boxEast = clip[2].X, boxNorth = clip[2].Y;
+  size_t points = 0;
   // The box in whole turns of the file's [-180, 180]: each piece is queried
   // in file longitudes and its parts shifted back by the turn.
   for (int turn = -2; turn <= 2; ++turn) {
@@ -132,78 +234,43 @@ std::string CoastlineGeoJson(const CCoastlineFile& file, const CoastBox& box) {
     const CoastBox piece{west - shift, box.south, east - shift, box.north};
     const cInt offset = ToUnits(shift);
     file.Visit(piece, [&](const CoastPartView& part) {
-      Path path;
-      path.reserve(part.count);
+      Piece item;
+      item.path.reserve(part.count);
       const double west0 = part.cellWest * kScale + static_cast<double>(offset);
       const double south0 = part.cellSouth * kScale;
       const double step = part.cellSize * kScale / kCoastUnits;
       for (uint32_t i = 0; i < part.count; ++i) {
         const CoastPoint p = part.Raw(i);
-        path.emplace_back(static_cast<cInt>(std::llround(west0 + p.x * step)),
-                          static_cast<cInt>(std::llround(south0 + p.y * step)));
+        item.path.emplace_back(static_cast<cInt>(std::llround(west0 + p.x * step)),
+                               static_cast<cInt>(std::llround(south0 + p.y * step)));
       }
+      const cInt cellEast = static_cast<cInt>(std::llround(west0 + kCoastUnits * step));
+      const cInt cellNorth = static_cast<cInt>(std::llround(south0 + kCoastUnits * step));
+      item.inside = static_cast<cInt>(std::llround(west0)) >= boxWest && cellEast <= boxEast &&
+                    static_cast<cInt>(std::llround(south0)) >= boxSouth && cellNorth <= boxNorth;
+      points += part.count;
       auto& target = part.kind == CoastPartKind::Polygon ? levels[part.level].polygons
                                                          : levels[part.level].lines;
-      target.push_back(std::move(path));
+      target.push_back(std::move(item));
     });
   }
 
-  const Path clip = BoxPath(box);
+  const bool merge = points <= mergeLimit;
   std::string out = R"({"type":"FeatureCollection","features":[)";
   bool first = true;
   for (int level = 1; level <= kCoastMaxLevel; ++level) {
-    if (levels[level].polygons.empty()) continue;
-    ClipperLib::Clipper clipper;
-    clipper.AddPaths(levels[level].polygons, ClipperLib::ptSubject, true);
-    clipper.AddPath(clip, ClipperLib::ptClip, true);
-    ClipperLib::PolyTree tree;
-    clipper.Execute(ClipperLib::ctIntersection, tree, ClipperLib::pftNonZero,
-                    ClipperLib::pftNonZero);
-    std::string polygons;
-    bool firstPolygon = true;
-    // Outer rings with their holes; islands inside holes are outers again.
-    std::vector<const ClipperLib::PolyNode*> outers(tree.Childs.begin(), tree.Childs.end());
-    while (!outers.empty()) {
-      const ClipperLib::PolyNode* outer = outers.back();
-      outers.pop_back();
-      if (outer->Contour.size() < 3) continue;
-      if (!firstPolygon) polygons += ',';
-      firstPolygon = false;
-      polygons += '[';
-      AppendRing(polygons, outer->Contour);
-      for (const ClipperLib::PolyNode* hole : outer->Childs) {
-        if (hole->Contour.size() >= 3) {
-          polygons += ',';
-          AppendRing(polygons, hole->Contour);
-        }
-        outers.insert(outers.end(), hole->Childs.begin(), hole->Childs.end());
-      }
-      polygons += ']';
-    }
-    if (firstPolygon) continue;
+    const std::string polygons = merge ? MergedPolygons(levels[level].polygons, clip)
+                                       : CellPolygons(levels[level].polygons, clip);
+    if (polygons.empty()) continue;
     AppendFeatureStart(out, first, level % 2 == 1 ? "land" : "lake", level, "MultiPolygon");
     out += polygons;
     out += "]}}";
   }
   for (int level = 1; level <= kCoastMaxLevel; ++level) {
-    if (levels[level].lines.empty()) continue;
-    ClipperLib::Clipper clipper;
-    clipper.AddPaths(levels[level].lines, ClipperLib::ptSubject, false);
-    clipper.AddPath(clip, ClipperLib::ptClip, true);
-    ClipperLib::PolyTree tree;
-    clipper.Execute(ClipperLib::ctIntersection, tree, ClipperLib::pftNonZero,
-                    ClipperLib::pftNonZero);
-    Paths lines;
-    ClipperLib::OpenPathsFromPolyTree(tree, lines);
-    std::string text;
-    for (const Path& line : lines) {
-      if (line.size() < 2) continue;
-      if (!text.empty()) text += ',';
-      AppendLine(text, line);
-    }
-    if (text.empty()) continue;
+    const std::string lines = ClippedLines(levels[level].lines, clip, merge);
+    if (lines.empty()) continue;
     AppendFeatureStart(out, first, "coast", level, "MultiLineString");
-    out += text;
+    out += lines;
     out += "]}}";
   }
   out += "]}";

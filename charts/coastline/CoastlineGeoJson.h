@@ -2,6 +2,7 @@
 // World coastline as GeoJSON for the map view: the land and lake regions and
 // the shoreline of a box, clipped to it.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,10 +20,17 @@ std::optional<CoastBox> ParseCoastBbox(std::string_view text);
 
 // A FeatureCollection with, per level present in the box, one MultiPolygon
 // feature {"kind": "land" (odd level) or "lake" (even level), "level": L} and
-// one MultiLineString feature {"kind": "coast", "level": L}. Polygons are
-// merged across cells and clipped to box; longitudes are shifted by whole
+// one MultiLineString feature {"kind": "coast", "level": L}, all clipped to
+// box; longitudes are shifted by whole
 // turns into the box's range. Features come in drawing order: polygons by
 // rising level (each level paints over the one below), then the coast lines.
-std::string CoastlineGeoJson(const CCoastlineFile& file, const CoastBox& box);
+//
+// Polygons are merged across cells when the box holds at most mergeLimit
+// points; above that (a large box at a fine resolution) merging costs
+// seconds, so the land comes cell by cell and the cells' common edges remain
+// (fill them with a stroke of the fill colour to hide the seams).
+inline constexpr size_t kCoastMergeLimit = 100000;
+std::string CoastlineGeoJson(const CCoastlineFile& file, const CoastBox& box,
+                             size_t mergeLimit = kCoastMergeLimit);
 
 }  // namespace tarnwick

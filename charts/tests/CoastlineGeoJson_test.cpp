@@ -103,35 +103,40 @@ const json* Feature(const json& collection, const std::string& kind, int level) 
 TEST(CoastlineGeoJson, LandIsMergedAcrossCellsAndClippedToTheBox) {
   auto file = Sample();
   ASSERT_TRUE(file);
-  const json collection = json::parse(CoastlineGeoJson(*file, {10, 40, 30, 60}));
-  ASSERT_EQ(collection["type"], "FeatureCollection");
-  const json* land = Feature(collection, "land", 1);
-  ASSERT_TRUE(land);
-  EXPECT_EQ((*land)["geometry"]["type"], "MultiPolygon");
-  ASSERT_EQ((*land)["geometry"]["coordinates"].size(), 1u) << "the two cells form one polygon";
-  const json& ring = (*land)["geometry"]["coordinates"][0][0];
-  EXPECT_EQ(ring.front(), ring.back()) << "rings are closed";
-  const Extent e = ExtentOf((*land)["geometry"]["coordinates"]);
-  EXPECT_DOUBLE_EQ(e.west, 10);
-  EXPECT_DOUBLE_EQ(e.east, 30);
-  EXPECT_DOUBLE_EQ(e.south, 40);
-  EXPECT_DOUBLE_EQ(e.north, 50);
-  // The lake (5..15 E, 35..45 N) clipped to the box.
-  const json* lake = Feature(collection, "lake", 2);
-  ASSERT_TRUE(lake);
-  const Extent l = ExtentOf((*lake)["geometry"]["coordinates"]);
-  EXPECT_NEAR(l.west, 10, 1e-6);
-  EXPECT_NEAR(l.east, 15, 1e-3);
-  EXPECT_NEAR(l.south, 40, 1e-6);
-  EXPECT_NEAR(l.north, 45, 1e-3);
-  const json* shore = Feature(collection, "coast", 2);
-  ASSERT_TRUE(shore);
-  EXPECT_EQ((*shore)["geometry"]["type"], "MultiLineString");
-  // Drawing order: land, lake, then the lines.
-  ASSERT_EQ(collection["features"].size(), 3u);
-  EXPECT_EQ(collection["features"][0]["properties"]["kind"], "land");
-  EXPECT_EQ(collection["features"][1]["properties"]["kind"], "lake");
-  EXPECT_EQ(collection["features"][2]["properties"]["kind"], "coast");
+  // Merged, the two cells form one polygon; cell by cell they stay two.
+  for (const auto& [mergeLimit, pieces] :
+       {std::pair<size_t, size_t>{kCoastMergeLimit, 1}, {0, 2}}) {
+    SCOPED_TRACE(mergeLimit);
+    const json collection = json::parse(CoastlineGeoJson(*file, {10, 40, 30, 60}, mergeLimit));
+    ASSERT_EQ(collection["type"], "FeatureCollection");
+    const json* land = Feature(collection, "land", 1);
+    ASSERT_TRUE(land);
+    EXPECT_EQ((*land)["geometry"]["type"], "MultiPolygon");
+    ASSERT_EQ((*land)["geometry"]["coordinates"].size(), pieces);
+    const json& ring = (*land)["geometry"]["coordinates"][0][0];
+    EXPECT_EQ(ring.front(), ring.back()) << "rings are closed";
+    const Extent e = ExtentOf((*land)["geometry"]["coordinates"]);
+    EXPECT_DOUBLE_EQ(e.west, 10);
+    EXPECT_DOUBLE_EQ(e.east, 30);
+    EXPECT_DOUBLE_EQ(e.south, 40);
+    EXPECT_DOUBLE_EQ(e.north, 50);
+    // The lake (5..15 E, 35..45 N) clipped to the box.
+    const json* lake = Feature(collection, "lake", 2);
+    ASSERT_TRUE(lake);
+    const Extent l = ExtentOf((*lake)["geometry"]["coordinates"]);
+    EXPECT_NEAR(l.west, 10, 1e-6);
+    EXPECT_NEAR(l.east, 15, 1e-3);
+    EXPECT_NEAR(l.south, 40, 1e-6);
+    EXPECT_NEAR(l.north, 45, 1e-3);
+    const json* shore = Feature(collection, "coast", 2);
+    ASSERT_TRUE(shore);
+    EXPECT_EQ((*shore)["geometry"]["type"], "MultiLineString");
+    // Drawing order: land, lake, then the lines.
+    ASSERT_EQ(collection["features"].size(), 3u);
+    EXPECT_EQ(collection["features"][0]["properties"]["kind"], "land");
+    EXPECT_EQ(collection["features"][1]["properties"]["kind"], "lake");
+    EXPECT_EQ(collection["features"][2]["properties"]["kind"], "coast");
+  }
 }
 
 TEST(CoastlineGeoJson, IslandAcross180ComesOutInTheBoxLongitudes) {
@@ -146,15 +151,20 @@ TEST(CoastlineGeoJson, IslandAcross180ComesOutInTheBoxLongitudes) {
       {"-180,-20,-175,20", -180, -179},
   };
   for (const Row& row : rows) {
-    const json collection = json::parse(CoastlineGeoJson(*file, *ParseCoastBbox(row.bbox)));
-    const json* land = Feature(collection, "land", 1);
-    ASSERT_TRUE(land) << row.bbox;
-    EXPECT_EQ((*land)["geometry"]["coordinates"].size(), 1u) << row.bbox;
-    const Extent e = ExtentOf((*land)["geometry"]["coordinates"]);
-    EXPECT_NEAR(e.west, row.west, 1e-3) << row.bbox;
-    EXPECT_NEAR(e.east, row.east, 1e-3) << row.bbox;
-    EXPECT_NEAR(e.south, -1, 1e-3) << row.bbox;
-    EXPECT_NEAR(e.north, 1, 1e-3) << row.bbox;
+    for (size_t mergeLimit : {kCoastMergeLimit, size_t{0}}) {
+      const json collection =
+          json::parse(CoastlineGeoJson(*file, *ParseCoastBbox(row.bbox), mergeLimit));
+      const json* land = Feature(collection, "land", 1);
+      ASSERT_TRUE(land) << row.bbox;
+      if (mergeLimit > 0) {
+        EXPECT_EQ((*land)["geometry"]["coordinates"].size(), 1u) << row.bbox;
+      }
+      const Extent e = ExtentOf((*land)["geometry"]["coordinates"]);
+      EXPECT_NEAR(e.west, row.west, 1e-3) << row.bbox;
+      EXPECT_NEAR(e.east, row.east, 1e-3) << row.bbox;
+      EXPECT_NEAR(e.south, -1, 1e-3) << row.bbox;
+      EXPECT_NEAR(e.north, 1, 1e-3) << row.bbox;
+    }
   }
 }
 
