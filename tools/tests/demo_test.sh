@@ -25,6 +25,15 @@ share=$(dirname "$tarnwick")/share/tarnwick-ecs/demo
 [[ -f "$share/Plaka demo route.nob" ]] || fail "no demo route in $share"
 "$tarnwick" nob check "$share/Plaka demo route.nob" > /dev/null || fail "demo route does not load"
 
+# Bad input to the generator gets a message and a non-zero exit.
+rc=0; "$tarnwick" aissim "$work/missing.log" --date 2021-06-12 2> "$work/err" || rc=$?
+[[ $rc -eq 1 ]] && grep -q 'cannot read' "$work/err" || fail "aissim on a missing log: $rc"
+rc=0; "$tarnwick" aissim "$work/missing.log" --date 12.6.2021 2> "$work/err" || rc=$?
+[[ $rc -eq 2 ]] && grep -q 'is not a date' "$work/err" || fail "aissim with a bad date: $rc"
+printf '2021-06-12T10:00:00Z $GPGLL,6005.071,N,02332.346,E,100000,A,D*4E\nnot a timed line\n' > "$work/bad.timed"
+rc=0; "$tarnwick" vdr record --timed "$work/bad.timed" "$work/bad-rec" > /dev/null 2> "$work/err" || rc=$?
+[[ $rc -eq 1 ]] && grep -q 'bad.timed:2: not' "$work/err" || fail "vdr record --timed with a bad line: $rc"
+
 # The recording holds the sail and the AIS traffic, in time order.
 first=$(ls "$share"/recording/*.skvdr | head -1)
 "$tarnwick" vdr dump "$first" > "$work/dump.txt"
@@ -69,6 +78,18 @@ for f in "$share"/recording/*.skvdr; do
   cmp -s "$f" "$data/Demo recording/$(basename "$f")" || fail "playback copy of $(basename "$f") changed"
 done
 [[ -f "$data/NavObjects/Plaka demo route.nob" ]] || fail "route document not in the documents folder"
+
+# The loop: sought to a few seconds before the end, the player starts over.
+end_ms=$(python3 -c 'import datetime; print(int(datetime.datetime(2021, 6, 12, 14, 3, 20, tzinfo=datetime.timezone.utc).timestamp() * 1000))')
+curl -s -X POST -H 'Content-Type: application/json' \
+  -d "{\"action\":\"seek\",\"timeUtcMs\":$end_ms}" "http://127.0.0.1:$port/api/player" > /dev/null ||
+  fail "cannot seek the player"
+looped=
+for _ in $(seq 1 40); do
+  sleep 0.5
+  if grep -q 'Demo: end of the recording, playing it again' "$data/Application.log"; then looped=1; break; fi
+done
+[[ -n "$looped" ]] || fail "the recording did not start over at its end"
 
 kill -TERM "$pid"
 for _ in $(seq 1 30); do
