@@ -80,17 +80,14 @@ void JoinAlongBorder(std::vector<Oriented>& open, uint8_t level, std::vector<Coa
           next = j;
         }
       }
-      // The bin corners passed on the way, in walking order.
-      int64_t passed[4];
-      int count = 0;
-      for (int corner = 0; corner < 4; ++corner) {
+      // The bin corners passed on the way, in walking order: the distance from
+      // the exit grows corner by corner from the first corner after it.
+      const int firstCorner = static_cast<int>(seg.exit / kU + 1) % 4;
+      for (int k = 0; k < 4; ++k) {
+        const int corner = (firstCorner + k) % 4;
         const int64_t d = (corner * kU - seg.exit + kPerimeter) % kPerimeter;
-        if (d > 0 && d < best) passed[count++] = corner * kPerimeter + d;
+        if (d > 0 && d < best) Append(ring, CornerPoint(corner));
       }
-      std::sort(passed, passed + count,
-                [](int64_t a, int64_t b) { return a % kPerimeter < b % kPerimeter; });
-      for (int i = 0; i < count; ++i)
-        Append(ring, CornerPoint(static_cast<int>(passed[i] / kPerimeter)));
       if (next == start) break;
       current = next;
     }
