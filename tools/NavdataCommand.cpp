@@ -17,6 +17,8 @@
 #include "core/Clock.h"
 #include "core/Log.h"
 #include "core/units/PositionText.h"
+#include "instruments/ais/AisReceiver.h"
+#include "instruments/navdata/AisReceiverOwnShip.h"
 #include "instruments/navdata/NavData.h"
 #include "instruments/navdata/NmeaReplay.h"
 #include "instruments/nmea/DecodeNmea.h"
@@ -144,10 +146,8 @@ class CPacer {
 };
 
 // Feeds every file's lines at their times, printing the state every second.
-void Replay(std::vector<ReplayFeed>& feeds, CNavData& store, CPacer& pacer,
-            std::optional<uint64_t> durationMs) {
-  NmeaDecoderHooks hooks = GetNmeaDecoderHooks();
-  hooks.sensors = &store;
+void Replay(std::vector<ReplayFeed>& feeds, const NmeaDecoderHooks& hooks, CNavData& store,
+            CPacer& pacer, std::optional<uint64_t> durationMs) {
   uint64_t nextPrint = pacer.Start() + kPrintIntervalMs;
   const uint64_t end = durationMs ? pacer.Start() + *durationMs : UINT64_MAX;
   for (;;) {
@@ -238,12 +238,18 @@ int Main(CArguments& args) {
   if (fast) scopedClock.emplace(simulatedClock);
   CPacer pacer(fast ? &simulatedClock : nullptr);
 
+  // Our own transponder's VDO reports reach the receiver, whose own-ship
+  // record stands in as the "pos-ais" fix when no receiver has one.
+  CAisReceiver receiver;
+  CAisReceiverOwnShip ownShip(receiver);
   CNavData store;
+  store.SetAisOwnShipSource(&ownShip);
   if (simulate) store.StartSimulator(simulate->start, simulate->course, simulate->speed);
   const NmeaDecoderHooks previousHooks = GetNmeaDecoderHooks();
+  NmeaDecoderHooks hooks = previousHooks;
+  hooks.sensors = &store;
+  hooks.ais = &receiver;
   if (!ports.empty()) {
-    NmeaDecoderHooks hooks = previousHooks;
-    hooks.sensors = &store;
     SetNmeaDecoderHooks(hooks);
     for (const std::string& address : ports) {
       if (!PortManager().Create(address, R"({"openAtStartup":true,"listener":true})")) {
@@ -255,13 +261,14 @@ int Main(CArguments& args) {
     }
   }
   if (!feeds.empty())
-    Replay(feeds, store, pacer, durationMs);
+    Replay(feeds, hooks, store, pacer, durationMs);
   else
     RunPorts(store, pacer, durationMs);
   if (!ports.empty()) {
     PortManager().Shutdown();
     SetNmeaDecoderHooks(previousHooks);
   }
+  store.SetAisOwnShipSource(nullptr);
   return 0;
 }
 

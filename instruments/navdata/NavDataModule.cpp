@@ -7,6 +7,7 @@
 #include "core/Notifications.h"
 #include "instruments/ais/AisModule.h"
 #include "instruments/ais/AisReceiver.h"
+#include "instruments/navdata/AisReceiverOwnShip.h"
 #include "instruments/navdata/DepthAlert.h"
 #include "instruments/navdata/NavData.h"
 #include "instruments/nmea/DecodeNmea.h"
@@ -16,29 +17,12 @@
 namespace tarnwick {
 namespace {
 
-// The AIS receiver's own-ship record as the store's own-ship reports: a
-// record belongs to the port whose own-transponder sensor delivered it.
-class CReceiverOwnShip final : public IAisOwnShipSource {
- public:
-  std::optional<AisOwnShipReport> OwnShipReport(const CNavSource& source) const override {
-    const AisOwnShipRecord record = AisReceiver().OwnShip();
-    if (!record.sensor || record.sensor != source.Sensor(SensorKind::Ais)) return std::nullopt;
-    AisOwnShipReport report;
-    report.position = record.position;
-    if (record.heading) report.heading = *record.heading;
-    report.cog = record.cog;
-    report.sog = record.sog;
-    report.tick = record.received.tickMs;
-    return report;
-  }
-};
-
 constexpr const char* kDepthAlarmSource = "Depth Sounder";
 
 SensorAlarmHook g_sensorAlarmHook;
 
 struct NavDataModule {
-  CReceiverOwnShip ownShip;
+  CAisReceiverOwnShip ownShip{AisReceiver()};
   CNavData store;
   std::string depthAlertText;  // what the depth alert said in this tick
   CDepthAlert depthAlert{[this](const std::string& text, bool voice) {

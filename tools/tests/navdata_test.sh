@@ -16,6 +16,13 @@ case "$first" in
 esac
 printf '%s\n' "$out" | tail -1 | grep -q '"text":"LOST GPS"' && fail "the state after the last fix is printed only while it is current"
 
+# A port with only our own transponder: its VDO position stands in as the fix.
+ais=$("$tarnwick" navdata --replay "$data/own-transponder.nmea" --fast 2>/dev/null) || fail "VDO replay exited $?"
+case "$(printf '%s\n' "$ais" | head -1)" in
+  '{"fix":{"quality":1,"text":"AIS FIX","lat":53.2,"lon":5.4,"source":"AIS on own-transponder.nmea"},"sog":6.2,"cog":123.4,"heading_true":124.0'*) ;;
+  *) fail "AIS own-ship fix: $(printf '%s\n' "$ais" | head -1)" ;;
+esac
+
 sim=$("$tarnwick" navdata --simulate "50 0 N 1 0 W" --course 90 --speed 6 --duration 1 2>/dev/null)
 case "$sim" in
   *'"quality":8,"text":"SIMULATED"'*'"source":"Simulator"'*) ;;
