@@ -133,6 +133,8 @@ OwnShipLog ReadOwnShipLog(std::istream& in, int64_t dayStartUtcMs) {
       if (current && absolute < *current - kDayMs / 2) {
         dayOffset += kDayMs;
         absolute += kDayMs;
+      } else if (current && absolute > *current + kDayMs / 2) {
+        absolute -= kDayMs;  // a late time of the day before midnight
       }
       // Time never runs backwards within the log.
       if (!current || absolute > *current) {

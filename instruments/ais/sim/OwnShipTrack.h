@@ -34,8 +34,9 @@ struct OwnShipLog {
 // day. dayStartUtcMs: midnight UTC of the day the log starts on (ms). A line
 // takes the last time of day seen (the first one for lines before it) plus
 // 50 ms per line since that time was seen (at most 950), so the sentences of
-// one second keep their order; a time of day that goes back more than 12 hours
-// passes midnight. The course and speed of a fix are those of the last VTG or
+// one second keep their order; a time of day more than 12 hours before the
+// last one has passed midnight, one more than 12 hours after it is a late one
+// of the day before; times never go back. The course and speed of a fix are those of the last VTG or
 // RMC sentence. Blank lines and lines starting with '#' are skipped.
 OwnShipLog ReadOwnShipLog(std::istream& in, int64_t dayStartUtcMs);
 
