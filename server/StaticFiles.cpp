@@ -12,7 +12,7 @@ namespace {
 
 // The app's own paths; the browser shows them, the page routes them.
 constexpr const char* kAppPaths =
-    "/(settings|ports|monitor|routes|recordings|storage|ais|plot)(/[^.]*)?";
+    "/(settings|ports|monitor|routes|recordings|storage|ais|plot|logbook)(/[^.]*)?";
 // Files the front end's build puts next to index.html.
 constexpr const char* kTopLevelFiles =
     R"(/([A-Za-z0-9_-]+\.(ico|png|svg|json|webmanifest|txt|js|css)))";
@@ -23,13 +23,18 @@ struct TypeRow {
   const char* extension;
   const char* type;
 };
+// The HTTP library compresses "text/..." bodies and a few exact types with
+// brotli at its highest quality whenever the browser accepts it, which costs
+// seconds for the front end's script. Scripts and JSON are therefore named by
+// types with a charset parameter, which it leaves alone: on the loopback
+// interface sending them plain is the faster choice.
 const TypeRow kTypes[] = {
     {".html", "text/html; charset=utf-8"},
-    {".js", "text/javascript; charset=utf-8"},
-    {".mjs", "text/javascript; charset=utf-8"},
+    {".js", "application/javascript; charset=utf-8"},
+    {".mjs", "application/javascript; charset=utf-8"},
     {".css", "text/css; charset=utf-8"},
-    {".json", "application/json"},
-    {".map", "application/json"},
+    {".json", "application/json; charset=utf-8"},
+    {".map", "application/json; charset=utf-8"},
     {".webmanifest", "application/manifest+json"},
     {".svg", "image/svg+xml"},
     {".png", "image/png"},

@@ -229,7 +229,7 @@ TEST_F(NavRoutesTest, ObjectsAsObjectFileGpxAndJson) {
 
   auto json = Get(path + "?format=json");
   ASSERT_TRUE(json);
-  EXPECT_EQ(json->get_header_value("Content-Type"), "application/json");
+  EXPECT_EQ(json->get_header_value("Content-Type"), "application/json; charset=utf-8");
   const auto parsed = nlohmann::json::parse(json->body);
   EXPECT_EQ(parsed["class"], "Route");
   EXPECT_EQ(parsed["id"], kRouteId);

@@ -37,10 +37,10 @@ check "domains" "$(printf 'Search\noptions')" "$("$tarnwick" storage list)"
 # The program itself: starts, refuses a second instance, stops on SIGTERM.
 port=$((20000 + $$ % 20000))
 "$tarnwick" settings set Network_HttpPort "$port" >/dev/null
-"$tarnwick" run --accept-disclaimer >"$work/first.out" 2>&1 &
+"$tarnwick" run --no-browser --accept-disclaimer >"$work/first.out" 2>&1 &
 first=$!
 for _ in $(seq 1 100); do grep -q "is running" "$work/first.out" && break; sleep 0.1; done
-"$tarnwick" run --accept-disclaimer >"$work/second.out" 2>&1; check "second instance exit" 1 $?
+"$tarnwick" run --no-browser --accept-disclaimer >"$work/second.out" 2>&1; check "second instance exit" 1 $?
 grep -q "already running. Its window: http://127.0.0.1:$port/" "$work/second.out" || { echo "FAIL second instance message"; failures=$((failures + 1)); }
 check "options over http" '"0.5 nm"' "$(curl -s "http://127.0.0.1:$port/options?name=AIS_DangerCPA" | sed 's/.*"value":\("[^"]*"\).*/\1/')"
 kill -TERM "$first"; wait "$first"; check "first instance exit" 0 $?
