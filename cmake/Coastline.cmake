@@ -45,7 +45,3 @@ if(TARGET CoastlineWorld_test)
   add_dependencies(CoastlineWorld_test tw_coastline)
   target_compile_definitions(CoastlineWorld_test PRIVATE TW_COASTLINE_DIR="${TW_SHARE_DIR}/World")
 endif()
-# Start-up checks that the world files exist in the shipped-files folder.
-if(TARGET Startup_test)
-  add_dependencies(Startup_test tw_coastline)
-endif()

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "core/Application.h"
 #include "core/Clock.h"
 #include "core/Log.h"
@@ -19,6 +22,20 @@
 namespace tarnwick {
 namespace {
 
+// A program folder like an installed one: the files of data/ plus an empty
+// stand-in for every generated file the manifest lists (web front end, world
+// coastlines), so start-up does not depend on what the build has staged.
+void MakeProgramFolder(const std::filesystem::path& folder) {
+  std::filesystem::copy(std::filesystem::path(TW_SOURCE_DIR) / "data", folder,
+                        std::filesystem::copy_options::recursive);
+  std::ifstream manifest(folder / "critical-files.txt");
+  for (std::string line; std::getline(manifest, line);) {
+    if (line.empty() || line[0] == '#' || std::filesystem::exists(folder / line)) continue;
+    std::filesystem::create_directories((folder / line).parent_path());
+    std::ofstream(folder / line).put('\n');
+  }
+}
+
 using testing::CScopedEnv;
 using testing::CTempFolder;
 using testing::ReadFile;
@@ -27,6 +44,7 @@ using testing::WriteFile;
 class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    MakeProgramFolder(folder_ / "program");
     CSettingsRegistry::Instance().ResetState();
     ShutdownEvent().Reset();
     options_.dataFolder = folder_ / "data";
@@ -57,6 +75,7 @@ class StartupTest : public ::testing::Test {
 
   CTempFolder folder_;
   CScopedEnv config_{"XDG_CONFIG_HOME", (folder_ / "config").string()};
+  CScopedEnv program_{"TARNWICK_SHARE_DIR", (folder_ / "program").string()};
   CSimulatedClock clock_;
   CScopedClock useClock_{clock_};
   StartupOptions options_;
@@ -138,13 +157,7 @@ TEST_F(StartupTest, DeclinedDisclaimerExitsAfterPhaseOne) {
 
 TEST_F(StartupTest, NoDisclaimerSettingSkipsTheQuestion) {
   acceptDisclaimer_ = false;
-  std::filesystem::copy(std::filesystem::path(TW_SOURCE_DIR) / "data", folder_ / "admin",
-                        std::filesystem::copy_options::recursive);
-  // The world coastlines are generated at build time, not kept in data/.
-  std::filesystem::create_directories(folder_ / "admin" / "World");
-  for (const char* res : {"c", "l", "i", "h"}) {
-    WriteFile(folder_ / "admin" / "World" / (std::string("world_") + res + ".b.qtc"), "");
-  }
+  MakeProgramFolder(folder_ / "admin");
   WriteFile(folder_ / "admin" / "Admin.ini", "[Default Options]\nStartup.NoDisclaimer=true\n");
   CScopedEnv share("TARNWICK_SHARE_DIR", (folder_ / "admin").string());
   CApplication app;
@@ -153,8 +166,7 @@ TEST_F(StartupTest, NoDisclaimerSettingSkipsTheQuestion) {
 }
 
 TEST_F(StartupTest, AMissingCriticalFileEndsPhaseOne) {
-  std::filesystem::copy(std::filesystem::path(TW_SOURCE_DIR) / "data", folder_ / "share",
-                        std::filesystem::copy_options::recursive);
+  MakeProgramFolder(folder_ / "share");
   std::filesystem::remove(folder_ / "share" / "Disclaimer.txt");
   CScopedEnv share("TARNWICK_SHARE_DIR", (folder_ / "share").string());
   CApplication app;
