@@ -103,7 +103,7 @@ void RegisterHttpServer(CApplication& app) {
     CCoastlineRoutes::Mount(*g_http, std::make_shared<CCoastlineRoutes>(ProgramFolder() / "World"));
     MountController(*g_http, std::make_shared<CLogHttpController>(DataFolder() / "log.db"));
     MountController(*g_http, std::make_shared<CVoyageRecordingsController>(
-                                 RecordingsFolder(), ProgramPlayer(), OpenFolderInFileBrowser));
+                                 RecordingsFolder(), &ProgramPlayer, OpenFolderInFileBrowser));
     // The browser user interface: live events, its REST routes and the front end's files.
     WebInterfaceOptions web;
     web.webFolder = ProgramFolder() / "web";

@@ -55,9 +55,9 @@ HttpReply CLogHttpController::Handle(std::string_view path, const QueryParams& p
 }
 
 CVoyageRecordingsController::CVoyageRecordingsController(
-    std::filesystem::path folder, VoyageDataPlayer* player,
+    std::filesystem::path folder, std::function<VoyageDataPlayer*()> player,
     std::function<bool(const std::filesystem::path&)> openFolder)
-    : folder_(std::move(folder)), player_(player), openFolder_(std::move(openFolder)) {}
+    : folder_(std::move(folder)), player_(std::move(player)), openFolder_(std::move(openFolder)) {}
 
 const std::vector<std::string>& CVoyageRecordingsController::Routes() {
   static const std::vector<std::string> kRoutes = {
@@ -74,9 +74,10 @@ HttpReply CVoyageRecordingsController::Handle(std::string_view path,
   if (path == "/browser/voyage_recordings/play") {
     const auto start = ParseIsoUtc(Param(params, "start"));
     if (!start) return Reply(400, "text/plain", "play: \"start\" is not a time");
-    if (!player_) return Reply(503, "text/plain", "play: no voyage data player");
-    player_->Seek(*start);
-    player_->Play();
+    VoyageDataPlayer* player = player_ ? player_() : nullptr;
+    if (!player) return Reply(503, "text/plain", "play: no voyage data player");
+    player->Seek(*start);
+    player->Play();
     return Reply(200, "text/plain", "Playing from " + FormatIsoUtcMs(*start));
   }
   if (path == "/browser/voyage_recordings/show-voyage-recording-files") {

@@ -32,9 +32,12 @@ class CLogHttpController {
 
 class CVoyageRecordingsController {
  public:
-  // folder: the recordings folder; player: started by "play" (may be null);
-  // openFolder: shows the folder in the desktop's file browser.
-  CVoyageRecordingsController(std::filesystem::path folder, VoyageDataPlayer* player,
+  // folder: the recordings folder; player: gives the player that "play"
+  // starts, looked up per request since it is made after the routes are
+  // mounted (null while there is none); openFolder: shows the folder in the
+  // desktop's file browser.
+  CVoyageRecordingsController(std::filesystem::path folder,
+                              std::function<VoyageDataPlayer*()> player,
                               std::function<bool(const std::filesystem::path&)> openFolder);
 
   static const std::vector<std::string>& Routes();
@@ -42,7 +45,7 @@ class CVoyageRecordingsController {
 
  private:
   std::filesystem::path folder_;
-  VoyageDataPlayer* player_;
+  std::function<VoyageDataPlayer*()> player_;
   std::function<bool(const std::filesystem::path&)> openFolder_;
 };
 
