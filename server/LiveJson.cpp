@@ -210,7 +210,7 @@ json AisTargetDetailJson(const CAisTarget& t, uint64_t nowTick, const std::vecto
   if (!destination.empty()) out["destination"] = destination;
   if (t.etaMonth >= 1 && t.etaMonth <= 12 && t.etaDay >= 1 && t.etaDay <= 31 && t.etaHour < 24 &&
       t.etaMinute < 60) {
-    char text[32];
+    char text[64];
     snprintf(text, sizeof text, "%02d-%02d %02d:%02d UTC", t.etaMonth, t.etaDay, t.etaHour,
              t.etaMinute);
     out["voyageEta"] = text;
