@@ -45,7 +45,7 @@ HttpResponse CDocumentRoutes::Object(const NavObjectLookup& lookup, const std::s
   if (format == "json") {
     // Names from files are 8-bit text: invalid UTF-8 is replaced, never thrown.
     return Document(
-        "application/json",
+        "application/json; charset=utf-8",
         ObjectToJson(*object).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
   }
   return HttpResponse::Text(400, "Unknown format " + format + "; use nob, gpx or json.\n");
