@@ -11,6 +11,7 @@
 #include "app/Subcommand.h"
 #include "instruments/ais/sim/AisTargetSimulator.h"
 #include "instruments/ais/sim/OwnShipTrack.h"
+#include "navobjects/files/XmlText.h"
 #include "recording/UtcTime.h"
 
 namespace tarnwick {
@@ -27,29 +28,6 @@ int Usage() {
           "  Writes \"ISO-TIME SENTENCE\" lines (the log merged with simulated !AIVDM traffic)\n"
           "  to FILE or stdout, and a summary as JSON on stderr.\n");
   return 2;
-}
-
-std::string XmlEscaped(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
 }
 
 bool WriteRouteGpx(const std::string& file, const std::string& name,
