@@ -6,12 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "app/Subcommand.h"
 #include "instruments/ais/sim/AisTargetSimulator.h"
 #include "instruments/ais/sim/OwnShipTrack.h"
-#include "navobjects/files/XmlText.h"
+#include "navobjects/files/Gpx.h"
+#include "navobjects/model/Route.h"
 #include "recording/UtcTime.h"
 
 namespace tarnwick {
@@ -32,22 +34,20 @@ int Usage() {
 
 bool WriteRouteGpx(const std::string& file, const std::string& name,
                    const std::vector<LatLon>& points) {
-  FILE* out = fopen(file.c_str(), "w");
-  if (!out) return false;
-  fprintf(out,
-          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-          "<gpx version=\"1.1\" creator=\"tarnwick aissim\" "
-          "xmlns=\"http://www.topografix.com/GPX/1/1\">\n  <rte>\n    <name>%s</name>\n",
-          XmlEscaped(name).c_str());
+  auto route = std::make_shared<CRoute>();
+  route->name = name;
   for (size_t i = 0; i < points.size(); ++i) {
-    const std::string label = i == 0                   ? "Start"
-                              : i + 1 == points.size() ? "Finish"
-                                                       : "WP" + std::to_string(i);
-    fprintf(out, "    <rtept lat=\"%.6f\" lon=\"%.6f\"><name>%s</name></rtept>\n", points[i].lat,
-            points[i].lon, label.c_str());
+    auto mark = std::make_shared<CMark>();
+    mark->position = points[i];
+    mark->name = i == 0                   ? "Start"
+                 : i + 1 == points.size() ? "Finish"
+                                          : "WP" + std::to_string(i);
+    route->InsertMarkAt(route->Marks().size(), mark);
   }
-  fprintf(out, "  </rte>\n</gpx>\n");
-  return fclose(out) == 0;
+  std::ofstream out(file, std::ios::binary);
+  out << WriteGpxDocument({route});
+  out.close();
+  return !out.fail();
 }
 
 int AisSimMain(CArguments& args) {
