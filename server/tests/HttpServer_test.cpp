@@ -12,30 +12,12 @@
 #include "core/settings/AisSettings.h"
 #include "server/HttpServer.h"
 #include "server/OptionsController.h"
+#include "server/tests/LoopbackSupport.h"
 
 namespace tarnwick {
 namespace {
 
-// Plays the user-interface thread: runs posted jobs until stopped.
-class UiThread {
- public:
-  UiThread() : thread_([this] {
-      while (!stop_) {
-        UiJobs().WaitForWork(20);
-        UiJobs().RunAll();
-      }
-    }) {}
-  ~UiThread() {
-    stop_ = true;
-    UiJobs().Wake();
-    thread_.join();
-  }
-  std::thread::id Id() const { return thread_.get_id(); }
-
- private:
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
+using testing::UiThread;
 
 class HttpServerTest : public ::testing::Test {
  protected:
@@ -47,9 +29,11 @@ class HttpServerTest : public ::testing::Test {
       id << std::this_thread::get_id();
       return HttpResponse::Text(200, id.str());
     });
-    server_.Get(R"(/echo/(\w+))", [](const HttpRequest& r) {
-      return HttpResponse::Text(200, r.matches.at(1) + ":" + r.Param("q"));
-    }, HandlerThread::Worker);
+    server_.Get(R"(/echo/(\w+))",
+                [](const HttpRequest& r) {
+                  return HttpResponse::Text(200, r.matches.at(1) + ":" + r.Param("q"));
+                },
+                HandlerThread::Worker);
     ASSERT_TRUE(server_.Start("127.0.0.1", 0));
   }
   void TearDown() override {
@@ -107,8 +91,8 @@ TEST_F(HttpServerTest, OptionsGetSetAndRefuse) {
   EXPECT_EQ(set->status, 200);
   EXPECT_EQ(opt::AIS_DangerCPA.Text(), "0.5 nm");
 
-  auto viaJson = client.Post("/options", R"({"name":"AIS_ShowCPA","value":"yes"})",
-                             "application/json");
+  auto viaJson =
+      client.Post("/options", R"({"name":"AIS_ShowCPA","value":"yes"})", "application/json");
   ASSERT_TRUE(viaJson);
   EXPECT_EQ(viaJson->status, 200);
   EXPECT_TRUE(opt::AIS_ShowCPA.GetBool());
@@ -119,8 +103,8 @@ TEST_F(HttpServerTest, OptionsGetSetAndRefuse) {
 
   CSettingsRegistry::Instance().SetFleetDocument(
       nlohmann::json::parse(R"({"options":{"AIS_DangerCPA":{"locked":true}}})"));
-  auto locked = client.Post("/options", "name=AIS_DangerCPA&value=1+nm",
-                            "application/x-www-form-urlencoded");
+  auto locked =
+      client.Post("/options", "name=AIS_DangerCPA&value=1+nm", "application/x-www-form-urlencoded");
   ASSERT_TRUE(locked);
   EXPECT_EQ(locked->status, 409);
   EXPECT_EQ(opt::AIS_DangerCPA.Text(), "0.5 nm");

@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <functional>
+#include <future>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -28,6 +30,17 @@ class UiThread {
     stop_ = true;
     UiJobs().Wake();
     thread_.join();
+  }
+  std::thread::id Id() const { return thread_.get_id(); }
+  // Runs work on the user-interface thread and waits for it.
+  void Run(std::function<void()> work) {
+    auto done = std::make_shared<std::promise<void>>();
+    auto finished = done->get_future();
+    UiJobs().Post([work = std::move(work), done] {
+      work();
+      done->set_value();
+    });
+    finished.wait();
   }
 
  private:

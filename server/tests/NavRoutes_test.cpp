@@ -20,40 +20,12 @@
 #include "navobjects/model/Track.h"
 #include "navobjects/navigation/NavController.h"
 #include "server/DocumentRoutes.h"
+#include "server/tests/LoopbackSupport.h"
 
 namespace tarnwick {
 namespace {
 
-// Plays the user-interface thread: runs posted jobs until stopped.
-class UiThread {
- public:
-  UiThread()
-      : thread_([this] {
-          while (!stop_) {
-            UiJobs().WaitForWork(20);
-            UiJobs().RunAll();
-          }
-        }) {}
-  ~UiThread() {
-    stop_ = true;
-    UiJobs().Wake();
-    thread_.join();
-  }
-  // Runs work on the user-interface thread and waits for it.
-  void Run(std::function<void()> work) {
-    auto done = std::make_shared<std::promise<void>>();
-    auto finished = done->get_future();
-    UiJobs().Post([work = std::move(work), done] {
-      work();
-      done->set_value();
-    });
-    finished.wait();
-  }
-
- private:
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
+using testing::UiThread;
 
 class Quiet final : public INavAnnouncer {
  public:
