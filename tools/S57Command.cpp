@@ -4,6 +4,7 @@
 // prints the header values, the counts by primitive and the updates applied
 // or refused.
 
+#include <charconv>
 #include <cstdio>
 #include <string>
 
@@ -26,6 +27,16 @@ constexpr size_t kOutputBlock = 64 * 1024;
 int Fail(const std::string& message) {
   std::fprintf(stderr, "tarnwick s57: %s\n", message.c_str());
   return 1;
+}
+
+// A float header value as the double with its shortest decimal text (3.1, not
+// 3.0999999046325684).
+double FloatValue(float value) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  double out = 0;
+  std::from_chars(text, end, out);
+  return out;
 }
 
 void Flush(std::string& out) {
@@ -148,8 +159,8 @@ int Info(CArguments& args) {
       .Member("agen", h.agen)
       .Member("agency", agency ? *agency : std::string_view())
       .Member("prsp", h.prsp)
-      .Member("pred", static_cast<double>(h.pred))
-      .Member("sted", static_cast<double>(h.sted))
+      .Member("pred", FloatValue(h.pred))
+      .Member("sted", FloatValue(h.sted))
       .Member("cscl", h.cscl)
       .Member("comf", h.comf)
       .Member("somf", h.somf)

@@ -86,6 +86,12 @@ std::filesystem::path CS57ChartReader::SencPath(const std::filesystem::path& cel
 std::optional<S57CompiledCell> CS57ChartReader::Compile(const std::filesystem::path& cellPath,
                                                         bool applyUpdates,
                                                         std::string& error) const {
+  if (check_) {
+    if (auto why = check_(cellPath)) {
+      error = *why;
+      return std::nullopt;
+    }
+  }
   CS57Cell cell;
   if (!cell.ReadBase(cellPath, error)) return std::nullopt;
   S57CompiledCell out;
@@ -93,6 +99,12 @@ std::optional<S57CompiledCell> CS57ChartReader::Compile(const std::filesystem::p
     const auto update = FindUpdateFile(cellPath, n);
     if (!update) break;
     if (progress_) progress_(ExpandMessage("Applying update: $1", {update->filename().string()}));
+    if (auto why = check_ ? check_(*update) : std::nullopt) {
+      Log("%s\n", why->c_str());
+      out.failedUpdate = *update;
+      out.failedUpdateError = *why;
+      break;
+    }
     const S57UpdateResult result = cell.ApplyUpdate(*update);
     if (!result.applied) {
       if (!result.userMessage.empty() && message_) message_(result.userMessage);

@@ -44,6 +44,12 @@ class CS57ChartReader {
   void SetProgress(std::function<void(const std::string&)> progress) { progress_ = std::move(progress); }
   void SetUserMessage(std::function<void(const std::string&)> message) { message_ = std::move(message); }
 
+  // A check every file is put through before it is read (the exchange set's
+  // checksums): it returns why a file must not be used, none when it may.
+  // A base file that fails is not read; an update that fails ends the updates.
+  using FileCheck = std::function<std::optional<std::string>(const std::filesystem::path&)>;
+  void SetFileCheck(FileCheck check) { check_ = std::move(check); }
+
   const std::filesystem::path& SencFolder() const { return folder_; }
   std::filesystem::path SencPath(const std::filesystem::path& cellPath) const;
 
@@ -70,6 +76,7 @@ class CS57ChartReader {
   std::filesystem::path folder_;
   std::function<void(const std::string&)> progress_;
   std::function<void(const std::string&)> message_;
+  FileCheck check_;
 };
 
 // The file of update n of the cell at cellPath: "NAME.nnn" beside it, else
