@@ -5,6 +5,7 @@
 // or refused.
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -38,6 +39,10 @@ double FloatValue(float value) {
   std::from_chars(text, end, out);
   return out;
 }
+
+// Degrees to 1e-10 (about 10 micrometres): the round trip through the
+// projection leaves noise in the last digits, nothing more.
+double Rounded(double degrees) { return std::round(degrees * 1e10) / 1e10; }
 
 void Flush(std::string& out) {
   std::fwrite(out.data(), 1, out.size(), stdout);
@@ -95,7 +100,7 @@ void WriteFeature(std::string& out, const S57Feature& f, const std::optional<S57
         const auto geo = MercatorInverse(p.x, p.y);
         json.BeginArray();
         if (geo) {
-          json.Double(geo->lon).Double(geo->lat);
+          json.Double(Rounded(geo->lon)).Double(Rounded(geo->lat));
         } else {
           json.Null().Null();
         }
