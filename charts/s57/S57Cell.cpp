@@ -70,9 +70,13 @@ CS57RecordTable* CS57Cell::TableFor(int rcnm) {
 }
 
 bool CS57Cell::ReadBase(const std::filesystem::path& path, std::string& error) {
-  path_ = path;
   auto module = CIso8211Module::Open(path, error);
   if (!module) return false;
+  return ReadBase(std::move(module), error);
+}
+
+bool CS57Cell::ReadBase(std::unique_ptr<CIso8211Module> module, std::string& error) {
+  path_ = module->Name();
   CIso8211Record record;
   size_t records = 0;
   while (module->ReadRecord(record, error)) {
@@ -115,7 +119,7 @@ bool CS57Cell::ReadBase(const std::filesystem::path& path, std::string& error) {
   }
   if (!error.empty()) return false;
   if (records == 0) {
-    error = path.string() + ": holds no records";
+    error = path_.string() + ": holds no records";
     return false;
   }
   modules_.push_back(std::move(module));

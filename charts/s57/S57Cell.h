@@ -78,9 +78,12 @@ class CS57Cell {
   // Reads the base cell. False with the reason in error when it cannot be
   // opened, is damaged, or holds no records.
   bool ReadBase(const std::filesystem::path& path, std::string& error);
+  // The same from an opened module (its Name() stands for the path).
+  bool ReadBase(std::unique_ptr<CIso8211Module> module, std::string& error);
   // Applies one update file (its DSID must be for this edition and the next
   // update number).
   S57UpdateResult ApplyUpdate(const std::filesystem::path& path);
+  S57UpdateResult ApplyUpdate(std::unique_ptr<CIso8211Module> module);
   // Compiles every feature record, in table order, into features in
   // projected metres with their boxes (geometry faults are logged and leave
   // the feature without that geometry).

@@ -183,6 +183,12 @@ S57UpdateResult CS57Cell::ApplyUpdate(const std::filesystem::path& path) {
     Log("%s\n", result.error.c_str());
     return result;
   }
+  return ApplyUpdate(std::move(module));
+}
+
+S57UpdateResult CS57Cell::ApplyUpdate(std::unique_ptr<CIso8211Module> module) {
+  S57UpdateResult result;
+  const std::filesystem::path path = module->Name();
   // The whole file is read before anything is applied: a damaged update
   // leaves the cell as it was.
   std::vector<CIso8211Record> records;
