@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/Demo.h"
+#include "charts/s52/S52Startup.h"
 #include "core/Application.h"
 #include "core/JobQueue.h"
 #include "core/Log.h"
@@ -151,6 +152,8 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
     return true;
   });
   RegisterRecording(app);
+  // The presentation library S52PL.zip is read in "Init_ENC".
+  RegisterS52Library(app);
   RegisterHttpServer(app);
   // AIS fragments from the NMEA decoder; targets aged and assessed in "UpdateAIS".
   RegisterAis(app);
