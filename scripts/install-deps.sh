@@ -9,7 +9,7 @@ packages=(
   # Test and benchmark frameworks
   libgtest-dev libgmock-dev libbenchmark-dev
   # Reference tools for comparisons (bench/scripts, test reference values)
-  proj-bin libproj-dev gpsd-clients
+  proj-bin libproj-dev gpsd-clients gdal-bin
   # Libraries
   libsqlite3-dev sqlite3
   zlib1g-dev libminizip-dev libbz2-dev
