@@ -2,8 +2,6 @@
 // georeferencing as JSON, the decoded raster as PNG or PPM, and pixel <->
 // geographic conversion of points read from standard input.
 
-#include <cairo.h>
-
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -18,6 +16,8 @@
 #include "charts/raster/BsbChartInfo.h"
 #include "charts/raster/BsbText.h"
 #include "charts/raster/RasterChart.h"
+#include "charts/raster/RasterRender.h"
+#include "tools/RasterOutput.h"
 
 namespace tarnwick {
 namespace {
@@ -27,7 +27,8 @@ using json = nlohmann::ordered_json;
 constexpr const char* kUsage =
     "info FILE.KAP|FILE.BSB\n"
     "  decode FILE.KAP OUT.png|OUT.ppm [--palette RGB|DAY|DSK|NGT|NGR|GRY|PRC|PRG]\n"
-    "  transform FILE.KAP [--inverse]   (\"x y\" pixel lines on stdin -> \"lon lat\"; --inverse the other way)";
+    "  transform FILE.KAP [--inverse]   (\"x y\" pixel lines on stdin -> \"lon lat\"; --inverse the other way)\n"
+    "  tile FILE.KAP Z X Y OUT.png [--scheme DAY|DSK|NGT]   (the chart drawn into a 256-pixel Mercator tile)";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "tarnwick kap: %s\n", message.c_str());
@@ -158,33 +159,6 @@ int Info(CArguments& args) {
   return 0;
 }
 
-bool WritePpm(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb) {
-  std::ofstream out(path, std::ios::binary);
-  out << "P6\n" << width << " " << height << "\n255\n";
-  out.write(reinterpret_cast<const char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()));
-  return static_cast<bool>(out);
-}
-
-// Writes rgb (3 bytes a pixel) as a PNG through a Cairo image surface.
-bool WritePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb) {
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
-    return false;
-  }
-  unsigned char* data = cairo_image_surface_get_data(surface);
-  const int stride = cairo_image_surface_get_stride(surface);
-  for (int y = 0; y < height; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * static_cast<size_t>(stride));
-    const uint8_t* in = rgb.data() + static_cast<size_t>(y) * static_cast<size_t>(width) * 3;
-    for (int x = 0; x < width; ++x) row[x] = OpaqueArgb(in[3 * x], in[3 * x + 1], in[3 * x + 2]);
-  }
-  cairo_surface_mark_dirty(surface);
-  const bool ok = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
-  cairo_surface_destroy(surface);
-  return ok;
-}
-
 int Decode(CArguments& args) {
   const std::string paletteName = args.TakeOption("--palette").value_or("RGB");
   if (auto unknown = args.UnknownOption()) return Fail("unknown option " + *unknown);
@@ -218,7 +192,7 @@ int Decode(CArguments& args) {
       o[2] = c.b;
     }
   }
-  if (!(png ? WritePng(out, width, height, rgb) : WritePpm(out, width, height, rgb)))
+  if (!(png ? WriteRgbPng(out, width, height, rgb) : WriteRgbPpm(out, width, height, rgb)))
     return Fail("cannot write " + out);
   if (failed > 0) return Fail(args[0] + ": " + std::to_string(failed) + " rows could not be decoded in full");
   return 0;
@@ -270,6 +244,27 @@ int Transform(CArguments& args) {
   return failures == 0 ? 0 : 1;
 }
 
+int Tile(CArguments& args) {
+  const std::string schemeName = args.TakeOption("--scheme").value_or("DAY");
+  if (auto unknown = args.UnknownOption()) return Fail("unknown option " + *unknown);
+  if (args.Size() != 5) return Fail("tile needs FILE.KAP Z X Y OUT.png");
+  const auto scheme = ParseColourScheme(schemeName);
+  if (!scheme) return Fail("unknown scheme \"" + schemeName + "\" (DAY, DSK or NGT)");
+  TileAddress tile;
+  if (!ParseTileAddress(args[1], args[2], args[3], tile)) return Fail("Z X Y must be a tile: 0 <= X, Y < 2^Z, Z <= 30");
+  if (!EndsWith(args[4], ".png")) return Fail("the output must end in .png");
+  KapOpenError error;
+  auto chart = CRasterChart::ReadKapFile(args[0], error);
+  if (!chart) return Fail(args[0] + ": " + error.userMessage + " (" + error.detail + ")");
+  if (!chart->Georef()) return Fail(args[0] + ": no georeferencing: " + chart->GeorefError());
+  std::vector<uint32_t> pixels(256 * 256, 0);
+  const ArgbImage image{pixels.data(), 256, 256, 256 * 4};
+  const size_t drawn = RenderMercatorBox(*chart, XyzTileBox(tile.zoom, tile.x, tile.y), *scheme, image);
+  if (!WriteArgbPng(args[4], image)) return Fail("cannot write " + args[4]);
+  std::printf("%zu\n", drawn);
+  return 0;
+}
+
 int Main(CArguments& args) {
   if (args.Size() == 0) return Fail(std::string("usage: tarnwick kap ") + kUsage);
   const std::string action = args[0];
@@ -278,11 +273,12 @@ int Main(CArguments& args) {
   if (action == "info") return Info(sub);
   if (action == "decode") return Decode(sub);
   if (action == "transform") return Transform(sub);
+  if (action == "tile") return Tile(sub);
   return Fail("unknown action \"" + action + "\"");
 }
 
 const CSubcommand kKap("kap", kUsage,
-                       "BSB/KAP raster charts: header and georeferencing as JSON, decode, transform points",
+                       "BSB/KAP raster charts: header and georeferencing as JSON, decode, transform points, draw a tile",
                        Main);
 
 }  // namespace

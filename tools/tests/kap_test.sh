@@ -2,7 +2,8 @@
 # End-to-end: `tarnwick kap` decodes every test panel exactly as GDAL's BSB
 # driver does and the libbsb sample as its golden image, converts pixels to
 # positions within a pixel of gdaltransform inside each chart's border and
-# back, describes panels and chart sets, and refuses bad files and arguments.
+# back, draws a Mercator tile as gdalwarp reprojects the panel, describes
+# panels and chart sets, and refuses bad files and arguments.
 set -u
 tarnwick="$1"
 data="$TW_SOURCE_DIR/charts/tests/data/bsb"
@@ -82,6 +83,51 @@ check "chart set info" "BSB 11 3 12205_12.KAP" \
 "$tarnwick" kap decode "$data/12205_12.KAP" "$work/night.ppm" --palette NGT
 check "night palette exit" 0 $?
 check "night palette differs" 1 "$(cmp -s "$work/night.ppm" "$work/ours.ppm"; echo $?)"
+
+# A zoom-13 tile over the middle of a panel against gdalwarp's reprojection to
+# EPSG:3395 of the same box: the same palette entry wherever both drew (the
+# two georeference from different fits, so pixels on colour edges may differ;
+# a tile two pixels off agrees at about 84 %).
+tile_check() {
+  python3 - "$tarnwick" "$data/12205_12.KAP" "$work" <<'EOF'
+import json, math, subprocess, sys
+tarnwick, path, work = sys.argv[1:]
+lon, lat = map(float, subprocess.run([tarnwick, "kap", "transform", path], input="1150 615\n",
+                                     capture_output=True, text=True).stdout.split())
+a, e = 6378137.0, 0.0818191908426215
+world = 2 * math.pi * a
+side = world / 2 ** 13
+phi = math.radians(lat)
+y = a * math.log(math.tan(math.pi / 4 + phi / 2) * ((1 - e * math.sin(phi)) / (1 + e * math.sin(phi))) ** (e / 2))
+tx, ty = int((a * math.radians(lon) + world / 2) / side), int((world / 2 - y) / side)
+west, north = -world / 2 + tx * side, world / 2 - ty * side
+drawn = int(subprocess.run([tarnwick, "kap", "tile", path, "13", str(tx), str(ty), f"{work}/tile.png"],
+                           capture_output=True, text=True).stdout)
+subprocess.run(["gdalwarp", "-q", "-overwrite", "-t_srs", "EPSG:3395", "-te", str(west), str(north - side),
+                str(west + side), str(north), "-ts", "256", "256", "-r", "near", "-dstnodata", "255",
+                path, f"{work}/warp.tif"], check=True)
+for args in (["-b", "1", "-b", "2", "-b", "3", f"{work}/tile.png", f"{work}/tile.ppm"],
+             ["-b", "4", f"{work}/tile.png", f"{work}/alpha.pgm"], [f"{work}/warp.tif", f"{work}/warp.pgm"]):
+    subprocess.run(["gdal_translate", "-q", "-of", "PNM"] + args, check=True)
+def pixels(name):
+    data = open(f"{work}/{name}", "rb").read()
+    return data[len(data) - 256 * 256 * (3 if name.endswith("ppm") else 1):]
+rgb, alpha, warp = pixels("tile.ppm"), pixels("alpha.pgm"), pixels("warp.pgm")
+info = json.loads(subprocess.run([tarnwick, "kap", "info", path], capture_output=True, text=True).stdout)
+day = {tuple(entry[1:]): entry[0] - 1 for entry in info["palettes"]["DAY"]}
+both = same = 0
+for k in range(256 * 256):
+    if alpha[k] and warp[k] != 255:
+        both += 1
+        same += day.get(tuple(rgb[3 * k:3 * k + 3])) == warp[k]
+print("ok" if drawn > 30000 and both > 30000 and same >= 0.985 * both else f"drawn {drawn} both {both} same {same}")
+EOF
+}
+check "tile against gdalwarp" ok "$(tile_check)"
+"$tarnwick" kap tile "$data/12205_12.KAP" 13 0 0 "$work/empty.png" >"$work/count"
+check "tile away from the chart" 0 "$(cat "$work/count")"
+"$tarnwick" kap tile "$data/12205_12.KAP" 3 8 0 "$work/bad.png" >/dev/null 2>&1
+check "tile outside the zoom level exit" 1 $?
 
 printf 'BSB/RA=2,2\nno IFM here\n' >"$work/bad.kap"
 check "invalid KAP" "tarnwick kap: $work/bad.kap: This is not a valid BSB chart (no IFM/ (bits per pixel) in the header)" \
