@@ -153,7 +153,8 @@ std::vector<TideStationSummary> CHarmonicProvider::Stations() {
   std::vector<TideStationSummary> stations;
   CSqliteStatement list(db_,
                         "SELECT ROWID, StationID, Name, Latitude, Longitude, "
-                        "json_extract(Content, '$.\"reference-station-id\"') IS NULL "
+                        "CASE WHEN json_valid(Content) THEN "
+                        "json_extract(Content, '$.\"reference-station-id\"') IS NULL ELSE 1 END "
                         "FROM Stations WHERE Type = :type ORDER BY ROWID;");
   if (!list.IsValid() || !list.Bind(":type", TypeName(kind_))) return stations;
   std::map<std::string, int> seen;
