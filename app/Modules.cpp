@@ -1,6 +1,7 @@
 #include "app/Modules.h"
 
 #include <cstdio>
+#include <ctime>
 #include <memory>
 
 #include "app/Demo.h"
@@ -10,6 +11,7 @@
 #include "core/Log.h"
 #include "core/Notifications.h"
 #include "core/Paths.h"
+#include "environment/tides/TideLibrary.h"
 #include "core/units/UnitSystem.h"
 #include "instruments/ais/AisModule.h"
 #include "instruments/ais/AisReceiver.h"
@@ -33,6 +35,7 @@
 #include "server/HttpServer.h"
 #include "server/NavRoutes.h"
 #include "server/OptionsController.h"
+#include "server/TideRoutes.h"
 #include "server/WebInterface.h"
 
 namespace tarnwick {
@@ -102,6 +105,11 @@ void RegisterHttpServer(CApplication& app) {
     CDocumentRoutes::Mount(*g_http, &FindDocumentObject);
     // The world coastline base map by resolution, from the shipped files.
     CCoastlineRoutes::Mount(*g_http, std::make_shared<CCoastlineRoutes>(ProgramFolder() / "World"));
+    // Tide and current stations, at the played recording's time while one plays.
+    CTideRoutes::Mount(*g_http, std::make_shared<CTideRoutes>(TideLibrary(), [] {
+      const auto played = VirtualTime().UtcMs();
+      return played ? *played / 1000 : static_cast<int64_t>(std::time(nullptr));
+    }));
     MountController(*g_http, std::make_shared<CLogHttpController>(DataFolder() / "log.db"));
     MountController(*g_http, std::make_shared<CVoyageRecordingsController>(
                                  RecordingsFolder(), &ProgramPlayer, OpenFolderInFileBrowser));
@@ -154,6 +162,11 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
   RegisterRecording(app);
   // The presentation library S52PL.zip is read in "Init_ENC".
   RegisterS52Library(app);
+  // The tide and current station databases the data-product registry names.
+  app.OnStartupStage("Init Tides", [] {
+    TideLibrary().Load();
+    return true;
+  });
   RegisterHttpServer(app);
   // AIS fragments from the NMEA decoder; targets aged and assessed in "UpdateAIS".
   RegisterAis(app);

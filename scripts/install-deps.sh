@@ -23,6 +23,8 @@ packages=(
   libxml2-dev
   # World coastline: GSHHG shorelines (LGPL) and the netCDF reader of the converter
   gmt-gshhg-low gmt-gshhg-high libnetcdf-dev
+  # Tides: the public-domain harmonics file and the library that reads it
+  xtide-data libtcd-dev
   # Independent GPX reader for the navigation-object tests
   gpsbabel
   # Run time: spoken alerts
