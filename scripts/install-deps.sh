@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # Reference tools for comparisons (bench/scripts, test reference values)
   proj-bin libproj-dev gpsd-clients
+  # GRIB reference reader (tests, bench) and the bzip2 tool of the GRIB fixtures
+  libeccodes-tools libeccodes-dev bzip2
   # Libraries
   libsqlite3-dev sqlite3
   zlib1g-dev libminizip-dev libbz2-dev
