@@ -12,6 +12,8 @@ packages=(
   proj-bin libproj-dev gpsd-clients
   # GDAL's S-57 driver, the oracle of the S-57 reader's tests and benchmarks
   gdal-bin
+  # GRIB reference reader (tests, bench) and the bzip2 tool of the GRIB fixtures
+  libeccodes-tools libeccodes-dev bzip2
   # Libraries
   libsqlite3-dev sqlite3
   zlib1g-dev libminizip-dev libbz2-dev
