@@ -111,13 +111,17 @@ void RegisterHttpServer(CApplication& app) {
     g_web = std::make_unique<CWebInterface>(*g_http, std::move(web));
     const int port = ConfiguredHttpPort();
     if (!g_http->Start("127.0.0.1", port)) {
+      // Without its pages the program cannot be used: start-up ends here.
       Log("NetStart: the HTTP server cannot listen on port %d\n", port);
-      Notifications().Post(NotificationKind::Error,
-                           "$AppTitle cannot serve its pages on port " + std::to_string(port) +
-                               ". Another program may be using it; change Network_HttpPort.");
-      g_http.reset();
+      Notifications().Post(
+          NotificationKind::Error,
+          "$AppTitle cannot serve its pages on 127.0.0.1 port " + std::to_string(port) +
+              ": another program may be using it. Choose another port with the setting "
+              "Network_HttpPort (tarnwick settings set Network_HttpPort " +
+              std::to_string(port == 65535 ? 8213 : port + 1) + ").");
       g_web.reset();
-      return true;
+      g_http.reset();
+      return false;
     }
     Log("HTTP server: %s\n", g_http->Url().c_str());
     return true;
