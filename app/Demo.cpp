@@ -147,7 +147,7 @@ void RegisterDemo(CApplication& app) {
     VoyageDataPlayer* player = ProgramPlayer();
     if (!player) return;
     const PlayerStatus status = player->Status();
-    if (status.playing && status.atEnd) {
+    if (!status.playing && status.atEnd) {
       Log("Demo: end of the recording, playing it again\n");
       PlayFromStart();
     }
