@@ -1,5 +1,8 @@
 #include "core/Paths.h"
 
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -63,6 +66,25 @@ bool EnsureFolder(const std::filesystem::path& folder) {
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   return std::filesystem::is_directory(folder, ec);
+}
+
+bool WritePrivateFile(const std::filesystem::path& file, std::string_view text) {
+  unsigned int nonce = 0;
+  (void)!getrandom(&nonce, sizeof nonce, 0);
+  const std::filesystem::path temp =
+      file.parent_path() / ("." + file.filename().string() + "." + std::to_string(nonce));
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  bool ok = ::fchmod(fd, 0600) == 0;
+  for (size_t done = 0; ok && done < text.size();) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    ok = n > 0;
+    if (ok) done += static_cast<size_t>(n);
+  }
+  ok = ::close(fd) == 0 && ok;
+  if (ok) ok = ::rename(temp.c_str(), file.c_str()) == 0;
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
 }
 
 }  // namespace tarnwick

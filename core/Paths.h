@@ -4,6 +4,7 @@
 // single-instance lock and control socket) and the program's own shipped files.
 
 #include <filesystem>
+#include <string_view>
 
 namespace tarnwick {
 
@@ -28,5 +29,10 @@ std::filesystem::path ProgramFolder();
 
 // Creates folder and its parents; false when it cannot be made.
 bool EnsureFolder(const std::filesystem::path& folder);
+
+// Replaces file with text, readable and writable by its owner only (mode
+// 0600): written to a new file beside it, then renamed over it, so that no
+// link placed there is followed. False when it cannot be written.
+bool WritePrivateFile(const std::filesystem::path& file, std::string_view text);
 
 }  // namespace tarnwick

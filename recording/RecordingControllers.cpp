@@ -42,6 +42,11 @@ const std::vector<std::string>& CLogHttpController::Routes() {
   return kRoutes;
 }
 
+const std::vector<std::string>& CLogHttpController::CommandRoutes() {
+  static const std::vector<std::string> kNone;
+  return kNone;
+}
+
 HttpReply CLogHttpController::Handle(std::string_view path, const QueryParams& params) const {
   if (path == "/log") return RunLogQuery(logDb_, params);
   if (path == "/browser/log") {
@@ -60,9 +65,13 @@ CVoyageRecordingsController::CVoyageRecordingsController(
     : folder_(std::move(folder)), player_(std::move(player)), openFolder_(std::move(openFolder)) {}
 
 const std::vector<std::string>& CVoyageRecordingsController::Routes() {
+  static const std::vector<std::string> kRoutes = {"/browser/voyage_recordings/?"};
+  return kRoutes;
+}
+
+const std::vector<std::string>& CVoyageRecordingsController::CommandRoutes() {
   static const std::vector<std::string> kRoutes = {
-      "/browser/voyage_recordings", "/browser/voyage_recordings/play",
-      "/browser/voyage_recordings/show-voyage-recording-files"};
+      "/browser/voyage_recordings/play", "/browser/voyage_recordings/show-voyage-recording-files"};
   return kRoutes;
 }
 

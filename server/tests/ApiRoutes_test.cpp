@@ -82,8 +82,7 @@ class ApiRoutesTest : public ::testing::Test {
     return {result->status, json::parse(result->body, nullptr, false)};
   }
   Answer Post(const std::string& path, const std::string& body) {
-    auto result =
-        httplib::Client("127.0.0.1", server_.Port()).Post(path.c_str(), body, "application/json");
+    auto result = testing::PageClient(server_).Post(path.c_str(), body, "application/json");
     if (!result) return {};
     return {result->status, json::parse(result->body, nullptr, false)};
   }
@@ -297,7 +296,7 @@ TEST(PlayerApi, ControlsReachThePlayer) {
   CPlayerApi::Mount(server, std::make_shared<CPlayerApi>([&player] { return &player; },
                                                          [&temp] { return temp.Path(); }));
   ASSERT_TRUE(server.Start("127.0.0.1", 0));
-  httplib::Client client("127.0.0.1", server.Port());
+  httplib::Client client = testing::PageClient(server);
   struct Row {
     const char* body;
     int status;
