@@ -113,6 +113,10 @@ json CPortsApi::List(const PortsApiContext& context) {
 HttpResponse CPortsApi::Save(const PortsApiContext& context, const HttpRequest& request) {
   const json body = json::parse(request.body, nullptr, false);
   if (body.is_discarded() || !body.is_object()) return Error(400, "The body is not a JSON object.");
+  for (const char* member : {"id", "address"}) {
+    if (body.contains(member) && !body[member].is_string())
+      return Error(400, std::string("\"") + member + "\" must be a text.");
+  }
   const std::string id = body.value("id", std::string());
   const std::string address = body.value("address", id);
   if (address.empty()) return Error(400, "Give the port's address.");

@@ -73,7 +73,14 @@ std::string ValidatePortSetting(std::string_view key, std::string_view value) {
     return value == "1" || value == "1.5" || value == "2"
                ? ""
                : "stop must be 1, 1.5 or 2, not " + quoted;
-  if (key == "label" || key == "filter") return "";
+  if (key == "label")
+    return value.size() <= kMaxPortLabelBytes
+               ? ""
+               : "a label is at most " + std::to_string(kMaxPortLabelBytes) + " bytes";
+  if (key == "filter")
+    return value.size() <= kMaxPortFilterBytes
+               ? ""
+               : "a filter is at most " + std::to_string(kMaxPortFilterBytes) + " bytes";
   return "unknown port setting '" + std::string(key) + "'";
 }
 

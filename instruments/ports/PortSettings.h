@@ -41,6 +41,9 @@ struct PortSettingsResult {
 // gives the defaults.
 PortSettingsResult ParsePortSettings(std::string_view json, std::string_view address);
 
+inline constexpr size_t kMaxPortLabelBytes = 100;
+inline constexpr size_t kMaxPortFilterBytes = 1024;
+
 // Checks one key=value pair as the ports command writes it; empty when valid,
 // else the message for the user.
 std::string ValidatePortSetting(std::string_view key, std::string_view value);

@@ -189,6 +189,11 @@ TEST_F(ApiRoutesTest, PortsAddEditDelete) {
       {"/api/ports", R"({"id":"udp://:9"})", 404},
       {"/api/ports/delete", R"({"id":"udp://:9"})", 404},
       {"/api/ports/delete", R"({})", 400},
+      {"/api/ports", R"({"address":123})", 400},  // members of the wrong type
+      {"/api/ports", R"({"address":null})", 400},
+      {"/api/ports", R"({"id":["udp://:10110"]})", 400},
+      {"/api/ports/delete", R"({"id":7})", 400},
+      {"/api/ports", R"([])", 400},
   };
   for (const Row& row : rows) {
     const Answer answer = Post(row.path, row.body);
@@ -244,6 +249,10 @@ TEST_F(ApiRoutesTest, StorageListWriteDelete) {
   };
   for (const Row& row : rows)
     EXPECT_EQ(Post("/api/storage", row.body).status, row.status) << row.body;
+  const json big = {{"domain", "Search"}, {"name", "Big"}, {"value", std::string(70000, 'x')}};
+  EXPECT_EQ(Post("/api/storage", big.dump()).status, 413);
+  const json longName = {{"domain", "Search"}, {"name", std::string(300, 'n')}, {"value", ""}};
+  EXPECT_EQ(Post("/api/storage", longName.dump()).status, 413);
 
   EXPECT_EQ(Post("/api/storage", R"({"domain":"Search","name":"Past","delete":true})").status, 200);
   EXPECT_EQ(Get("/api/storage?domain=Search").body["entries"], json::array());
@@ -257,6 +266,7 @@ TEST_F(ApiRoutesTest, PlayerWithoutPlayerAndBadControls) {
   EXPECT_EQ(Get("/api/recordings").body, json::parse(R"({"days":[]})"));
   EXPECT_EQ(Post("/api/player", "{}").status, 400);
   EXPECT_EQ(Post("/api/player", "oops").status, 400);
+  EXPECT_EQ(Post("/api/player", R"({"action":5})").status, 400);
   EXPECT_EQ(Post("/api/player", R"({"action":"play"})").status, 503);
 
   struct Row {
