@@ -10,6 +10,7 @@
 
 #include "app/Demo.h"
 #include "app/BrowserLauncher.h"
+#include "app/ControlCommands.h"
 #include "app/Modules.h"
 #include "app/Subcommand.h"
 #include "core/Application.h"
@@ -85,6 +86,8 @@ int Run(CArguments& args) {
     return false;
   };
   options.showRequest = [] { return MainPageUrl(); };
+  // `tarnwick settings set` and the other changes of the command line.
+  options.controlRequest = AnswerControlRequest;
 
   CApplication app;
   CSignalWatcher signals(app);

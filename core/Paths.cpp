@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 
 namespace tarnwick {
@@ -45,8 +47,30 @@ std::filesystem::path ConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", ".con
 
 std::filesystem::path RuntimeFolder() {
   const char* value = getenv("XDG_RUNTIME_DIR");
-  if (value && *value) return std::filesystem::path(value) / kAppFolderName;
-  return std::filesystem::path("/tmp") / ("tarnwick-ecs-" + std::to_string(getuid()));
+  if (value && value[0] == '/') return std::filesystem::path(value) / kAppFolderName;
+  return XdgFolder("XDG_CACHE_HOME", ".cache") / "run";
+}
+
+std::string CheckPrivateFolder(const std::filesystem::path& folder) {
+  struct stat info {};
+  if (::lstat(folder.c_str(), &info) != 0)
+    return folder.string() + " cannot be used (" + std::strerror(errno) + ")";
+  if (!S_ISDIR(info.st_mode)) return folder.string() + " is not a folder";
+  if (info.st_uid != ::geteuid()) return folder.string() + " belongs to another user";
+  if (info.st_mode & 077) return folder.string() + " is open to other users";
+  return "";
+}
+
+std::string PreparePrivateFolder(const std::filesystem::path& folder) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder.parent_path(), ec);
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+    return folder.string() + " cannot be made (" + std::strerror(errno) + ")";
+  struct stat info {};
+  if (::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+      info.st_uid == ::geteuid() && (info.st_mode & 077) && !(info.st_mode & 022))
+    ::chmod(folder.c_str(), 0700);
+  return CheckPrivateFolder(folder);
 }
 
 std::filesystem::path ProgramFolder() {

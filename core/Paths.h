@@ -4,6 +4,7 @@
 // single-instance lock and control socket) and the program's own shipped files.
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace tarnwick {
@@ -19,8 +20,19 @@ void SetDataFolder(const std::filesystem::path& folder);
 // $XDG_CONFIG_HOME/tarnwick-ecs, else ~/.config/tarnwick-ecs.
 std::filesystem::path ConfigFolder();
 
-// $XDG_RUNTIME_DIR/tarnwick-ecs, else /tmp/tarnwick-ecs-UID.
+// The private runtime folder: $XDG_RUNTIME_DIR/tarnwick-ecs, else (no
+// runtime directory given) $XDG_CACHE_HOME/tarnwick-ecs/run, else
+// ~/.cache/tarnwick-ecs/run. Never a shared folder such as /tmp, where another
+// user could make it first.
 std::filesystem::path RuntimeFolder();
+
+// Makes folder (and its parents) if missing and checks that it is private: a
+// real folder, not a link, owned by this user and writable by nobody else;
+// read and search permissions of others are taken away (mode 0700). Empty
+// when it is private, else what is wrong, for the user.
+std::string PreparePrivateFolder(const std::filesystem::path& folder);
+// The same check without making or changing anything.
+std::string CheckPrivateFolder(const std::filesystem::path& folder);
 
 // The folder of files shipped with the program (Disclaimer.txt, web assets,
 // coastlines): $TARNWICK_SHARE_DIR, else share/tarnwick-ecs beside or above the
