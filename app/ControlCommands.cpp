@@ -123,8 +123,10 @@ CommandResult Ports(const std::string& verb, const Args& args) {
   if (const std::string problem = ApplyAssignments(args, 1, settings); !problem.empty())
     return Fail(1, "tarnwick ports: " + problem);
   const bool server = settings.value("driver", "") == "nmea-tcp-server";
-  if (verb == "add" && !server && !ParsePortAddress(address))
-    return Fail(1, "tarnwick ports: '" + address + "' is not a port address");
+  if (verb == "add" && !server) {
+    const std::string problem = CheckPortAddress(address, AddressSource::CommandLine);
+    if (!problem.empty()) return Fail(1, "tarnwick ports: " + problem);
+  }
   if (!db.WritePort(address, Dump(settings))) return Fail(1, "tarnwick ports: cannot write");
   return Done(Dump(settings));
 }
