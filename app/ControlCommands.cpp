@@ -21,6 +21,7 @@
 #include "instruments/ports/PortAddress.h"
 #include "instruments/ports/PortSettings.h"
 #include "instruments/ports/PortsModule.h"
+#include "recording/RecordingModule.h"
 
 namespace tarnwick {
 namespace {
@@ -53,6 +54,11 @@ CommandResult SetOrReset(const Args& args, bool reset) {
   if (!reset && args[1].size() > kMaxSettingTextBytes)
     return Fail(1, "tarnwick settings: a value is at most " +
                        std::to_string(kMaxSettingTextBytes) + " bytes");
+  if (!reset) {
+    if (const std::string problem = CheckRecordingSettingChange(setting->Name(), args[1]);
+        !problem.empty())
+      return Fail(1, "tarnwick settings: " + problem);
+  }
   if (!Storage().IsOpen())
     return Fail(1, "tarnwick settings: cannot open storage.db; nothing was changed");
   if (!(reset ? setting->ResetToDefault() : setting->Set(args[1])))

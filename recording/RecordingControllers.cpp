@@ -90,6 +90,9 @@ HttpReply CVoyageRecordingsController::Handle(std::string_view path,
     return Reply(200, "text/plain", "Playing from " + FormatIsoUtcMs(*start));
   }
   if (path == "/browser/voyage_recordings/show-voyage-recording-files") {
+    std::error_code ec;
+    if (!folder_.is_absolute() || !std::filesystem::is_directory(folder_, ec))
+      return Reply(404, "text/plain", "There is no recordings folder yet.");
     if (!openFolder_ || !openFolder_(folder_))
       return Reply(500, "text/plain", "cannot show " + folder_.string());
     return Reply(200, "text/plain", folder_.string());
@@ -98,7 +101,8 @@ HttpReply CVoyageRecordingsController::Handle(std::string_view path,
 }
 
 bool OpenFolderInFileBrowser(const std::filesystem::path& folder) {
-  const std::string path = folder.string();
+  // An absolute path never reads as an option of xdg-open.
+  const std::string path = std::filesystem::absolute(folder).string();
   char program[] = "xdg-open";
   char* argv[] = {program, const_cast<char*>(path.c_str()), nullptr};
   pid_t child = 0;

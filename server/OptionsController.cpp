@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/Setting.h"
+#include "recording/RecordingModule.h"
 
 namespace tarnwick {
 namespace {
@@ -64,6 +65,9 @@ HttpResponse COptionsController::Post(const HttpRequest& request) {
                           " bytes.");
   CSetting* setting = FindSetting(*name);
   if (!setting) return Error(404, "No setting named " + name->substr(0, 100) + ".");
+  if (const std::string problem = CheckRecordingSettingChange(setting->Name(), *value);
+      !problem.empty())
+    return Error(400, problem);
   if (!setting->Set(*value)) return Error(409, std::string(setting->Name()) + " is locked.");
   return HttpResponse::Json(200, Describe(*setting).dump());
 }
