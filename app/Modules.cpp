@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/Demo.h"
+#include "app/EquipmentMessages.h"
 #include "core/Application.h"
 #include "core/JobQueue.h"
 #include "core/Log.h"
@@ -14,10 +15,6 @@
 #include "instruments/ais/AisReceiver.h"
 #include "instruments/navdata/NavData.h"
 #include "instruments/navdata/NavDataModule.h"
-#include "instruments/nmea/DecodeNmea.h"
-#include "instruments/nmea/NmeaPortContext.h"
-#include "instruments/nmea/NmeaRecords.h"
-#include "instruments/nmea/NmeaRouted.h"
 #include "instruments/ports/PortsModule.h"
 #include "navobjects/NavObjectsModule.h"
 #include "navobjects/navigation/RouteNavigationModule.h"
@@ -40,34 +37,6 @@ namespace {
 
 std::unique_ptr<CHttpServer> g_http;
 
-// Alarms of other equipment (ALR, ALA) go to the logbook as sensor alarms,
-// written on the user-interface thread. The other routed sentence families
-// have no taker in this program yet.
-class CLogbookAlarms final : public INmeaRoutedSentences {
- public:
-  void OnAlarmRaised(INmeaPortContext* port, const ReceivedAlarm& alarm) override {
-    std::string source = port ? port->PortName() : std::string("NMEA");
-    std::string text = alarm.description.empty() ? alarm.key : alarm.description;
-    UiJobs().Post([source = std::move(source), text = std::move(text)] {
-      LogSensorAlarm(LogBook(), source, text);
-    });
-  }
-};
-CLogbookAlarms g_logbookAlarms;
-
-void RegisterEquipmentAlarms(CApplication& app) {
-  app.OnStartupStage("Loading instruments", [] {
-    NmeaDecoderHooks hooks = GetNmeaDecoderHooks();
-    hooks.routed = &g_logbookAlarms;
-    SetNmeaDecoderHooks(hooks);
-    return true;
-  });
-  app.OnShutdownStage("Exit_Ports", [] {
-    NmeaDecoderHooks hooks = GetNmeaDecoderHooks();
-    if (hooks.routed == &g_logbookAlarms) hooks.routed = nullptr;
-    SetNmeaDecoderHooks(hooks);
-  });
-}
 std::unique_ptr<CWebInterface> g_web;
 
 // Serves a recording controller's routes; its handlers only read files or post
@@ -174,8 +143,9 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
   // snapshot in "UpdateNavInfo", the depth alert in "UpdateAlarms"; it goes
   // after the ports in "Exit_Ports".
   RegisterNavData(app);
-  // Equipment alarms from the decoder into the logbook, from "Loading instruments" on.
-  RegisterEquipmentAlarms(app);
+  // Equipment alarms and NAVTEX messages from the decoder into the logbook and
+  // onto the page, from "Loading instruments" on.
+  RegisterEquipmentMessages(app);
   // The logbook's track takes its once-a-minute point from the own-ship snapshot.
   SetOwnShipSampleSource([]() -> std::optional<OwnShipSample> {
     CNavData* store = NavData();

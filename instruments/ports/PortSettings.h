@@ -1,7 +1,9 @@
 #pragma once
 // The settings of one port, kept in electronics.db as a JSON object with the
 // keys "label", "openAtStartup", "driver", "listener", "talker", "repeater",
-// "filter" and, for serial ports, "baud", "data", "parity" and "stop". Values
+// "filter", "headingCorrection" (degrees added to the port's headings: its
+// compass's deviation) and, for serial ports, "baud", "data", "parity" and
+// "stop". Values
 // are stored as texts ("true", "4800"); JSON booleans and numbers are read too.
 
 #include <optional>
@@ -29,6 +31,7 @@ struct PortSettings {
   bool talker = false;    // send the program's own sentences
   bool repeater = false;  // send out what other ports receive
   std::string filter;     // sentences not to decode or repeat (see CSentenceFilter)
+  double headingCorrection = 0;  // degrees added to the port's headings, -180..180
   SerialLineSettings serial;
 };
 
@@ -47,5 +50,8 @@ std::string ValidatePortSetting(std::string_view key, std::string_view value);
 
 // The drivers a port may name.
 bool IsKnownDriver(std::string_view driver);
+// Why a known driver cannot run on this system (the NMEA 2000 gateways
+// "actisense" and "maretron", the device drivers not built), or "" when it can.
+std::string UnavailableDriverReason(std::string_view driver);
 
 }  // namespace tarnwick

@@ -18,6 +18,8 @@ import { createRecordingsPage } from './pages/RecordingsPage.js';
 import { createLogPage } from './pages/LogPage.js';
 import { createStoragePage } from './pages/StoragePage.js';
 import { createAisTargetPage } from './pages/AisTargetPage.js';
+import { createAlarmsPage } from './pages/AlarmsPage.js';
+import { createNavtexPage } from './pages/NavtexPage.js';
 
 const MENU = [
   ['/', 'Plot'],
@@ -26,6 +28,8 @@ const MENU = [
   ['/ports', 'Ports'],
   ['/monitor', 'Data'],
   ['/logbook', 'Logbook'],
+  ['/alarms', 'Alarms'],
+  ['/navtex', 'NAVTEX'],
   ['/recordings', 'Recordings'],
   ['/storage', 'Storage'],
 ];
@@ -45,6 +49,8 @@ const pages = {
   '/logbook': createLogPage(),
   '/storage': createStoragePage(),
   '/ais': createAisTargetPage(),
+  '/alarms': createAlarmsPage(),
+  '/navtex': createNavtexPage(),
 };
 
 const menu = h(
