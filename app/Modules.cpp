@@ -1,15 +1,18 @@
 #include "app/Modules.h"
 
 #include <cstdio>
+#include <ctime>
 #include <memory>
 
 #include "app/Demo.h"
 #include "app/EquipmentMessages.h"
+#include "charts/s52/S52Startup.h"
 #include "core/Application.h"
 #include "core/JobQueue.h"
 #include "core/Log.h"
 #include "core/Notifications.h"
 #include "core/Paths.h"
+#include "environment/tides/TideLibrary.h"
 #include "core/units/UnitSystem.h"
 #include "instruments/ais/AisModule.h"
 #include "instruments/ais/AisReceiver.h"
@@ -30,6 +33,7 @@
 #include "server/HttpServer.h"
 #include "server/NavRoutes.h"
 #include "server/OptionsController.h"
+#include "server/TideRoutes.h"
 #include "server/WebInterface.h"
 
 namespace tarnwick {
@@ -71,6 +75,11 @@ void RegisterHttpServer(CApplication& app) {
     CDocumentRoutes::Mount(*g_http, &FindDocumentObject);
     // The world coastline base map by resolution, from the shipped files.
     CCoastlineRoutes::Mount(*g_http, std::make_shared<CCoastlineRoutes>(ProgramFolder() / "World"));
+    // Tide and current stations, at the played recording's time while one plays.
+    CTideRoutes::Mount(*g_http, std::make_shared<CTideRoutes>(TideLibrary(), [] {
+      const auto played = VirtualTime().UtcMs();
+      return played ? *played / 1000 : static_cast<int64_t>(std::time(nullptr));
+    }));
     MountController(*g_http, std::make_shared<CLogHttpController>(DataFolder() / "log.db"));
     // The log page's "CheckLog": it renders again when the logbook was written.
     g_http->Get(
@@ -133,6 +142,13 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
     return true;
   });
   RegisterRecording(app);
+  // The presentation library S52PL.zip is read in "Init_ENC".
+  RegisterS52Library(app);
+  // The tide and current station databases the data-product registry names.
+  app.OnStartupStage("Init Tides", [] {
+    TideLibrary().Load();
+    return true;
+  });
   RegisterHttpServer(app);
   // AIS fragments from the NMEA decoder; targets aged and assessed in "UpdateAIS".
   RegisterAis(app);

@@ -20,6 +20,8 @@ import { createStoragePage } from './pages/StoragePage.js';
 import { createAisTargetPage } from './pages/AisTargetPage.js';
 import { createAlarmsPage } from './pages/AlarmsPage.js';
 import { createNavtexPage } from './pages/NavtexPage.js';
+import { createTideStationPage } from './pages/TideStationPage.js';
+import { createTidePanel } from './panels/TidePanel.js';
 
 const MENU = [
   ['/', 'Plot'],
@@ -51,6 +53,7 @@ const pages = {
   '/ais': createAisTargetPage(),
   '/alarms': createAlarmsPage(),
   '/navtex': createNavtexPage(),
+  '/tides': createTideStationPage(),
 };
 
 const menu = h(
@@ -80,6 +83,7 @@ const side = h(
   { class: 'side' },
   createOwnShipPanel(store),
   createRoutePanel(store),
+  createTidePanel(store),
   createAisPanel(store, navigate),
 );
 document.body.replaceChildren(
