@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/Demo.h"
+#include "app/EquipmentMessages.h"
 #include "charts/s52/S52Startup.h"
 #include "core/Application.h"
 #include "core/JobQueue.h"
@@ -18,10 +19,6 @@
 #include "instruments/ais/AisReceiver.h"
 #include "instruments/navdata/NavData.h"
 #include "instruments/navdata/NavDataModule.h"
-#include "instruments/nmea/DecodeNmea.h"
-#include "instruments/nmea/NmeaPortContext.h"
-#include "instruments/nmea/NmeaRecords.h"
-#include "instruments/nmea/NmeaRouted.h"
 #include "instruments/ports/PortsModule.h"
 #include "navobjects/NavObjectsModule.h"
 #include "navobjects/navigation/RouteNavigationModule.h"
@@ -48,35 +45,6 @@ std::unique_ptr<CHttpServer> g_http;
 // The running server's token for scripts, in the private runtime folder.
 std::filesystem::path HttpTokenFile() {
   return RuntimeFolder() / "http-token";
-}
-
-// Alarms of other equipment (ALR, ALA) go to the logbook as sensor alarms,
-// written on the user-interface thread. The other routed sentence families
-// have no taker in this program yet.
-class CLogbookAlarms final : public INmeaRoutedSentences {
- public:
-  void OnAlarmRaised(INmeaPortContext* port, const ReceivedAlarm& alarm) override {
-    std::string source = port ? port->PortName() : std::string("NMEA");
-    std::string text = alarm.description.empty() ? alarm.key : alarm.description;
-    UiJobs().Post([source = std::move(source), text = std::move(text)] {
-      LogSensorAlarm(LogBook(), source, text);
-    });
-  }
-};
-CLogbookAlarms g_logbookAlarms;
-
-void RegisterEquipmentAlarms(CApplication& app) {
-  app.OnStartupStage("Loading instruments", [] {
-    NmeaDecoderHooks hooks = GetNmeaDecoderHooks();
-    hooks.routed = &g_logbookAlarms;
-    SetNmeaDecoderHooks(hooks);
-    return true;
-  });
-  app.OnShutdownStage("Exit_Ports", [] {
-    NmeaDecoderHooks hooks = GetNmeaDecoderHooks();
-    if (hooks.routed == &g_logbookAlarms) hooks.routed = nullptr;
-    SetNmeaDecoderHooks(hooks);
-  });
 }
 std::unique_ptr<CWebInterface> g_web;
 
@@ -229,8 +197,9 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
   // snapshot in "UpdateNavInfo", the depth alert in "UpdateAlarms"; it goes
   // after the ports in "Exit_Ports".
   RegisterNavData(app);
-  // Equipment alarms from the decoder into the logbook, from "Loading instruments" on.
-  RegisterEquipmentAlarms(app);
+  // Equipment alarms and NAVTEX messages from the decoder into the logbook and
+  // onto the page, from "Loading instruments" on.
+  RegisterEquipmentMessages(app);
   // The logbook's track takes its once-a-minute point from the own-ship snapshot.
   SetOwnShipSampleSource([]() -> std::optional<OwnShipSample> {
     CNavData* store = NavData();

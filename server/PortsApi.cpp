@@ -79,6 +79,7 @@ json PortJson(const PortRow& row, const std::map<std::string, PortStatus>& statu
   out["stop"] = StopName(s.serial.stopBits);
   out["enabled"] = s.openAtStartup;
   out["interface"] = s.listenInterface;
+  out["headingCorrection"] = s.headingCorrection;
   const auto status = statuses.find(row.port);
   if (status == statuses.end()) {
     out["state"] = "closed";
@@ -162,7 +163,8 @@ HttpResponse CPortsApi::Save(const PortsApiContext& context, const HttpRequest& 
   const std::pair<const char*, const char*> fields[] = {
       {"enabled", "openAtStartup"}, {"baud", "baud"},    {"data", "data"},
       {"parity", "parity"},         {"stop", "stop"},    {"label", "label"},
-      {"filter", "filter"},         {"driver", "driver"}, {"interface", "interface"}};
+      {"filter", "filter"},         {"driver", "driver"}, {"interface", "interface"},
+      {"headingCorrection", "headingCorrection"}};
   for (const auto& [member, key] : fields) {
     if (!body.contains(member)) continue;
     const std::optional<std::string> text = SettingText(body[member]);

@@ -22,7 +22,8 @@ int Usage() {
       "       tarnwick ports add ADDRESS [key=value...]\n"
       "       tarnwick ports set ADDRESS key=value...   (key= removes the key)\n"
       "       tarnwick ports remove ADDRESS\n"
-      "keys: label openAtStartup driver listener talker repeater filter baud data parity stop\n"
+      "keys: label openAtStartup driver listener talker repeater filter headingCorrection baud\n"
+      "      data parity stop\n"
       "      interface (loopback, any or an IPv4 address: where UDP ports and the TCP server listen)\n");
   return 2;
 }

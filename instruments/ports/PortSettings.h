@@ -1,9 +1,10 @@
 #pragma once
 // The settings of one port, kept in electronics.db as a JSON object with the
 // keys "label", "openAtStartup", "driver", "listener", "talker", "repeater",
-// "filter", for serial ports "baud", "data", "parity" and "stop", and for UDP
-// ports and the TCP server "interface". Values are stored as texts ("true",
-// "4800"); JSON booleans and numbers are read too.
+// "filter", "headingCorrection" (degrees added to the port's headings: its
+// compass's deviation), for serial ports "baud", "data", "parity" and "stop",
+// and for UDP ports and the TCP server "interface". Values are stored as texts
+// ("true", "4800"); JSON booleans and numbers are read too.
 
 #include <optional>
 #include <string>
@@ -30,6 +31,7 @@ struct PortSettings {
   bool talker = false;    // send the program's own sentences
   bool repeater = false;  // send out what other ports receive
   std::string filter;     // sentences not to decode or repeat (see CSentenceFilter)
+  double headingCorrection = 0;  // degrees added to the port's headings, -180..180
   SerialLineSettings serial;
   // Where a UDP port or the TCP server listens: "loopback" (this computer
   // only), "any" (every network) or the IPv4 address of one interface.
@@ -58,5 +60,8 @@ std::string ValidatePortSetting(std::string_view key, std::string_view value);
 
 // The drivers a port may name.
 bool IsKnownDriver(std::string_view driver);
+// Why a known driver cannot run on this system (the NMEA 2000 gateways
+// "actisense" and "maretron", the device drivers not built), or "" when it can.
+std::string UnavailableDriverReason(std::string_view driver);
 
 }  // namespace tarnwick

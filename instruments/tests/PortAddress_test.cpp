@@ -110,6 +110,8 @@ TEST(PortSettings, ReadsTextsBooleansAndNumbers) {
   EXPECT_FALSE(s->listener);
   EXPECT_EQ(s->serial.baud, 38400);
   EXPECT_EQ(s->filter, "GSV");
+  EXPECT_EQ(ParsePortSettings(R"({"headingCorrection":-2.5})", "x").settings->headingCorrection,
+            -2.5);
 
   const auto server = ParsePortSettings(R"({"driver":"nmea-tcp-server"})", "x").settings;
   ASSERT_TRUE(server);
@@ -134,6 +136,9 @@ TEST(PortSettings, ValidatesEachKey) {
       {"driver", "modem", false},   {"label", "anything", true},    {"colour", "red", false},
       {"interface", "loopback", true}, {"interface", "any", true},  {"interface", "10.0.0.2", true},
       {"interface", "wlan0", false},
+      {"driver", "actisense", false}, {"driver", "Maretron", false}, {"driver", "navtex", true},
+      {"headingCorrection", "-2.5", true}, {"headingCorrection", "181", false},
+      {"headingCorrection", "east", false},
   };
   for (const auto& c : cases)
     EXPECT_EQ(ValidatePortSetting(c.key, c.value).empty(), c.valid) << c.key << "=" << c.value;

@@ -9,6 +9,16 @@ const ROLES = ['listener', 'talker', 'repeater'];
 const BAUDS = ['auto', '4800', '9600', '19200', '38400', '57600', '115200'];
 const PARITIES = ['None', 'Odd', 'Even', 'Mark', 'Space'];
 const STOPS = ['1', '1.5', '2'];
+// Drivers with their labels; the program says why one it cannot run is refused.
+const DRIVERS = [
+  ['nmea', 'NMEA 0183'],
+  ['n183-41', 'NMEA 0183 version 4.1'],
+  ['navtex', 'NAVTEX receiver (NMEA 0183)'],
+  ['nmea-tcp-server', 'NMEA 0183 TCP server'],
+  ['actisense', 'Actisense NGT-1 (NMEA 2000)'],
+  ['maretron', 'Maretron USB100 (NMEA 2000)'],
+  ['none', 'None (port kept, not opened)'],
+];
 
 // Serial line settings matter only for COM ports and serial devices.
 function isSerial(address) {
@@ -118,15 +128,23 @@ export function createPortsPage(store) {
     });
     listenOn.addEventListener('change', showListen);
     address.addEventListener('input', showListen);
+    const driver = h(
+      'select',
+      { 'data-field': 'driver' },
+      DRIVERS.map(([value, text]) => h('option', { value, selected: String(p.driver ?? 'nmea').toLowerCase() === value.toLowerCase() }, text)),
+    );
+    const correction = h('input', { type: 'number', step: '0.1', min: '-180', max: '180', value: String(p.headingCorrection ?? 0), 'data-field': 'headingCorrection', size: 6 });
     const form = h(
       'form',
       { class: 'card port-form' },
       h('h2', {}, p.id ? 'Edit port' : 'Add port'),
       field('Address', address),
       field('Label', label),
+      field('Driver', driver),
       h('fieldset', {}, h('legend', {}, 'Roles'), roles.map((box) => h('label', { class: 'inline' }, box, ' ', box.value))),
       h('fieldset', {}, h('legend', {}, 'Serial line'), field('Baud', baud), field('Data bits', data), field('Parity', parity), field('Stop bits', stop)),
       listenBox,
+      field('Heading correction (°)', correction),
       field('Open at start-up', enabled),
       h('div', { class: 'buttons' }, h('button', { type: 'submit' }, 'Save'), h('button', { type: 'button', onclick: () => clear(formBox) }, 'Cancel')),
     );
@@ -141,6 +159,8 @@ export function createPortsPage(store) {
         parity: parity.value,
         stop: stop.value,
         enabled: enabled.checked,
+        driver: driver.value,
+        headingCorrection: Number(correction.value || 0),
       };
       if (listens(body.address, p.driver)) body.interface = listenOn.value;
       if (p.id) body.id = p.id;
