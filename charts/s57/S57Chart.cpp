@@ -12,6 +12,7 @@
 #include <unordered_set>
 
 #include "charts/s57/S57Catalogue.h"
+#include "charts/s57/S57ChartReader.h"
 #include "core/Log.h"
 
 namespace tarnwick {
@@ -325,6 +326,33 @@ std::vector<std::pair<std::string, std::string>> CS57Chart::InfoProperties() con
       {"SoundingDatum", ValueText(kAttrVerdat, header_.sdat)},
       {"Depth Units", depthUnits},
   };
+}
+
+bool CS57Chart::OnFilesUpdated(CS57ChartReader& reader, const std::filesystem::path& cellPath) {
+  if (!reader.NeedsRebuild(cellPath)) return true;
+  std::string error;
+  if (!reader.BuildSencFile(cellPath, error)) {
+    Log("CS57Chart::OnFilesUpdated: BuildSencFile(%s) failed!\n", cellPath.c_str());
+    return false;
+  }
+  auto fresh = Open(reader.SencPath(cellPath), error);
+  if (!fresh) {
+    Log("CS57Chart::OnFilesUpdated ReadFile(%s) failed!\n", cellPath.c_str());
+    return false;
+  }
+  Unmap();
+  owned_ = std::move(fresh->owned_);
+  map_ = std::exchange(fresh->map_, nullptr);
+  mapSize_ = std::exchange(fresh->mapSize_, 0);
+  data_ = owned_.empty() ? fresh->data_ : reinterpret_cast<const uint8_t*>(owned_.data());
+  size_ = fresh->size_;
+  path_ = fresh->path_;
+  cellName_ = fresh->cellName_;
+  header_ = fresh->header_;
+  headerSize_ = fresh->headerSize_;
+  rootOffset_ = fresh->rootOffset_;
+  extent_ = fresh->extent_;
+  return true;
 }
 
 std::string_view IntendedUsageText(uint32_t intu) {

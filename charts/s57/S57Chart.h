@@ -4,7 +4,8 @@
 // view of every feature (class, primitive, attributes, geometry parts in
 // projected metres, box) and of the spatial tree. The whole file is checked
 // when it is opened, so no view ever reads outside it; an open chart is
-// immutable and may be read from any number of threads at once.
+// immutable and may be read from any number of threads at once (only
+// OnFilesUpdated changes it).
 
 #include <cstdint>
 #include <filesystem>
@@ -102,6 +103,8 @@ class S57FeatureView {
   uint32_t flags_;
 };
 
+class CS57ChartReader;
+
 class CS57Chart {
  public:
   ~CS57Chart();
@@ -138,6 +141,12 @@ class CS57Chart {
   // What the chart information page shows: "Scale" ("Vector Chart (1:52000)"),
   // "Projection", "Datum", "VerticalDatum", "SoundingDatum", "Depth Units".
   std::vector<std::pair<std::string, std::string>> InfoProperties() const;
+
+  // Rebuilds the SENC from cellPath when the reader finds the cell or an
+  // update on disk newer than the SENC, and maps the new file in place of
+  // this one. False when a rebuild was needed and failed (this chart stays as
+  // it was). Not to be called while other threads read the chart.
+  bool OnFilesUpdated(CS57ChartReader& reader, const std::filesystem::path& cellPath);
 
  private:
   CS57Chart() = default;
