@@ -323,6 +323,8 @@ TEST(S52Text, FormatsAndDescriptions) {
   EXPECT_EQ(FormatS52LightDescription("1", "()", "3", "", "", "", ""), "F.R");
   EXPECT_EQ(FormatS52LightDescription("8", "(2+1)", "1", "10", "", "18", "1"), "Dir.Oc(2+1)W.10s18M");
   EXPECT_EQ(ShortenS52Name("Point Reyes Light, Harbour Entrance"), "Pt Reyes Lt, Hbr Ent");
+  EXPECT_EQ(FormatS52SeabedText("4,1", "1"), "fS.M");
+  EXPECT_EQ(FormatS52SeabedText("9,99,14", ""), "R.Co");
 }
 
 TEST_F(S52PortrayalTest, MarksAreasAndConstructions) {
