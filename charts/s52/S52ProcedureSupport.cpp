@@ -274,11 +274,9 @@ S52Text TextStyle(const S52Instruction& step, size_t first) {
   return style;
 }
 
-std::string NameText(const IS52Feature& feature, std::string_view attribute, std::string text,
-                     const S52MarinerSettings& settings) {
+std::string NameText(std::string_view attribute, std::string text, const S52MarinerSettings& settings) {
   if ((attribute == "OBJNAM" || attribute == "NOBJNM") && settings.shortenNames && !settings.strictEcdis)
     return ShortenS52Name(text);
-  (void)feature;
   return text;
 }
 
@@ -323,9 +321,9 @@ void S52RunProgram(const S52Program& program, S52ProcedureContext& c) {
           text = FormatS52SeabedText(S52AttributeText(c.feature, "NATSUR"), S52AttributeText(c.feature, "NATQUA"));
         } else {
           const auto value = c.feature.Attribute(Arg(step, 0));
-          if (value) text = NameText(c.feature, Arg(step, 0), std::string(*value), c.settings);
+          if (value) text = NameText(Arg(step, 0), std::string(*value), c.settings);
         }
-        S52AddText(c.out, c.settings, std::move(text), TextStyle(step, 1), Arg(step, 8));
+        S52AddText(c.out, c.settings, std::move(text), TextStyle(step, 1), Arg(step, 7));
         break;
       }
       case S52Step::FormattedText: {
@@ -339,13 +337,13 @@ void S52RunProgram(const S52Program& program, S52ProcedureContext& c) {
           const std::string_view attribute = list.substr(at, end - at);
           const auto value = c.feature.Attribute(attribute);
           if (!value || value->empty()) complete = false;
-          else texts.push_back(NameText(c.feature, attribute, std::string(*value), c.settings));
+          else texts.push_back(NameText(attribute, std::string(*value), c.settings));
           at = end + 1;
         }
         if (!complete) break;
         const std::vector<std::string_view> views(texts.begin(), texts.end());
         if (auto text = FormatS52Text(Arg(step, 0), views))
-          S52AddText(c.out, c.settings, std::move(*text), TextStyle(step, 2), Arg(step, 9));
+          S52AddText(c.out, c.settings, std::move(*text), TextStyle(step, 2), Arg(step, 8));
         break;
       }
       case S52Step::Procedure:

@@ -368,6 +368,10 @@ TEST_F(S52PortrayalTest, TextsAndNames) {
   ASSERT_EQ(p.commands.size(), 2u);
   EXPECT_EQ(p.commands[1].text.text, "St I");
   EXPECT_EQ(p.commands[1].text.group, 26);
+  EXPECT_EQ(p.commands[1].name, "CHBLK");
+  EXPECT_EQ(p.commands[1].text.dx, -1);
+  EXPECT_EQ(p.commands[1].text.hjust, 1);
+  EXPECT_EQ(p.commands[1].text.spacing, 3);
   settings_.shortenNames = false;
   EXPECT_EQ(Portray(land).commands[1].text.text, "Saint Island");
   settings_.showNames = false;
@@ -376,6 +380,13 @@ TEST_F(S52PortrayalTest, TextsAndNames) {
   for (const auto& [group, shown] : groups) EXPECT_EQ(S52TextGroupShown(group, settings_), shown) << group;
   settings_.showOtherText = true;
   EXPECT_TRUE(S52TextGroupShown(24, settings_));
+  const S52PortrayedFeature bridge =
+      Portray(source_.Line("BRIDGE", {{0, 0}, {9, 9}}, {{"VERCLR", "12.34"}, {"OBJNAM", "x"}}));
+  ASSERT_EQ(bridge.commands.size(), 2u) << "names are off, the clearance is important text";
+  EXPECT_EQ(bridge.commands[1].text.text, "clr 12.3");
+  EXPECT_EQ(bridge.commands[1].name, "CHBLK");
+  EXPECT_EQ(bridge.commands[1].text.group, 11);
+  EXPECT_EQ(bridge.commands[1].text.dy, 1);
 }
 
 TEST_F(S52PortrayalTest, DisplayGroupsDatesAndUnknownObjects) {
