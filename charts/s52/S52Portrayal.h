@@ -81,10 +81,11 @@ class CS52Portrayal {
   std::unordered_map<Key, std::shared_ptr<const S52PortrayedFeature>, KeyHash> cache_;
 };
 
-// Whether the display settings show a portrayed feature of this class: by
-// its viewing group (which S52_Show... setting governs it), with the safety
-// contour and the isolated dangers always shown.
-bool S52ViewingGroupShown(const S52PortrayedFeature& portrayed, std::string_view acronym,
+// Whether the display settings show a portrayed feature: by its viewing
+// group (which S52_Show... setting governs it); the display base, the safety
+// contour and isolated dangers always, the drying line (the 0 m contour) with
+// S52_ShowDryingLine.
+bool S52ViewingGroupShown(const S52PortrayedFeature& portrayed, const IS52Feature& feature,
                           const S52MarinerSettings& settings);
 
 // Whether a text of this group is shown: 10..19 important text

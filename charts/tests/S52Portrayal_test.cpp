@@ -120,6 +120,9 @@ TEST_F(S52PortrayalTest, SafetyContour) {
   settings_.showDryingLine = false;
   EXPECT_TRUE(Portray(source_.Line("DEPCNT", border, {{"VALDCO", "20"}})).shown) << "the safety contour stays";
   EXPECT_FALSE(Portray(source_.Line("DEPCNT", border, {{"VALDCO", "5"}})).shown);
+  settings_.showDryingLine = true;
+  EXPECT_TRUE(Portray(source_.Line("DEPCNT", border, {{"VALDCO", "0"}})).shown) << "the drying line";
+  EXPECT_FALSE(Portray(source_.Line("DEPCNT", border, {{"VALDCO", "5"}})).shown);
 
   // A low-accuracy part is dashed; labels come as SAFCON digits.
   settings_.showContourLabels = true;
