@@ -194,6 +194,11 @@ void CS52Portrayal::Invalidate() {
   generation_ = 0;
 }
 
+void CS52Portrayal::Forget(const IS52FeatureSource& source) {
+  std::lock_guard lock(mutex_);
+  std::erase_if(cache_, [&](const auto& entry) { return entry.first.source == &source; });
+}
+
 size_t CS52Portrayal::CachedCount() {
   std::lock_guard lock(mutex_);
   return cache_.size();

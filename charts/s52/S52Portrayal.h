@@ -58,6 +58,9 @@ class CS52Portrayal {
   S52MarinerSettings Settings();
   // Empties the cache.
   void Invalidate();
+  // Drops the cached portrayals of one source's features (a chart that
+  // closes: its address may later be another chart's).
+  void Forget(const IS52FeatureSource& source);
   size_t CachedCount();
 
  private:
