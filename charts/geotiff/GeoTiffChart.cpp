@@ -19,6 +19,8 @@ namespace {
 
 // Largest image side accepted, pixels.
 constexpr uint32_t kMaxSide = 1u << 20;
+// Strips taller than this are read a run of this many scanlines at a time.
+constexpr int kMaxRowsPerRead = 64;
 constexpr int kWgs84Geographic = 4326;
 constexpr int kWorldMercator = 3395;
 
@@ -380,83 +382,117 @@ std::optional<PixelPoint> CGeoTiffChart::MercatorToPixel(MercatorPoint point) co
   return CGeoRaster::MercatorToPixel(point);
 }
 
-bool CGeoTiffChart::ReadBlockRow(int blockRow, std::vector<uint8_t>& samples) const {
+// Copies `columns` pixels of row r of a decoded block (rows rowBytes long, perPixel
+// samples each) into out at column x0; with separate planes, into sample `plane`.
+void CGeoTiffChart::CopyBlockRow(const uint8_t* block, size_t rowBytes, int r, int x0, int columns, int plane,
+                                 uint8_t* out) const {
   const int spp = info_.samplesPerPixel;
-  const int bits = info_.bitsPerSample;
-  const int bw = info_.blockWidth;
+  const int perPixel = separatePlanes_ ? 1 : spp;
+  uint8_t* row = out + static_cast<size_t>(x0) * static_cast<size_t>(spp);
+  for (int c = 0; c < columns; ++c) {
+    for (int s = 0; s < perPixel; ++s) {
+      row[static_cast<size_t>(c * spp + (separatePlanes_ ? plane : s))] =
+          SampleAt(block, rowBytes, c, r, info_.bitsPerSample, perPixel, s);
+    }
+  }
+}
+
+bool CGeoTiffChart::ReadsScanlines() const {
+  return !info_.tiled && !separatePlanes_ && info_.blockHeight > kMaxRowsPerRead;
+}
+
+std::pair<int, int> CGeoTiffChart::RowsReadWith(int y) const {
   const int bh = info_.blockHeight;
-  const int firstRow = blockRow * bh;
-  const int rows = std::min(bh, info_.height - firstRow);
-  samples.assign(static_cast<size_t>(rows) * static_cast<size_t>(info_.width) * static_cast<size_t>(spp), 0);
-  const int planes = separatePlanes_ ? spp : 1;
-  const int perBlockPixel = separatePlanes_ ? 1 : spp;
+  if (!ReadsScanlines()) {
+    const int first = y - y % bh;
+    return {first, std::min(bh, info_.height - first)};
+  }
+  const int first = y - y % kMaxRowsPerRead;
+  const int stripEnd = std::min(info_.height, (y / bh + 1) * bh);
+  return {first, std::min(kMaxRowsPerRead, stripEnd - first)};
+}
+
+bool CGeoTiffChart::ReadBlocks(int first, int rows, std::vector<uint8_t>& samples) const {
+  const size_t rowSamples = static_cast<size_t>(info_.width) * static_cast<size_t>(info_.samplesPerPixel);
+  samples.assign(static_cast<size_t>(rows) * rowSamples, 0);
+  const int planes = separatePlanes_ ? info_.samplesPerPixel : 1;
+  const int bw = info_.blockWidth;
   const tmsize_t blockSize = info_.tiled ? TIFFTileSize(tif_) : TIFFStripSize(tif_);
   const tmsize_t rowBytes = info_.tiled ? TIFFTileRowSize(tif_) : TIFFScanlineSize(tif_);
   if (blockSize <= 0 || rowBytes <= 0) return false;
   std::vector<uint8_t> block(static_cast<size_t>(blockSize));
   const int across = info_.tiled ? (info_.width + bw - 1) / bw : 1;
   for (int plane = 0; plane < planes; ++plane) {
+    const auto sample = static_cast<uint16_t>(plane);
     for (int t = 0; t < across; ++t) {
       const tmsize_t got =
           info_.tiled
-              ? TIFFReadEncodedTile(tif_, TIFFComputeTile(tif_, static_cast<uint32_t>(t * bw), static_cast<uint32_t>(firstRow), 0,
-                                                           static_cast<uint16_t>(plane)),
+              ? TIFFReadEncodedTile(tif_, TIFFComputeTile(tif_, static_cast<uint32_t>(t * bw), static_cast<uint32_t>(first), 0, sample),
                                     block.data(), blockSize)
-              : TIFFReadEncodedStrip(tif_, TIFFComputeStrip(tif_, static_cast<uint32_t>(firstRow), static_cast<uint16_t>(plane)),
-                                     block.data(), blockSize);
+              : TIFFReadEncodedStrip(tif_, TIFFComputeStrip(tif_, static_cast<uint32_t>(first), sample), block.data(), blockSize);
       if (got < 0) return false;
       if (got < blockSize) std::fill(block.begin() + got, block.end(), 0);
-      const int x0 = t * bw;
-      const int columns = std::min(bw, info_.width - x0);
+      const int columns = std::min(bw, info_.width - t * bw);
       for (int r = 0; r < rows; ++r) {
-        uint8_t* out = samples.data() + (static_cast<size_t>(r) * static_cast<size_t>(info_.width) + static_cast<size_t>(x0)) *
-                                            static_cast<size_t>(spp);
-        for (int c = 0; c < columns; ++c) {
-          for (int s = 0; s < perBlockPixel; ++s) {
-            out[static_cast<size_t>(c * spp + (separatePlanes_ ? plane : s))] =
-                SampleAt(block.data(), static_cast<size_t>(rowBytes), c, r, bits, perBlockPixel, s);
-          }
-        }
+        CopyBlockRow(block.data(), static_cast<size_t>(rowBytes), r, t * bw, columns, plane,
+                     samples.data() + static_cast<size_t>(r) * rowSamples);
       }
     }
   }
   return true;
 }
 
+CScanLineCache::Row CGeoTiffChart::MakeRow(const uint8_t* samples) const {
+  const int spp = info_.samplesPerPixel;
+  const size_t width = static_cast<size_t>(info_.width);
+  if (palettes_[0]) return std::make_shared<const std::vector<uint8_t>>(samples, samples + width);
+  auto row = std::make_shared<std::vector<uint8_t>>(4 * width);
+  for (size_t x = 0; x < width; ++x) {
+    const uint8_t* p = samples + x * static_cast<size_t>(spp);
+    const uint32_t argb = spp == 2 ? Premultiplied(p[0], p[0], p[0], p[1])
+                                   : Premultiplied(p[0], p[1], p[2], spp == 4 && info_.hasAlpha ? p[3] : 255);
+    std::memcpy(row->data() + 4 * x, &argb, 4);
+  }
+  return row;
+}
+
 CScanLineCache::Row CGeoTiffChart::DecodeRowsAround(int y) const {
   CScanLineCache& cache = CScanLineCache::Shared();
   std::lock_guard lock(tiffMutex_);
   if (auto row = cache.Find(cacheOwner_, static_cast<uint32_t>(y))) return row;  // another thread was first
-  const int blockRow = y / info_.blockHeight;
-  std::vector<uint8_t> samples;
-  if (!ReadBlockRow(blockRow, samples)) {
-    Log("CGeoTiffChart: cannot read the rows around %d of %s\n", y, path_.c_str());
-    return nullptr;
-  }
-  const bool indexed = palettes_[0].has_value();
-  const int spp = info_.samplesPerPixel;
-  const size_t width = static_cast<size_t>(info_.width);
-  const int firstRow = blockRow * info_.blockHeight;
+  const auto [first, rows] = RowsReadWith(y);
+  const size_t rowSamples = static_cast<size_t>(info_.width) * static_cast<size_t>(info_.samplesPerPixel);
   CScanLineCache::Row wanted;
-  for (int r = 0; firstRow + r < info_.height && r < info_.blockHeight; ++r) {
-    const uint8_t* in = samples.data() + static_cast<size_t>(r) * width * static_cast<size_t>(spp);
-    auto row = std::make_shared<std::vector<uint8_t>>(indexed ? width : 4 * width);
-    if (indexed) {
-      std::copy_n(in, width, row->begin());
-    } else {
-      for (size_t x = 0; x < width; ++x) {
-        const uint8_t* p = in + x * static_cast<size_t>(spp);
-        uint32_t argb;
-        if (spp == 2) {
-          argb = Premultiplied(p[0], p[0], p[0], p[1]);
-        } else {
-          argb = Premultiplied(p[0], p[1], p[2], spp == 4 && info_.hasAlpha ? p[3] : 255);
-        }
-        std::memcpy(row->data() + 4 * x, &argb, 4);
-      }
+  auto keep = [&](int r, const uint8_t* samples) {
+    CScanLineCache::Row row = MakeRow(samples);
+    if (r == y) wanted = row;
+    cache.Insert(cacheOwner_, static_cast<uint32_t>(r), std::move(row));
+  };
+  bool ok = true;
+  if (ReadsScanlines()) {
+    // Compressed strips decode only forwards from their start: go on from
+    // where the last run stopped when that is not past this one.
+    const int stripStart = y - y % info_.blockHeight;
+    int from = info_.compression == COMPRESSION_NONE ? first : stripStart;
+    if (nextScanline_ >= stripStart && nextScanline_ <= first) from = nextScanline_;
+    std::vector<uint8_t> line(static_cast<size_t>(std::max<tmsize_t>(TIFFScanlineSize(tif_), 1)));
+    std::vector<uint8_t> samples(rowSamples);
+    nextScanline_ = -1;
+    for (int r = from; ok && r < first + rows; ++r) {
+      ok = TIFFReadScanline(tif_, line.data(), static_cast<uint32_t>(r), 0) >= 0;
+      if (!ok) break;
+      CopyBlockRow(line.data(), line.size(), 0, 0, info_.width, 0, samples.data());
+      keep(r, samples.data());
+      nextScanline_ = r + 1;
     }
-    if (firstRow + r == y) wanted = row;
-    cache.Insert(cacheOwner_, static_cast<uint32_t>(firstRow + r), std::move(row));
+  } else {
+    std::vector<uint8_t> samples;
+    ok = ReadBlocks(first, rows, samples);
+    for (int r = 0; ok && r < rows; ++r) keep(first + r, samples.data() + static_cast<size_t>(r) * rowSamples);
+  }
+  if (!ok) {
+    Log("CGeoTiffChart: cannot read the rows around %d of %s: %s\n", y, path_.c_str(), tiffError_.c_str());
+    return nullptr;
   }
   return wanted;
 }

@@ -3,8 +3,9 @@
 // photograph) read with libtiff and libgeotiff: palette, grey (1 to 8 bits)
 // and 8-bit RGB(A) images, stripped or tiled, in any coordinate reference
 // system PROJ knows (EPSG codes and user-defined projections such as
-// Mercator and Lambert conformal conic). The image is never read whole:
-// strips or rows of tiles are decoded when a row of them is first asked for,
+// Mercator and Lambert conformal conic). The image is never read whole: a
+// row of tiles, a strip, or a run of 64 scanlines of a taller strip (of
+// interleaved samples) is decoded when one of its rows is first asked for,
 // and the rows are kept in the shared scan-line cache.
 
 #include <array>
@@ -13,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "charts/raster/GeoRaster.h"
@@ -85,8 +87,15 @@ class CGeoTiffChart final : public CGeoRaster {
   bool ReadRasterToModel(std::string& error);
   bool FitTiepoints(const std::vector<double>& tiepoints, double half, std::string& error);
   std::optional<PixelPoint> ModelToPixel(PlanePoint model) const;
+  // Decodes the rows read together with row y (a row of tiles, a strip, or a
+  // run of scanlines of a tall strip) into the cache; returns row y.
   CScanLineCache::Row DecodeRowsAround(int y) const;
-  bool ReadBlockRow(int blockRow, std::vector<uint8_t>& samples) const;
+  std::pair<int, int> RowsReadWith(int y) const;  // first row, count
+  bool ReadsScanlines() const;  // tall strips of interleaved samples
+  bool ReadBlocks(int first, int rows, std::vector<uint8_t>& samples) const;
+  CScanLineCache::Row MakeRow(const uint8_t* samples) const;
+  void CopyBlockRow(const uint8_t* block, size_t rowBytes, int r, int x0, int columns, int plane,
+                    uint8_t* out) const;
 
   std::filesystem::path path_;
   tiff* tif_ = nullptr;
@@ -107,6 +116,7 @@ class CGeoTiffChart final : public CGeoRaster {
 
   mutable std::mutex tiffMutex_;  // libtiff handles are not shared between threads
   std::string tiffError_;         // libtiff's last error on this file (written under tiffMutex_)
+  mutable int nextScanline_ = -1; // the row a tall strip's decoding stopped before (under tiffMutex_)
 };
 
 }  // namespace tarnwick

@@ -21,7 +21,7 @@ namespace tarnwick {
 namespace {
 
 constexpr int kW = 37;  // not a multiple of the 16-pixel tiles
-constexpr int kH = 23;
+constexpr int kH = 150;  // taller than a run of scanlines read at once
 
 struct Layout {
   const char* name;
@@ -29,6 +29,7 @@ struct Layout {
   uint16_t bits;
   uint16_t samples;
   bool tiled;
+  int rowsPerStrip;  // strips only
   bool separate;
   uint16_t compression;
   bool alpha;
@@ -93,7 +94,7 @@ void WriteImage(const std::string& path, const Layout& l) {
       }
     }
   } else {
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 5);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, l.rowsPerStrip);
     std::vector<uint8_t> line(static_cast<size_t>(TIFFScanlineSize(tif)));
     for (int plane = 0; plane < planes; ++plane) {
       for (int y = 0; y < kH; ++y) {
@@ -125,15 +126,17 @@ uint32_t Expected(const Layout& l, int x, int y) {
 
 TEST(GeoTiffChart, EveryLayoutReadsBackPixelForPixel) {
   const Layout layouts[] = {
-      {"palette 8-bit LZW strips", PHOTOMETRIC_PALETTE, 8, 1, false, false, COMPRESSION_LZW, false},
-      {"palette 4-bit tiles", PHOTOMETRIC_PALETTE, 4, 1, true, false, COMPRESSION_NONE, false},
-      {"palette 1-bit strips", PHOTOMETRIC_PALETTE, 1, 1, false, false, COMPRESSION_PACKBITS, false},
-      {"grey 2-bit tiles", PHOTOMETRIC_MINISBLACK, 2, 1, true, false, COMPRESSION_NONE, false},
-      {"white-is-zero 8-bit strips", PHOTOMETRIC_MINISWHITE, 8, 1, false, false, COMPRESSION_NONE, false},
-      {"grey with alpha", PHOTOMETRIC_MINISBLACK, 8, 2, false, false, COMPRESSION_NONE, true},
-      {"RGB deflate tiles", PHOTOMETRIC_RGB, 8, 3, true, false, COMPRESSION_ADOBE_DEFLATE, false},
-      {"RGB separate planes", PHOTOMETRIC_RGB, 8, 3, false, true, COMPRESSION_NONE, false},
-      {"RGBA tiles in planes", PHOTOMETRIC_RGB, 8, 4, true, true, COMPRESSION_LZW, true},
+      {"palette 8-bit LZW strips", PHOTOMETRIC_PALETTE, 8, 1, false, 5, false, COMPRESSION_LZW, false},
+      {"palette 8-bit LZW in one strip", PHOTOMETRIC_PALETTE, 8, 1, false, kH, false, COMPRESSION_LZW, false},
+      {"palette 4-bit tiles", PHOTOMETRIC_PALETTE, 4, 1, true, 0, false, COMPRESSION_NONE, false},
+      {"palette 1-bit strips", PHOTOMETRIC_PALETTE, 1, 1, false, 5, false, COMPRESSION_PACKBITS, false},
+      {"grey 2-bit tiles", PHOTOMETRIC_MINISBLACK, 2, 1, true, 0, false, COMPRESSION_NONE, false},
+      {"white-is-zero 8-bit strips", PHOTOMETRIC_MINISWHITE, 8, 1, false, 5, false, COMPRESSION_NONE, false},
+      {"grey with alpha", PHOTOMETRIC_MINISBLACK, 8, 2, false, 5, false, COMPRESSION_NONE, true},
+      {"RGB deflate tiles", PHOTOMETRIC_RGB, 8, 3, true, 0, false, COMPRESSION_ADOBE_DEFLATE, false},
+      {"RGB separate planes", PHOTOMETRIC_RGB, 8, 3, false, 5, true, COMPRESSION_NONE, false},
+      {"RGB separate planes in tall strips", PHOTOMETRIC_RGB, 8, 3, false, 100, true, COMPRESSION_LZW, false},
+      {"RGBA tiles in planes", PHOTOMETRIC_RGB, 8, 4, true, 0, true, COMPRESSION_LZW, true},
   };
   testing::CTempFolder folder;
   for (const Layout& l : layouts) {
@@ -172,8 +175,8 @@ TEST(GeoTiffChart, EveryLayoutReadsBackPixelForPixel) {
 TEST(GeoTiffChart, LayoutsThatAreRefused) {
   testing::CTempFolder folder;
   const Layout refused[] = {
-      {"16-bit grey", PHOTOMETRIC_MINISBLACK, 16, 1, false, false, COMPRESSION_NONE, false},
-      {"CMYK", PHOTOMETRIC_SEPARATED, 8, 4, false, false, COMPRESSION_NONE, false},
+      {"16-bit grey", PHOTOMETRIC_MINISBLACK, 16, 1, false, 5, false, COMPRESSION_NONE, false},
+      {"CMYK", PHOTOMETRIC_SEPARATED, 8, 4, false, 5, false, COMPRESSION_NONE, false},
   };
   for (const Layout& l : refused) {
     WriteImage((folder / "image.tif").string(), l);
