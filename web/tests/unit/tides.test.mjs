@@ -1,6 +1,6 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { AUTO_MAX_RESOLUTION, curveData, shiftDay, stationPagePath, stationsShown } from '../../src/lib/tides.js';
+import { AUTO_MAX_RESOLUTION, curveData, referenceLines, shiftDay, stationPagePath, stationsShown } from '../../src/lib/tides.js';
 
 test('the station settings: auto when zoomed in, else on or off', () => {
   const rows = [
@@ -25,4 +25,14 @@ test('day steps cross month and year ends in local time', () => {
 test('the curve keeps gaps and drops malformed points', () => {
   assert.deepEqual(curveData([[1000, 1.5], [2000, null], ['x', 3], [3000, 2]]), [[1, 2, 3], [1.5, null, 2]]);
   assert.deepEqual(curveData(undefined), [[], []]);
+});
+
+test('reference lines: the MLLW datum, average flood and ebb', () => {
+  assert.deepEqual(referenceLines('tide', [['datum', 'Mean Lower Low Water']]), [{ value: 0, label: 'MLLW' }]);
+  assert.deepEqual(referenceLines('tide', [['datum', 'Mean Low Water Springs']]), []);
+  assert.deepEqual(referenceLines('current', [['average-speed-flood', '1.5 kn'], ['average-speed-ebb', '2.0 kn']]), [
+    { value: 1.5, label: 'AVG FLOOD' },
+    { value: -2, label: 'AVG EBB' },
+  ]);
+  assert.deepEqual(referenceLines('current', undefined), []);
 });
