@@ -10,6 +10,8 @@
 #include "core/Notifications.h"
 #include "core/Paths.h"
 #include "core/units/UnitSystem.h"
+#include "environment/grib/ForecastRequest.h"
+#include "environment/grib/WeatherModule.h"
 #include "instruments/ais/AisModule.h"
 #include "instruments/ais/AisReceiver.h"
 #include "instruments/navdata/NavData.h"
@@ -32,6 +34,7 @@
 #include "server/HttpServer.h"
 #include "server/NavRoutes.h"
 #include "server/OptionsController.h"
+#include "server/WeatherRoutes.h"
 #include "server/WebInterface.h"
 
 namespace tarnwick {
@@ -101,6 +104,8 @@ void RegisterHttpServer(CApplication& app) {
     CDocumentRoutes::Mount(*g_http, &FindDocumentObject);
     // The world coastline base map by resolution, from the shipped files.
     CCoastlineRoutes::Mount(*g_http, std::make_shared<CCoastlineRoutes>(ProgramFolder() / "World"));
+    // The weather forecast: its grids, values, files and commands.
+    CWeatherRoutes::Mount(*g_http, WeatherFolder());
     MountController(*g_http, std::make_shared<CLogHttpController>(DataFolder() / "log.db"));
     MountController(*g_http, std::make_shared<CVoyageRecordingsController>(
                                  RecordingsFolder(), &ProgramPlayer, OpenFolderInFileBrowser));
@@ -151,6 +156,8 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
     return true;
   });
   RegisterRecording(app);
+  // The weather forecast from "Init Weather" on; files dropped into the weather folder open.
+  RegisterWeather(app);
   RegisterHttpServer(app);
   // AIS fragments from the NMEA decoder; targets aged and assessed in "UpdateAIS".
   RegisterAis(app);
