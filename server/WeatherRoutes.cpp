@@ -287,6 +287,13 @@ json Body(const HttpRequest& request) {
   return json::parse(request.body.empty() ? "{}" : request.body, nullptr, false);
 }
 
+json WeatherTypesJson() {
+  json types = json::array();
+  for (const WeatherTypeInfo& info : WeatherTypes())
+    types.push_back({{"type", info.type}, {"code", info.code}, {"name", info.name}});
+  return types;
+}
+
 HttpResponse Groups(const HttpRequest& request) {
   const json body = Body(request);
   if (!body.is_object()) return Error(400, "the body must be a JSON object");
@@ -314,7 +321,8 @@ HttpResponse Groups(const HttpRequest& request) {
     std::string error;
     if (!SetWeatherGroupAttrs(body["group"].get<int>(), attrs, error)) return Error(400, error);
   }
-  return HttpResponse::Json(200, JsonText({{"groups", GroupsJson()}, {"activeGroup", ActiveWeatherGroup()}}));
+  return HttpResponse::Json(200, JsonText({{"groups", GroupsJson()}, {"activeGroup", ActiveWeatherGroup()},
+                                           {"weatherTypes", WeatherTypesJson()}}));
 }
 
 HttpResponse Open(const fs::path& folder, const HttpRequest& request) {
@@ -379,6 +387,7 @@ void CWeatherRoutes::Mount(CHttpServer& server, fs::path folder) {
   });
   server.Post("/api/weather/upload", [folder](const HttpRequest& request) { return Upload(folder, request); },
               HandlerThread::Worker);
+  server.Get("/api/weather/groups", &Groups);
   server.Post("/api/weather/groups", &Groups);
 }
 

@@ -18,6 +18,8 @@ import { createRecordingsPage } from './pages/RecordingsPage.js';
 import { createLogPage } from './pages/LogPage.js';
 import { createStoragePage } from './pages/StoragePage.js';
 import { createAisTargetPage } from './pages/AisTargetPage.js';
+import { createWeatherPage } from './pages/WeatherPage.js';
+import { attachWeather } from './panels/WeatherLayer.js';
 
 const MENU = [
   ['/', 'Plot'],
@@ -28,6 +30,7 @@ const MENU = [
   ['/logbook', 'Logbook'],
   ['/recordings', 'Recordings'],
   ['/storage', 'Storage'],
+  ['/weather', 'Weather'],
 ];
 
 function navigate(path) {
@@ -36,6 +39,8 @@ function navigate(path) {
 }
 
 const plot = createPlotView(store);
+// The weather forecast over the plot, with its time bar; its page opens files.
+const weather = attachWeather(plot, store);
 const pages = {
   '/settings': createSettingsPage(store),
   '/ports': createPortsPage(store),
@@ -45,6 +50,7 @@ const pages = {
   '/logbook': createLogPage(),
   '/storage': createStoragePage(),
   '/ais': createAisTargetPage(),
+  '/weather': createWeatherPage(store, weather),
 };
 
 const menu = h(
