@@ -15,6 +15,8 @@
 #include "core/Paths.h"
 #include "environment/tides/TideLibrary.h"
 #include "core/units/UnitSystem.h"
+#include "environment/grib/ForecastRequest.h"
+#include "environment/grib/WeatherModule.h"
 #include "instruments/ais/AisModule.h"
 #include "instruments/ais/AisReceiver.h"
 #include "instruments/navdata/NavData.h"
@@ -35,6 +37,7 @@
 #include "server/NavRoutes.h"
 #include "server/OptionsController.h"
 #include "server/TideRoutes.h"
+#include "server/WeatherRoutes.h"
 #include "server/WebInterface.h"
 
 namespace tarnwick {
@@ -113,6 +116,8 @@ void RegisterHttpServer(CApplication& app) {
       const auto played = VirtualTime().UtcMs();
       return played ? *played / 1000 : static_cast<int64_t>(std::time(nullptr));
     }));
+    // The weather forecast: its grids, values, files and commands.
+    CWeatherRoutes::Mount(*g_http, WeatherFolder());
     MountController(*g_http, std::make_shared<CLogHttpController>(DataFolder() / "log.db"));
     // The log page's "CheckLog": it renders again when the logbook was written.
     g_http->Get(
@@ -187,6 +192,8 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
     TideLibrary().Load();
     return true;
   });
+  // The weather forecast from "Init Weather" on; files dropped into the weather folder open.
+  RegisterWeather(app);
   RegisterHttpServer(app);
   // AIS fragments from the NMEA decoder; targets aged and assessed in "UpdateAIS".
   RegisterAis(app);
