@@ -1,15 +1,18 @@
 #include "app/Modules.h"
 
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <nlohmann/json.hpp>
 
 #include "app/Demo.h"
+#include "charts/s52/S52Startup.h"
 #include "core/Application.h"
 #include "core/JobQueue.h"
 #include "core/Log.h"
 #include "core/Notifications.h"
 #include "core/Paths.h"
+#include "environment/tides/TideLibrary.h"
 #include "core/units/UnitSystem.h"
 #include "instruments/ais/AisModule.h"
 #include "instruments/ais/AisReceiver.h"
@@ -28,11 +31,13 @@
 #include "recording/logbook/LogBook.h"
 #include "recording/logbook/TrackRecorder.h"
 #include "recording/vdr/VdrFiles.h"
+#include "recording/vdr/VoyageDataPlayer.h"
 #include "server/CoastlineRoutes.h"
 #include "server/DocumentRoutes.h"
 #include "server/HttpServer.h"
 #include "server/NavRoutes.h"
 #include "server/OptionsController.h"
+#include "server/TideRoutes.h"
 #include "server/WebInterface.h"
 
 namespace tarnwick {
@@ -99,7 +104,6 @@ QueryParams CommandParams(const HttpRequest& request) {
 // Serves a recording controller's pages (GET) and commands (POST, parameters
 // from the query or the text members of a JSON body); its handlers only read
 // files or post to the player, so they run on the server's worker threads.
-// The pages may be shown inside the program's own page, by no other.
 template <typename Controller>
 void MountController(CHttpServer& server, std::shared_ptr<Controller> controller) {
   for (const std::string& route : Controller::Routes()) {
@@ -108,10 +112,7 @@ void MountController(CHttpServer& server, std::shared_ptr<Controller> controller
         [controller](const HttpRequest& request) {
           QueryParams params;
           for (const auto& [name, value] : request.params) params.emplace(name, value);
-          HttpResponse response = FromReply(controller->Handle(request.path, params));
-          response.headers["X-Frame-Options"] = "SAMEORIGIN";
-          response.headers["Content-Security-Policy"] = "frame-ancestors 'self'";
-          return response;
+          return FromReply(controller->Handle(request.path, params));
         },
         HandlerThread::Worker);
   }
@@ -135,7 +136,20 @@ void RegisterHttpServer(CApplication& app) {
     CDocumentRoutes::Mount(*g_http, &FindDocumentObject);
     // The world coastline base map by resolution, from the shipped files.
     CCoastlineRoutes::Mount(*g_http, std::make_shared<CCoastlineRoutes>(ProgramFolder() / "World"));
+    // Tide and current stations, at the played recording's time while one plays.
+    CTideRoutes::Mount(*g_http, std::make_shared<CTideRoutes>(TideLibrary(), [] {
+      const auto played = VirtualTime().UtcMs();
+      return played ? *played / 1000 : static_cast<int64_t>(std::time(nullptr));
+    }));
     MountController(*g_http, std::make_shared<CLogHttpController>(DataFolder() / "log.db"));
+    // The log page's "CheckLog": it renders again when the logbook was written.
+    g_http->Get(
+        "/api/logbook",
+        [](const HttpRequest&) {
+          return HttpResponse::Json(
+              200, "{\"lastWriteTick\":" + std::to_string(LogBook().LastWriteTick()) + "}");
+        },
+        HandlerThread::Worker);
     MountController(*g_http, std::make_shared<CVoyageRecordingsController>(
                                  RecordingsFolder(), &ProgramPlayer, OpenFolderInFileBrowser));
     // The browser user interface: live events, its REST routes and the front end's files.
@@ -145,13 +159,17 @@ void RegisterHttpServer(CApplication& app) {
     g_web = std::make_unique<CWebInterface>(*g_http, std::move(web));
     const int port = ConfiguredHttpPort();
     if (!g_http->Start("127.0.0.1", port)) {
+      // Without its pages the program cannot be used: start-up ends here.
       Log("NetStart: the HTTP server cannot listen on port %d\n", port);
-      Notifications().Post(NotificationKind::Error,
-                           "$AppTitle cannot serve its pages on port " + std::to_string(port) +
-                               ". Another program may be using it; change Network_HttpPort.");
-      g_http.reset();
+      Notifications().Post(
+          NotificationKind::Error,
+          "$AppTitle cannot serve its pages on 127.0.0.1 port " + std::to_string(port) +
+              ": another program may be using it. Choose another port with the setting "
+              "Network_HttpPort (tarnwick settings set Network_HttpPort " +
+              std::to_string(port == 65535 ? 8213 : port + 1) + ").");
       g_web.reset();
-      return true;
+      g_http.reset();
+      return false;
     }
     Log("HTTP server: %s\n", g_http->Url().c_str());
     // Scripts of the user send the page's token too; they find it here.
@@ -190,6 +208,13 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
     return true;
   });
   RegisterRecording(app);
+  // The presentation library S52PL.zip is read in "Init_ENC".
+  RegisterS52Library(app);
+  // The tide and current station databases the data-product registry names.
+  app.OnStartupStage("Init Tides", [] {
+    TideLibrary().Load();
+    return true;
+  });
   RegisterHttpServer(app);
   // AIS fragments from the NMEA decoder; targets aged and assessed in "UpdateAIS".
   RegisterAis(app);
@@ -229,12 +254,15 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
       LogAisSafetyMessage(LogBook(), from, message.fromName, message.text);
     });
   });
-  // Tracks and boundary alarms follow the same snapshot; while a recording
-  // plays, its points carry the recording's time.
+  // Tracks and boundary alarms follow the same snapshot. While a playback is
+  // open (playing or paused) the state is the recording's, with its time, and
+  // stays out of the live tracks.
   SetOwnShipProvider([]() -> std::optional<OwnShipInput> {
     CNavData* store = NavData();
     if (!store) return std::nullopt;
     OwnShipInput input = OwnShipFromSnapshot(*store->Snapshot());
+    if (const VoyageDataPlayer* player = ProgramPlayer())
+      input.played = player->Status().virtualUtcMs.has_value();
     if (const auto played = VirtualTime().UtcMs()) input.utcMs = *played;
     return input;
   });

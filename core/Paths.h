@@ -20,6 +20,10 @@ void SetDataFolder(const std::filesystem::path& folder);
 // $XDG_CONFIG_HOME/tarnwick-ecs, else ~/.config/tarnwick-ecs.
 std::filesystem::path ConfigFolder();
 
+// $XDG_CACHE_HOME/tarnwick-ecs, else ~/.cache/tarnwick-ecs: files the program
+// can make again from others (compiled charts).
+std::filesystem::path CacheFolder();
+
 // The private runtime folder: $XDG_RUNTIME_DIR/tarnwick-ecs, else (no
 // runtime directory given) $XDG_CACHE_HOME/tarnwick-ecs/run, else
 // ~/.cache/tarnwick-ecs/run. Never a shared folder such as /tmp, where another

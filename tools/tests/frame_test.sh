@@ -17,6 +17,9 @@ check "persisted" "0.5 nm" "$("$tarnwick" settings get AIS_DangerCPA)"
 check "row" '{"DangerCPA":"0.5 nm"}' "$("$tarnwick" storage get options AIS)"
 "$tarnwick" settings get No_Such >/dev/null 2>&1; check "unknown setting exit" 1 $?
 check "list group" "" "$("$tarnwick" settings list Units | grep -v '^Units_')"
+check "unknown keyword refused" 'tarnwick settings: Units_Distance: "leagues" is not one of: kilometers, feet, yards, nautical-miles, nautical-miles-and-feet, nautical-miles-and-yards, statute-miles, statute-miles-and-feet, statute-miles-and-yards; nothing was changed' "$("$tarnwick" settings set Units_Distance leagues 2>&1 >/dev/null)"
+"$tarnwick" settings set AIS_DangerTCPA soon >/dev/null 2>&1; check "malformed duration exit" 1 $?
+check "refused values change nothing" "nautical-miles-and-yards 5 min" "$("$tarnwick" settings get Units_Distance) $("$tarnwick" settings get AIS_DangerTCPA)"
 check "list has sailing" 1 "$("$tarnwick" settings list units | grep -c '^Units_Sailing	choice	mercator	')"
 
 mkdir -p "$work/config/tarnwick-ecs"
@@ -44,6 +47,8 @@ for _ in $(seq 1 100); do grep -q "is running" "$work/first.out" && break; sleep
 grep -q "already running. Its window: http://127.0.0.1:$port/" "$work/second.out" || { echo "FAIL second instance message"; failures=$((failures + 1)); }
 option() { curl -s "http://127.0.0.1:$port/options?name=$1" | sed 's/.*"value":\("[^"]*"\).*/\1/'; }
 check "options over http" '"0.5 nm"' "$(option AIS_DangerCPA)"
+token=$(cat "$work/run/tarnwick-ecs/http-token")
+check "malformed length over http" '400 {"error":"AIS_DangerCPA: \"0.9 leagues\" is not a length (a number and a unit: nm, m, ft, yd, km, mi, fm)."}' "$(curl -s -w '%{http_code} ' -o "$work/post.out" -H 'Content-Type: application/json' -H "Origin: http://127.0.0.1:$port" -H "X-CSRF-Token: $token" -d '{"name":"AIS_DangerCPA","value":"0.9 leagues"}' "http://127.0.0.1:$port/options")$(cat "$work/post.out")"
 # Changes of the command line go to the running program: in effect at once,
 # saved once, and not written over when the program saves.
 check "set in the running program" "0.9 nm" "$("$tarnwick" settings set AIS_DangerCPA '0.9 nm')"
@@ -67,5 +72,5 @@ grep -q "is open to other users" "$work/shared.out" || { echo "FAIL no runtime f
 "$tarnwick" run </dev/null >/dev/null 2>&1; check "disclaimer refused exit" 1 $?
 grep -q "InitInstance1 exited" "$log" || { echo "FAIL no exited line"; failures=$((failures + 1)); }
 
-echo "$((27 - failures)) passed, $failures failed"
+echo "$((31 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -18,6 +18,8 @@ import { createRecordingsPage } from './pages/RecordingsPage.js';
 import { createLogPage } from './pages/LogPage.js';
 import { createStoragePage } from './pages/StoragePage.js';
 import { createAisTargetPage } from './pages/AisTargetPage.js';
+import { createTideStationPage } from './pages/TideStationPage.js';
+import { createTidePanel } from './panels/TidePanel.js';
 
 const MENU = [
   ['/', 'Plot'],
@@ -45,6 +47,7 @@ const pages = {
   '/logbook': createLogPage(),
   '/storage': createStoragePage(),
   '/ais': createAisTargetPage(),
+  '/tides': createTideStationPage(),
 };
 
 const menu = h(
@@ -74,6 +77,7 @@ const side = h(
   { class: 'side' },
   createOwnShipPanel(store),
   createRoutePanel(store),
+  createTidePanel(store),
   createAisPanel(store, navigate),
 );
 document.body.replaceChildren(
