@@ -229,31 +229,40 @@ std::optional<CommandResult> RunInRunningProgram(const std::string& command,
   return result;
 }
 
-std::string AnswerControlRequest(const std::string& line) {
+std::optional<ControlRequest> ParseControlRequest(const std::string& line) {
   const json request = json::parse(line, nullptr, false);
+  if (!request.is_object()) return std::nullopt;
+  const auto text = [&request](const char* member) -> const json* {
+    const auto it = request.find(member);
+    return it != request.end() && it->is_string() ? &*it : nullptr;
+  };
+  const json* command = text("command");
+  const json* dataFolder = text("dataFolder");
+  const auto args = request.find("args");
+  if (!command || !dataFolder || args == request.end() || !args->is_array()) return std::nullopt;
+  ControlRequest out{command->get<std::string>(), {}, dataFolder->get<std::string>()};
+  for (const json& arg : *args) {
+    if (!arg.is_string()) return std::nullopt;
+    out.args.push_back(arg.get<std::string>());
+  }
+  return out;
+}
+
+std::string AnswerControlRequest(const std::string& line) {
+  const std::optional<ControlRequest> request = ParseControlRequest(line);
   CommandResult result;
-  if (!request.is_object() || !request.contains("command") || !request["command"].is_string() ||
-      !request.contains("args") || !request["args"].is_array() ||
-      !request.contains("dataFolder") || !request["dataFolder"].is_string()) {
+  if (!request) {
     result = Fail(2, "tarnwick: the program did not understand the request");
-  } else if (!SameFolder(request["dataFolder"].get<std::string>(), DataFolder())) {
+  } else if (!SameFolder(request->dataFolder, DataFolder())) {
     return Dump(json{{"otherDataFolder", true}});
+  } else if (request->command.rfind("storage.", 0) == 0 && !request->args.empty() &&
+             request->args[0] == "options") {
+    // The running program would write its own settings over such a change.
+    result = Fail(1, "tarnwick storage: the running program keeps its settings in 'options'; "
+                     "change them with tarnwick settings");
   } else {
-    Args args;
-    for (const json& arg : request["args"]) {
-      if (arg.is_string()) args.push_back(arg.get<std::string>());
-    }
-    const std::string command = request["command"].get<std::string>();
-    if (args.size() != request["args"].size()) {
-      result = Fail(2, "tarnwick: the program did not understand the request");
-    } else if (command.rfind("storage.", 0) == 0 && !args.empty() && args[0] == "options") {
-      // The running program would write its own settings over such a change.
-      result = Fail(1, "tarnwick storage: the running program keeps its settings in 'options'; "
-                       "change them with tarnwick settings");
-    } else {
-      result = RunOnUiThread(command, args);
-      Log("Control: %s from the command line (exit %d)\n", command.c_str(), result.exit);
-    }
+    result = RunOnUiThread(request->command, request->args);
+    Log("Control: %s from the command line (exit %d)\n", request->command.c_str(), result.exit);
   }
   return Dump(json{{"exit", result.exit}, {"out", result.out}, {"err", result.err}});
 }

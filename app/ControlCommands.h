@@ -38,6 +38,14 @@ CommandResult RunStateCommand(const std::string& command, const std::vector<std:
 std::optional<CommandResult> RunInRunningProgram(const std::string& command,
                                                  const std::vector<std::string>& args);
 
+struct ControlRequest {
+  std::string command;
+  std::vector<std::string> args;
+  std::string dataFolder;
+};
+// The request of a control line; empty when it is not one.
+std::optional<ControlRequest> ParseControlRequest(const std::string& line);
+
 // The running program's side: answers one control request line. Runs the
 // command on the user-interface thread and waits for it (at most a few
 // seconds; a command that did not start by then never runs).

@@ -75,7 +75,6 @@ QueryParams CommandParams(const HttpRequest& request) {
 // Serves a recording controller's pages (GET) and commands (POST, parameters
 // from the query or the text members of a JSON body); its handlers only read
 // files or post to the player, so they run on the server's worker threads.
-// The pages may be shown inside the program's own page, by no other.
 template <typename Controller>
 void MountController(CHttpServer& server, std::shared_ptr<Controller> controller) {
   for (const std::string& route : Controller::Routes()) {
@@ -84,10 +83,7 @@ void MountController(CHttpServer& server, std::shared_ptr<Controller> controller
         [controller](const HttpRequest& request) {
           QueryParams params;
           for (const auto& [name, value] : request.params) params.emplace(name, value);
-          HttpResponse response = FromReply(controller->Handle(request.path, params));
-          response.headers["X-Frame-Options"] = "SAMEORIGIN";
-          response.headers["Content-Security-Policy"] = "frame-ancestors 'self'";
-          return response;
+          return FromReply(controller->Handle(request.path, params));
         },
         HandlerThread::Worker);
   }

@@ -134,7 +134,7 @@ std::filesystem::path OpenApplicationLog(const std::filesystem::path& dataFolder
   std::error_code ec;
   if (std::filesystem::exists(current, ec))
     std::filesystem::rename(current, dataFolder / "PreviousApplication.log", ec);
-  auto log = std::make_shared<CLogFile>(current);
+  auto log = std::make_shared<CLogFile>(current, kApplicationLogCapKb);
   std::lock_guard lock(g_appLogMutex);
   g_appLog = std::move(log);
   return current;

@@ -43,8 +43,14 @@ class CLogFile {
   uint64_t lastTick_;
 };
 
+// The size of Application.log beyond which it is trimmed to its newest 90 %:
+// a flood of log lines (a failing device, a stream of bad input) cannot fill
+// the disk.
+inline constexpr unsigned kApplicationLogCapKb = 10 * 1024;
+
 // Renames an existing Application.log in dataFolder to PreviousApplication.log
-// and makes a fresh Application.log the target of Log(). Returns its path.
+// and makes a fresh Application.log (capped at kApplicationLogCapKb) the
+// target of Log(). Returns its path.
 std::filesystem::path OpenApplicationLog(const std::filesystem::path& dataFolder);
 // Stops writing to the application log (lines are then only echoed or captured).
 void CloseApplicationLog();

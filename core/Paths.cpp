@@ -50,7 +50,7 @@ std::filesystem::path CacheFolder() { return XdgFolder("XDG_CACHE_HOME", ".cache
 std::filesystem::path RuntimeFolder() {
   const char* value = getenv("XDG_RUNTIME_DIR");
   if (value && value[0] == '/') return std::filesystem::path(value) / kAppFolderName;
-  return XdgFolder("XDG_CACHE_HOME", ".cache") / "run";
+  return CacheFolder() / "run";
 }
 
 std::string CheckPrivateFolder(const std::filesystem::path& folder) {

@@ -92,15 +92,21 @@ void CEventHub::SetDemo(std::string json) {
   demo_ = std::move(json);
 }
 
-void CEventHub::Append(std::deque<Logged>& log, uint64_t& sequence, std::string frame,
-                       size_t capacity) {
+void CEventHub::Append(std::deque<Logged>& log, uint64_t& sequence, size_t& bytes,
+                       std::string frame, size_t capacity, size_t maxBytes) {
+  bytes += frame.size();
   log.push_back({++sequence, std::move(frame)});
-  while (log.size() > std::max<size_t>(capacity, 1)) log.pop_front();
+  // The newest event stays even when it alone is over the byte limit.
+  while (log.size() > 1 && (log.size() > capacity || bytes > maxBytes)) {
+    bytes -= log.front().frame.size();
+    log.pop_front();
+  }
 }
 
 void CEventHub::Post(const std::string& name, const std::string& json) {
   std::lock_guard lock(mutex_);
-  Append(history_, historySequence_, Frame(name, json), limits_.historyCapacity);
+  Append(history_, historySequence_, historyBytes_, Frame(name, json), limits_.historyCapacity,
+         limits_.historyBytes);
   changed_.notify_all();
 }
 
@@ -108,14 +114,16 @@ void CEventHub::PostNotification(const std::string& json) {
   std::lock_guard lock(mutex_);
   recentNotes_.push_back(json);
   while (recentNotes_.size() > kRecentNotes) recentNotes_.pop_front();
-  Append(history_, historySequence_, Frame("notification", json), limits_.historyCapacity);
+  Append(history_, historySequence_, historyBytes_, Frame("notification", json),
+         limits_.historyCapacity, limits_.historyBytes);
   changed_.notify_all();
 }
 
 void CEventHub::PostMonitorLine(const std::string& json) {
   std::lock_guard lock(mutex_);
   if (monitorClients_ == 0) return;
-  Append(monitor_, monitorSequence_, Frame("monitor", json), limits_.monitorCapacity);
+  Append(monitor_, monitorSequence_, monitorBytes_, Frame("monitor", json),
+         limits_.monitorCapacity, limits_.monitorBytes);
   changed_.notify_all();
 }
 

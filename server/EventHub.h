@@ -28,7 +28,9 @@ struct EventHubLimits {
   uint64_t aisIntervalMs = 1000;     // at most one "ais" event a second per client
   uint64_t pingIntervalMs = 15000;   // ": ping" after this long without output
   size_t historyCapacity = 1000;     // discrete events kept for slow clients
+  size_t historyBytes = 2 << 20;     // ... and at most this many bytes of them
   size_t monitorCapacity = 500;      // monitor lines kept
+  size_t monitorBytes = 1 << 20;     // ... in at most this many bytes
   size_t maxClients = 8;             // concurrent streams
 };
 
@@ -106,8 +108,8 @@ class CEventHub {
   std::string PendingLocked(EventCursor& cursor, uint64_t now, uint64_t& dueTick) const;
   std::string AisFrameLocked(const EventCursor& cursor) const;
   void SetLatestLocked(Stamped& slot, std::string json);
-  static void Append(std::deque<Logged>& log, uint64_t& sequence, std::string frame,
-                     size_t capacity);
+  static void Append(std::deque<Logged>& log, uint64_t& sequence, size_t& bytes,
+                     std::string frame, size_t capacity, size_t maxBytes);
 
   const EventHubLimits limits_;
   mutable std::mutex mutex_;
@@ -123,8 +125,10 @@ class CEventHub {
   uint64_t aisRemovedFloor_ = 0;  // removals up to this version were forgotten
   std::deque<Logged> history_;
   uint64_t historySequence_ = 0;
+  size_t historyBytes_ = 0;
   std::deque<Logged> monitor_;
   uint64_t monitorSequence_ = 0;
+  size_t monitorBytes_ = 0;
   std::deque<std::string> recentNotes_;
   std::string colorMode_ = "day";
   std::string demo_ = "null";

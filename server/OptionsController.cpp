@@ -69,6 +69,7 @@ HttpResponse COptionsController::Post(const HttpRequest& request) {
   if (const std::string problem = CheckRecordingSettingChange(setting->Name(), *value);
       !problem.empty())
     return Error(400, problem);
+  if (const auto reason = setting->Refusal(*value)) return Error(400, *reason + ".");
   if (!setting->Set(*value)) return Error(409, std::string(setting->Name()) + " is locked.");
   return HttpResponse::Json(200, Describe(*setting).dump());
 }

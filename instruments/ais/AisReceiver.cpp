@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/Clock.h"
+#include "core/Log.h"
 #include "core/Notifications.h"
 #include "core/geo/Geodesy.h"
 #include "core/settings/AisSettings.h"
@@ -206,6 +207,7 @@ void CAisReceiver::ApplyLocked(CSensor* aisSensor, const ReceiveTime& received, 
   if (!UpdatesTarget(m)) return;
 
   const uint64_t tick = received.tickMs != 0 ? received.tickMs : TickCount();
+  if (!targets_.count(m.mmsi) && !MakeRoomLocked()) return;
   auto [it, created] = targets_.try_emplace(m.mmsi);
   CAisTarget& t = it->second;
   if (created) {
@@ -252,6 +254,40 @@ void CAisReceiver::ApplyLocked(CSensor* aisSensor, const ReceiveTime& received, 
   if (m.position && IsVesselPositionReport(m.type) && opt::AIS_Logging.GetBool()) {
     deferred.logLines.push_back(FormatAisLogLine(t, m.type, received.utcMs));
   }
+}
+
+bool CAisReceiver::MakeRoomLocked() {
+  const size_t cap = static_cast<size_t>(std::max(100, opt::AIS_MaxTargets.GetInt()));
+  if (targets_.size() < cap) return true;
+  struct Candidate {
+    bool lost;
+    uint64_t tick;
+    uint32_t mmsi;
+  };
+  std::vector<Candidate> candidates;
+  candidates.reserve(targets_.size());
+  for (const auto& [mmsi, t] : targets_)
+    if (!t.IsDangerous() && !t.ownVessel) candidates.push_back({t.IsLost(), t.tick, mmsi});
+  const size_t drop = std::min(candidates.size(), targets_.size() - cap + 1 + cap / 10);
+  const uint64_t now = TickCount();
+  if (drop > 0) {
+    const auto older = [](const Candidate& a, const Candidate& b) {
+      return a.lost != b.lost ? a.lost : a.tick < b.tick;
+    };
+    std::nth_element(candidates.begin(), candidates.begin() + (drop - 1), candidates.end(), older);
+    for (size_t i = 0; i < drop; ++i) targets_.erase(candidates[i].mmsi);
+    droppedTargets_ += drop;
+    dirty_ = true;
+  }
+  if (lastDropLogTick_ == 0 || now - lastDropLogTick_ >= 60000) {
+    Log("CAisReceiver: the target table is full (AIS_MaxTargets %zu); dropped the %llu oldest "
+        "targets that were not dangerous%s\n",
+        cap, static_cast<unsigned long long>(droppedTargets_),
+        drop == 0 ? "; every target is dangerous, new ones are not kept" : "");
+    lastDropLogTick_ = now == 0 ? 1 : now;
+    droppedTargets_ = 0;
+  }
+  return drop > 0;
 }
 
 void CAisReceiver::RunDeferred(Deferred& deferred) {

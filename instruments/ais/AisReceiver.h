@@ -133,6 +133,11 @@ class CAisReceiver final : public IAisSentenceSink {
   void AssessLocked(CAisTarget& target, const OwnShipKinematics& own,
                     const AisAssessmentSettings& settings, Deferred& deferred);
   void RunDeferred(Deferred& deferred);
+  // Makes room for a new target when the table holds AIS_MaxTargets: drops the
+  // oldest tenth of the targets that are neither dangerous nor our own vessel
+  // (lost ones first), so that a flood of new identities costs little per
+  // report. False when no target may go (all dangerous): the new one is not kept.
+  bool MakeRoomLocked();
 
   mutable std::mutex mutex_;
   std::array<Slot, 3> slots_;
@@ -145,6 +150,8 @@ class CAisReceiver final : public IAisSentenceSink {
   std::optional<uint64_t> lastUpdateTick_;
   std::optional<OwnShipKinematics> lastOwn_;
   uint64_t redrawGeneration_ = 0;
+  uint64_t droppedTargets_ = 0;     // dropped for room since the last log line
+  uint64_t lastDropLogTick_ = 0;
 };
 
 // The process-wide receiver.

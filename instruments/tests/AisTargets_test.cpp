@@ -208,6 +208,28 @@ TEST_F(AisTargets, WarningOncePerDangerousEpisode) {
 // A target 0.5 NM dead ahead. No CPA without the own position or speed, or
 // without the own course while under way; a stopped own vessel without course
 // and a target without course are assessed as stationary.
+// A flood of new identities (a marina network with 200,000 made-up MMSIs)
+// cannot grow the table past AIS_MaxTargets; the oldest targets that are not
+// dangerous go first, a dangerous one stays.
+TEST_F(AisTargets, TheTableIsCappedAndKeepsDangerousTargets) {
+  ASSERT_TRUE(opt::AIS_MaxTargets.Set("100"));
+  SendHeadOn(1.5);
+  clock_.Advance(1000);
+  Update();
+  ASSERT_EQ(Target().state, AisTargetState::Dangerous);
+  for (uint32_t i = 0; i < 2000; ++i) {
+    clock_.Advance(1);
+    Send(testing::PositionA(200000000 + i, 40.0 + i * 1e-4, -20.0, 5.0, 90.0));
+  }
+  const auto targets = receiver_.Targets();
+  EXPECT_LE(targets.size(), 100u);
+  EXPECT_GE(targets.size(), 80u);
+  EXPECT_TRUE(receiver_.Target(kTarget)) << "the dangerous target stays";
+  EXPECT_TRUE(receiver_.Target(200001999)) << "the newest is kept";
+  EXPECT_FALSE(receiver_.Target(200000000)) << "the oldest went";
+  ASSERT_TRUE(opt::AIS_MaxTargets.ResetToDefault());
+}
+
 TEST_F(AisTargets, WhichMotionsAreAssessed) {
   constexpr double kNa = std::numeric_limits<double>::quiet_NaN();
   const OwnShipKinematics under_way{kOwnPos, 0.0, 10.0, 0.0, 0};

@@ -138,6 +138,16 @@ TEST_F(EventHubTest, SlowClientBeyondHistoryStartsOverFromState) {
   EXPECT_EQ(Count(out, "event: state"), 1u) << out;
   EXPECT_EQ(Count(out, "event: speak"), 0u);
   EXPECT_EQ(Drain(small, *cursor), "");
+
+  // The history is bounded in bytes as well: large events push out old ones.
+  CEventHub lean(EventHubLimits{.historyCapacity = 1000, .historyBytes = 3000});
+  auto reader = lean.Connect(false);
+  Drain(lean, *reader);
+  const std::string big = "{\"text\":\"" + std::string(1000, 'x') + "\"}";
+  for (int i = 0; i < 2; ++i) lean.Post("speak", big);
+  EXPECT_EQ(Count(Drain(lean, *reader), "event: speak"), 2u);
+  for (int i = 0; i < 4; ++i) lean.Post("speak", big);
+  EXPECT_EQ(Count(Drain(lean, *reader), "event: state"), 1u);
 }
 
 TEST_F(EventHubTest, PingAfterQuietInterval) {

@@ -47,6 +47,8 @@ for _ in $(seq 1 100); do grep -q "is running" "$work/first.out" && break; sleep
 grep -q "already running. Its window: http://127.0.0.1:$port/" "$work/second.out" || { echo "FAIL second instance message"; failures=$((failures + 1)); }
 option() { curl -s "http://127.0.0.1:$port/options?name=$1" | sed 's/.*"value":\("[^"]*"\).*/\1/'; }
 check "options over http" '"0.5 nm"' "$(option AIS_DangerCPA)"
+token=$(cat "$work/run/tarnwick-ecs/http-token")
+check "malformed length over http" '400 {"error":"AIS_DangerCPA: \"0.9 leagues\" is not a length (a number and a unit: nm, m, ft, yd, km, mi, fm)."}' "$(curl -s -w '%{http_code} ' -o "$work/post.out" -H 'Content-Type: application/json' -H "Origin: http://127.0.0.1:$port" -H "X-CSRF-Token: $token" -d '{"name":"AIS_DangerCPA","value":"0.9 leagues"}' "http://127.0.0.1:$port/options")$(cat "$work/post.out")"
 # Changes of the command line go to the running program: in effect at once,
 # saved once, and not written over when the program saves.
 check "set in the running program" "0.9 nm" "$("$tarnwick" settings set AIS_DangerCPA '0.9 nm')"
@@ -71,5 +73,5 @@ grep -q "is open to other users" "$work/shared.out" || { echo "FAIL no runtime f
 "$tarnwick" run </dev/null >/dev/null 2>&1; check "disclaimer refused exit" 1 $?
 grep -q "InitInstance1 exited" "$log" || { echo "FAIL no exited line"; failures=$((failures + 1)); }
 
-echo "$((35 - failures)) passed, $failures failed"
+echo "$((36 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
