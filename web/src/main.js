@@ -46,7 +46,7 @@ const pages = {
   '/recordings': createRecordingsPage(),
   '/logbook': createLogPage(),
   '/storage': createStoragePage(),
-  '/ais': createAisTargetPage(),
+  '/ais': createAisTargetPage(store),
   '/tides': createTideStationPage(),
 };
 
