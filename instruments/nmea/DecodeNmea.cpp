@@ -106,7 +106,7 @@ void RunLocked(CNavSource& source, const NmeaFields& fields, const NmeaAddress& 
                uint64_t tick, INmeaPortContext* port, const NmeaDecoderHooks& hooks,
                bool needsHeadingCorrection, NmeaRowDecoder decode) {
   const double correction =
-      needsHeadingCorrection && hooks.sensors ? hooks.sensors->HeadingCorrection(source) : 0.0;
+      needsHeadingCorrection && hooks.sensors ? hooks.sensors->HeadingCorrection(source, port) : 0.0;
   NmeaDeferred deferred;
   {
     auto lock = source.Lock();
