@@ -47,7 +47,7 @@ LiveSources ProgramSources(const PortsApiContext& ports) {
     }
     return menu;
   };
-  sources.aisTargets = [] { return AisReceiver().Targets(); };
+  sources.aisChanges = [](uint64_t revision) { return AisReceiver().ChangesSince(revision); };
   sources.aisGeneration = [] { return AisReceiver().RedrawGeneration(); };
   sources.route = [] { return RouteJson(RouteNavigator(), UtcNowMs()); };
   sources.ports = [ports] { return CPortsApi::List(ports); };

@@ -235,6 +235,7 @@ void CAisReceiver::ApplyLocked(CSensor* aisSensor, const ReceiveTime& received, 
   if (m.aid) t.aid = m.aid;
   if (m.sar) t.sar = m.sar;
   if (m.met) t.met = m.met;
+  MarkChangedLocked(t);
   dirty_ = true;
 
   if (m.ownVessel && m.position && IsVesselPositionReport(m.type)) {
@@ -326,34 +327,42 @@ bool CAisReceiver::Update(const OwnShipKinematics& own, const AisAssessmentSetti
         changed = true;
         continue;
       }
+      bool targetChanged = false;
       if (!t.IsLost() && sinceReport > kAisReportPeriodMs) {
         if (settings.lostTargetAlert && (t.activated || t.IsDangerous()) && !t.hidden) {
           deferred.warnings.push_back(ExpandMessage("AIS target lost: $1", {t.DisplayName()}));
         }
         t.state = AisTargetState::Lost;
         t.lostTick = now;
-        changed = true;
+        targetChanged = true;
       }
       if (t.state == AisTargetState::Lost && now - t.lostTick >= settings.hideLostAfterMs) {
         t.state = AisTargetState::LostHidden;
         t.hidden = true;
-        changed = true;
+        targetChanged = true;
       }
       if (!t.HasPosition() || t.cogDegrees < 0.0) {
         if (t.predicted) {
           t.predicted.reset();
-          changed = true;
+          targetChanged = true;
         }
       } else {
         const uint64_t sincePosition = now > t.positionTick ? now - t.positionTick : 0;
         if (sincePosition > 0 && sincePosition < kAisPredictionLimitMs) {
           const double nm = std::max(t.sogKnots, 0.0) * (sincePosition / 1000.0) / 3600.0;
-          const LatLon predicted = DestinationPoint({t.lat, t.lon}, nm, t.cogDegrees);
+          // A vessel lying still stays exactly where it reported (no rounding
+          // noise that would count as a change every second).
+          const LatLon predicted =
+              nm > 0.0 ? DestinationPoint({t.lat, t.lon}, nm, t.cogDegrees) : LatLon{t.lat, t.lon};
           if (!t.predicted || !(*t.predicted == predicted)) {
             t.predicted = predicted;
-            changed = true;
+            targetChanged = true;
           }
         }
+      }
+      if (targetChanged) {
+        MarkChangedLocked(t);
+        changed = true;
       }
       ++it;
     }
@@ -387,7 +396,9 @@ void CAisReceiver::AssessLocked(CAisTarget& t, const OwnShipKinematics& own,
   const std::optional<int> oldBearing = t.bearing;
   const std::optional<double> oldRange = t.range, oldCpa = t.cpa;
   const std::optional<int> oldTcpa = t.tcpa;
+  const std::optional<LatLon> oldOwnAtCpa = t.ownAtCpa;
   const AisTargetState oldState = t.state;
+  const bool oldActivated = t.activated, oldInArea = t.inMonitoredArea;
 
   if (t.IsLost()) {
     t.cpa.reset();
@@ -434,6 +445,10 @@ void CAisReceiver::AssessLocked(CAisTarget& t, const OwnShipKinematics& own,
   if (t.bearing != oldBearing || t.range != oldRange || t.cpa != oldCpa || t.tcpa != oldTcpa ||
       t.state != oldState) {
     ++redrawGeneration_;
+    MarkChangedLocked(t);
+  } else if (t.ownAtCpa != oldOwnAtCpa || t.activated != oldActivated ||
+             t.inMonitoredArea != oldInArea) {
+    MarkChangedLocked(t);
   }
 }
 
@@ -446,6 +461,7 @@ void CAisReceiver::Reset() {
     t.lostTick = now;
     t.predicted.reset();
     ClearAssessment(t);
+    MarkChangedLocked(t);
   }
   ++redrawGeneration_;
 }
@@ -455,6 +471,7 @@ bool CAisReceiver::AcknowledgeDanger(uint32_t mmsi) {
   auto it = targets_.find(mmsi);
   if (it == targets_.end() || it->second.state != AisTargetState::Dangerous) return false;
   it->second.state = AisTargetState::DangerousWarned;
+  MarkChangedLocked(it->second);
   ++redrawGeneration_;
   return true;
 }
@@ -465,6 +482,7 @@ bool CAisReceiver::SetHidden(uint32_t mmsi, bool hidden) {
   if (it == targets_.end()) return false;
   it->second.hidden = hidden;
   if (hidden) ClearAssessment(it->second);
+  MarkChangedLocked(it->second);
   ++redrawGeneration_;
   return true;
 }
@@ -486,6 +504,23 @@ std::vector<CAisTarget> CAisReceiver::Targets() const {
   std::sort(copy.begin(), copy.end(),
             [](const CAisTarget& a, const CAisTarget& b) { return a.mmsi < b.mmsi; });
   return copy;
+}
+
+AisTargetChanges CAisReceiver::ChangesSince(uint64_t revision) const {
+  AisTargetChanges changes;
+  {
+    std::lock_guard lock(mutex_);
+    changes.revision = revision_;
+    changes.present.reserve(targets_.size());
+    for (const auto& [mmsi, target] : targets_) {
+      changes.present.push_back(mmsi);
+      if (target.revision > revision) changes.changed.push_back(target);
+    }
+  }
+  std::sort(changes.present.begin(), changes.present.end());
+  std::sort(changes.changed.begin(), changes.changed.end(),
+            [](const CAisTarget& a, const CAisTarget& b) { return a.mmsi < b.mmsi; });
+  return changes;
 }
 
 size_t CAisReceiver::TargetCount() const {

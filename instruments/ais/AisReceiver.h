@@ -46,6 +46,13 @@ struct AisSafetyMessage {
   std::string text;
 };
 
+// The targets that changed since a revision of the receiver's table.
+struct AisTargetChanges {
+  uint64_t revision = 0;            // ask with this one next time
+  std::vector<CAisTarget> changed;  // changed since the revision asked for, by MMSI
+  std::vector<uint32_t> present;    // the MMSI of every target in the table, ascending
+};
+
 class CAisReceiver final : public IAisSentenceSink {
  public:
   // Least time between two updates of the table ("UpdateAIS"), ms.
@@ -100,6 +107,9 @@ class CAisReceiver final : public IAisSentenceSink {
   std::optional<CAisTarget> Target(uint32_t mmsi) const;
   std::vector<CAisTarget> Targets() const;  // sorted by MMSI
   size_t TargetCount() const;
+  // Copies of the targets changed after revision (0: every target); the copy
+  // under the lock is in proportion to the changes, not to the table.
+  AisTargetChanges ChangesSince(uint64_t revision) const;
   AisOwnShipRecord OwnShip() const;
   // Own-ship kinematics from our transponder's reports (for when no other
   // position source is configured).
@@ -138,6 +148,7 @@ class CAisReceiver final : public IAisSentenceSink {
   // (lost ones first), so that a flood of new identities costs little per
   // report. False when no target may go (all dangerous): the new one is not kept.
   bool MakeRoomLocked();
+  void MarkChangedLocked(CAisTarget& target) { target.revision = ++revision_; }
 
   mutable std::mutex mutex_;
   std::array<Slot, 3> slots_;
@@ -152,6 +163,7 @@ class CAisReceiver final : public IAisSentenceSink {
   uint64_t redrawGeneration_ = 0;
   uint64_t droppedTargets_ = 0;     // dropped for room since the last log line
   uint64_t lastDropLogTick_ = 0;
+  uint64_t revision_ = 0;  // counts every change of a target
 };
 
 // The process-wide receiver.

@@ -300,6 +300,35 @@ TEST_F(AisTargets, ResetHidesEverythingUntilHeardAgain) {
   EXPECT_EQ(Warnings().size(), 1U);
 }
 
+// The live feed copies only what changed: reports, assessments and the
+// navigator's actions count, a quiet second does not.
+TEST_F(AisTargets, ChangesSinceARevision) {
+  SendHeadOn(3.0, 0.0, 1);  // a target lying still
+  SendHeadOn(4.0, 10.0, 2);
+  Send(testing::PositionA(3, 50.5, -5.0, 0.0, std::numeric_limits<double>::quiet_NaN()));
+  Update();
+  AisTargetChanges all = receiver_.ChangesSince(0);
+  EXPECT_EQ(all.present, (std::vector<uint32_t>{1, 2, 3}));
+  ASSERT_EQ(all.changed.size(), 3u);
+  EXPECT_EQ(all.changed[0].mmsi, 1u);
+
+  const auto changedMmsis = [this](uint64_t& revision) {
+    AisTargetChanges c = receiver_.ChangesSince(revision);
+    revision = c.revision;
+    std::vector<uint32_t> mmsis;
+    for (const CAisTarget& t : c.changed) mmsis.push_back(t.mmsi);
+    return mmsis;
+  };
+  uint64_t revision = all.revision;
+  EXPECT_TRUE(changedMmsis(revision).empty());
+  clock_.Advance(1000);
+  Update();
+  EXPECT_EQ(changedMmsis(revision), (std::vector<uint32_t>{2})) << "only the moving target";
+  SendHeadOn(3.0, 0.0, 1);
+  receiver_.SetHidden(3, true);
+  EXPECT_EQ(changedMmsis(revision), (std::vector<uint32_t>{1, 3}));
+}
+
 TEST_F(AisTargets, SafetyMessagesAreShown) {
   testing::AisMessageBuilder b;
   b.Put(14, 6).Put(0, 2).Put(351809000, 30).Put(0, 2).PutText("SART TEST", 9);

@@ -55,7 +55,7 @@ const pages = {
   '/recordings': createRecordingsPage(),
   '/logbook': createLogPage(),
   '/storage': createStoragePage(),
-  '/ais': createAisTargetPage(),
+  '/ais': createAisTargetPage(store),
   '/alarms': createAlarmsPage(),
   '/navtex': createNavtexPage(),
   '/tides': createTideStationPage(),

@@ -2,7 +2,7 @@
 
 import { h, clear } from '../lib/dom.js';
 import { getJson } from '../lib/api.js';
-import { targetLabel } from '../lib/targets.js';
+import { ageText, targetLabel } from '../lib/targets.js';
 
 // Members shown first, in this order, with their labels; the rest follow.
 const KNOWN = [
@@ -12,7 +12,7 @@ const KNOWN = [
   ['position', 'Position'], ['reportedPosition', 'Reported position'], ['destination', 'Destination'],
   ['voyageEta', 'ETA'], ['draughtM', 'Draught (m)'], ['dimensions', 'Dimensions'], ['imo', 'IMO'], ['vendor', 'Vendor'],
 ];
-const HIDDEN = new Set(['texts', 'lat', 'lon', 'cpaPosition', 'ownCpaPosition', 'rangeNm', 'bearing', 'cpaNm', 'tcpaMin', 'state', 'age']);
+const HIDDEN = new Set(['texts', 'lat', 'lon', 'cpaPosition', 'ownCpaPosition', 'rangeNm', 'bearing', 'cpaNm', 'tcpaMin', 'state', 'reportMs', 'reportUtcMs']);
 
 // A member's value as text; objects (dimensions) as "key value" pairs.
 function shown(value) {
@@ -24,11 +24,19 @@ function shown(value) {
   return String(value);
 }
 
-export function createAisTargetPage() {
+// "12:03:05Z, 12 s ago" for the last report of t, aged by store's server clock.
+function lastReportText(store, t) {
+  const ago = `${ageText(store.targetAge(t))} ago`;
+  if (!Number.isFinite(t.reportUtcMs)) return ago;
+  return `${new Date(t.reportUtcMs).toISOString().slice(11, 19)}Z, ${ago}`;
+}
+
+export function createAisTargetPage(store) {
   const title = h('h1', {}, 'AIS target');
   const body = h('div', {});
   const element = h('div', { class: 'page ais-page' }, title, body);
   let mmsi;
+  let lastReport; // the cell that ages once a second, with its target
 
   async function load() {
     const r = await getJson(`/api/ais/${mmsi}`);
@@ -42,18 +50,28 @@ export function createAisTargetPage() {
     title.textContent = targetLabel(t);
     const rows = [];
     for (const [key, label] of KNOWN) if (t[key] !== undefined && t[key] !== '') rows.push([label, shown(t[key])]);
+    const reportCell = h('td', {}, lastReportText(store, t));
+    lastReport = { cell: reportCell, target: t };
     for (const [key, value] of Object.entries(t)) {
       if (HIDDEN.has(key) || KNOWN.some(([k]) => k === key) || typeof value === 'object') continue;
       rows.push([key, value]);
     }
     body.append(
-      h('table', { class: 'list kv' }, h('tbody', {}, rows.map(([k, v]) => h('tr', {}, h('th', {}, k), h('td', {}, String(v)))))),
+      h(
+        'table',
+        { class: 'list kv' },
+        h('tbody', {}, h('tr', {}, h('th', {}, 'Last report'), reportCell), rows.map(([k, v]) => h('tr', {}, h('th', {}, k), h('td', {}, String(v))))),
+      ),
       h('h2', {}, 'Safety messages'),
       Array.isArray(t.texts) && t.texts.length
         ? h('ul', {}, t.texts.map((m) => h('li', {}, Number.isFinite(m.utcMs) ? new Date(m.utcMs).toISOString().slice(0, 19) + 'Z ' : '', m.text)))
         : h('p', { class: 'muted' }, 'None received.'),
     );
   }
+
+  store.on('tick', () => {
+    if (lastReport?.cell.isConnected) lastReport.cell.textContent = lastReportText(store, lastReport.target);
+  });
 
   return {
     element,

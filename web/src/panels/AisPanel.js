@@ -1,10 +1,10 @@
 // AIS target list: one row per target, sortable by column; dangerous and lost
 // targets flagged (flashing when AIS_FlashLostAndDangerousTargets is on); a
-// row opens the target's detail page.
+// row tells the age of the target's last report and opens its detail page.
 
 import { h, clear } from '../lib/dom.js';
 import { clientNow, DASH, fixView } from '../lib/values.js';
-import { isDangerous, isLost, sortTargets, targetLabel } from '../lib/targets.js';
+import { ageText, isDangerous, isLost, sortTargets, targetLabel } from '../lib/targets.js';
 import { settingBool } from '../lib/settings.js';
 
 const COLUMNS = [
@@ -85,6 +85,7 @@ export function createAisPanel(store, navigate) {
             class: cls,
             'data-mmsi': t.mmsi,
             'data-testid': 'ais-row',
+            title: `Last report ${ageText(store.targetAge(t, now))} ago`,
             tabindex: 0,
             onclick: () => navigate(`/ais/${t.mmsi}`),
             onkeydown: (e) => e.key === 'Enter' && navigate(`/ais/${t.mmsi}`),
