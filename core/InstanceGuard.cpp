@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/ControlRequests.h"
 #include "core/Log.h"
 #include "core/Paths.h"
 
@@ -98,9 +99,14 @@ void CInstanceGuard::Serve() {
     if (!(fds[0].revents & POLLIN)) continue;
     int client = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
     if (client < 0) continue;
-    if (ReadLine(client, kAnswerTimeoutMs) == "show") {
+    const std::string line = ReadLine(client, kAnswerTimeoutMs);
+    if (line == "show") {
       Log("Another instance asked this one to show its window\n");
       std::string reply = (onShow_ ? onShow_() : std::string()) + "\n";
+      (void)!write(client, reply.data(), reply.size());
+    } else if (!line.empty()) {
+      // A subcommand's request to the running program.
+      const std::string reply = AnswerControlRequest(line) + "\n";
       (void)!write(client, reply.data(), reply.size());
     }
     ::close(client);

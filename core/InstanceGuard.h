@@ -1,7 +1,8 @@
 #pragma once
 // Keeps the program to one running instance per user: an exclusive lock on a
 // file in the runtime folder, plus a local control socket through which a
-// second instance asks the first to show its window.
+// second instance asks the first to show its window, and subcommands send
+// their requests to the running program (ControlRequests.h).
 
 #include <atomic>
 #include <filesystem>
@@ -26,9 +27,10 @@ class CInstanceGuard {
   CInstanceGuard(const CInstanceGuard&) = delete;
   CInstanceGuard& operator=(const CInstanceGuard&) = delete;
 
-  // Takes the lock. When it is taken, listens on the control socket and answers
-  // each "show" request with onShow()'s text. When another instance holds it,
-  // sends "show" and keeps the answer (see Answer()).
+  // Takes the lock. When it is taken, listens on the control socket, answers
+  // each "show" request with onShow()'s text and any other line as a control
+  // request. When another instance holds it, sends "show" and keeps the
+  // answer (see Answer()).
   Outcome Acquire(std::function<std::string()> onShow);
   // The first instance's answer to our "show" request (AlreadyRunning only).
   const std::string& Answer() const { return answer_; }

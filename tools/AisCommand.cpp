@@ -1,6 +1,7 @@
 // `tarnwick ais`: decode AIS logs, assess a target against the own vessel, and
 // turn AIS.LOG on or off.
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -13,6 +14,8 @@
 
 #include "app/Subcommand.h"
 #include "core/Clock.h"
+#include "core/ControlRequests.h"
+#include "core/Paths.h"
 #include "core/JsonWriter.h"
 #include "core/ProgramSettings.h"
 #include "core/RegistryFile.h"
@@ -34,7 +37,12 @@ int Usage() {
   fprintf(stderr,
           "usage: tarnwick ais decode [--targets] [FILE...]\n"
           "       tarnwick ais cpa [FILE]\n"
-          "       tarnwick ais log on|off\n");
+          "       tarnwick ais log on|off\n"
+          "       tarnwick ais ack MMSI      acknowledge a target's collision warning\n"
+          "       tarnwick ais aside MMSI    set a target aside (not shown or assessed)\n"
+          "       tarnwick ais back MMSI     take a target set aside back\n"
+          "       tarnwick ais reset         hide every target until it is heard again\n"
+          "(ack, aside, back and reset act on the running program)\n");
   return 2;
 }
 
@@ -202,17 +210,62 @@ int LogSwitch(CArguments& args) {
   return 0;
 }
 
+// ack, aside, back and reset: a request to the running program's target table.
+int Control(CArguments& args) {
+  const std::string& verb = args[0];
+  nlohmann::json request;
+  if (verb == "reset") {
+    if (args.Size() != 1) return Usage();
+    request = {{"command", "ais-reset"}};
+  } else {
+    if (args.Size() != 2) return Usage();
+    uint32_t mmsi = 0;
+    const std::string& text = args[1];
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), mmsi);
+    if (ec != std::errc() || end != text.data() + text.size() || mmsi == 0 || mmsi > 999999999) {
+      fprintf(stderr, "tarnwick ais %s: '%s' is not an MMSI (1 to 999999999)\n", verb.c_str(),
+              text.c_str());
+      return 2;
+    }
+    request = {{"mmsi", mmsi}};
+    if (verb == "ack") {
+      request["command"] = "ais-acknowledge";
+    } else {
+      request["command"] = "ais-aside";
+      request["aside"] = verb == "aside";
+    }
+  }
+  const auto answer = SendControlRequest(RuntimeFolder(), request);
+  if (!answer) {
+    fprintf(stderr, "tarnwick ais %s: no running program answers (start it with tarnwick run)\n",
+            verb.c_str());
+    return 1;
+  }
+  if (answer->contains("error")) {
+    fprintf(stderr, "tarnwick ais %s: %s\n", verb.c_str(),
+            answer->value("error", std::string()).c_str());
+    return 1;
+  }
+  printf("%s\n", answer->value("text", std::string()).c_str());
+  return 0;
+}
+
 int AisMain(CArguments& args) {
   if (args.Size() < 1) return Usage();
   const std::string verb = args[0];
   if (verb == "decode") return Decode(args);
   if (verb == "cpa") return Cpa(args);
   if (verb == "log") return LogSwitch(args);
+  if (verb == "ack" || verb == "aside" || verb == "back" || verb == "reset") return Control(args);
   return Usage();
 }
 
-const CSubcommand kAis("ais", "decode [--targets] [FILE...] | cpa [FILE] | log on|off",
-                       "decode AIS sentences, assess collision risk, switch AIS.LOG", AisMain);
+const CSubcommand kAis("ais",
+                       "decode [--targets] [FILE...] | cpa [FILE] | log on|off | ack MMSI | "
+                       "aside MMSI | back MMSI | reset",
+                       "decode AIS sentences, assess collision risk, switch AIS.LOG, act on the "
+                       "running program's targets",
+                       AisMain);
 
 }  // namespace
 }  // namespace tarnwick

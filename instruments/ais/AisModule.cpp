@@ -3,6 +3,7 @@
 #include "core/Application.h"
 #include "instruments/ais/AisAssessmentSettings.h"
 #include "instruments/ais/AisReceiver.h"
+#include "instruments/ais/AisTargetActions.h"
 #include "instruments/nmea/DecodeNmea.h"
 
 namespace tarnwick {
@@ -35,6 +36,8 @@ void RegisterAis(CApplication& app) {
     return true;
   });
   app.OnTick(TickStage::UpdateAIS, [] { RunAisUpdate(); });
+  // The `tarnwick ais` requests to the running program.
+  RegisterAisControlCommands();
 }
 
 }  // namespace tarnwick
