@@ -1,7 +1,6 @@
 // `tarnwick ais`: decode AIS logs, assess a target against the own vessel, and
 // turn AIS.LOG on or off.
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -12,10 +11,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/ControlCommands.h"
 #include "app/Subcommand.h"
 #include "core/Clock.h"
-#include "core/ControlRequests.h"
-#include "core/Paths.h"
 #include "core/JsonWriter.h"
 #include "core/ProgramSettings.h"
 #include "core/RegistryFile.h"
@@ -195,59 +193,34 @@ int Cpa(CArguments& args) {
 }
 
 int LogSwitch(CArguments& args) {
+  if (args.Size() != 2) {
+    fprintf(stderr, "%s\n", AisLogCommand("").c_str());
+    return 2;
+  }
+  if (auto result = RunInRunningProgram("ais.log", {args[1]})) return PrintResult(*result);
   CRegistryFile registry(CRegistryFile::DefaultPath());
   if (!LoadProgramSettings(registry)) {
     fprintf(stderr, "tarnwick ais log: cannot open storage.db; nothing was changed\n");
     return 1;
   }
-  const std::string answer = AisLogCommand(args.Size() == 2 ? args[1] : "");
-  if (args.Size() != 2 || answer.rfind("Usage:", 0) == 0) {
-    fprintf(stderr, "%s\n", answer.c_str());
-    return 2;
-  }
-  CSettingsRegistry::Instance().SaveAll();
-  printf("%s\n", answer.c_str());
-  return 0;
+  return PrintResult(RunStateCommand("ais.log", {args[1]}));
 }
 
-// ack, aside, back and reset: a request to the running program's target table.
+// ack, aside, back and reset: the running program's target table, through
+// its control socket; without a running program there is nothing to act on.
 int Control(CArguments& args) {
   const std::string& verb = args[0];
-  nlohmann::json request;
-  if (verb == "reset") {
-    if (args.Size() != 1) return Usage();
-    request = {{"command", "ais-reset"}};
-  } else {
-    if (args.Size() != 2) return Usage();
-    uint32_t mmsi = 0;
-    const std::string& text = args[1];
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), mmsi);
-    if (ec != std::errc() || end != text.data() + text.size() || mmsi == 0 || mmsi > 999999999) {
-      fprintf(stderr, "tarnwick ais %s: '%s' is not an MMSI (1 to 999999999)\n", verb.c_str(),
-              text.c_str());
-      return 2;
-    }
-    request = {{"mmsi", mmsi}};
-    if (verb == "ack") {
-      request["command"] = "ais-acknowledge";
-    } else {
-      request["command"] = "ais-aside";
-      request["aside"] = verb == "aside";
-    }
-  }
-  const auto answer = SendControlRequest(RuntimeFolder(), request);
-  if (!answer) {
+  if (args.Size() != (verb == "reset" ? 1u : 2u)) return Usage();
+  const std::string command = verb == "ack" ? "ais.acknowledge" : "ais." + verb;
+  std::vector<std::string> rest;
+  if (args.Size() == 2) rest.push_back(args[1]);
+  const auto result = RunInRunningProgram(command, rest);
+  if (!result) {
     fprintf(stderr, "tarnwick ais %s: no running program answers (start it with tarnwick run)\n",
             verb.c_str());
     return 1;
   }
-  if (answer->contains("error")) {
-    fprintf(stderr, "tarnwick ais %s: %s\n", verb.c_str(),
-            answer->value("error", std::string()).c_str());
-    return 1;
-  }
-  printf("%s\n", answer->value("text", std::string()).c_str());
-  return 0;
+  return PrintResult(*result);
 }
 
 int AisMain(CArguments& args) {

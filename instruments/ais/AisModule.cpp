@@ -3,7 +3,6 @@
 #include "core/Application.h"
 #include "instruments/ais/AisAssessmentSettings.h"
 #include "instruments/ais/AisReceiver.h"
-#include "instruments/ais/AisTargetActions.h"
 #include "instruments/nmea/DecodeNmea.h"
 
 namespace tarnwick {
@@ -36,8 +35,6 @@ void RegisterAis(CApplication& app) {
     return true;
   });
   app.OnTick(TickStage::UpdateAIS, [] { RunAisUpdate(); });
-  // The `tarnwick ais` requests to the running program.
-  RegisterAisControlCommands();
 }
 
 }  // namespace tarnwick

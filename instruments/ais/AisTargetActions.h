@@ -21,8 +21,4 @@ AisActionResult AcknowledgeAisWarning(CAisReceiver& receiver, uint32_t mmsi);
 AisActionResult SetAisTargetAside(CAisReceiver& receiver, uint32_t mmsi, bool aside);
 AisActionResult ResetAisTargets(CAisReceiver& receiver);
 
-// Registers the control requests "ais-acknowledge", "ais-aside" and
-// "ais-reset" ({"mmsi":n}, {"mmsi":n,"aside":bool}) of the `tarnwick ais` subcommand.
-void RegisterAisControlCommands();
-
 }  // namespace tarnwick

@@ -195,9 +195,14 @@ void DecodeNMEA(CNavSource& source, const ReceiveTime& received, std::string_vie
 
 void DecodeNMEA(CNavSource& source, const ReceiveTime& received, std::string_view sentence,
                 INmeaPortContext* port, const NmeaDecoderHooks& hooks) {
+  NmeaFields fields;
+  DecodeNMEA(source, received, sentence, port, hooks, fields);
+}
+
+void DecodeNMEA(CNavSource& source, const ReceiveTime& received, std::string_view sentence,
+                INmeaPortContext* port, const NmeaDecoderHooks& hooks, NmeaFields& fields) {
   const std::string_view line = WithoutLineEnd(sentence);
   LogDebug("DecodeNMEA: %.*s\n", static_cast<int>(std::min(line.size(), kLogLineMax)), line.data());
-  NmeaFields fields;
   if (!ParseNMEA(sentence, fields)) return;
 
   const std::string_view whole = fields[0];

@@ -1,5 +1,7 @@
 #include "instruments/ports/PortSettings.h"
 
+#include <arpa/inet.h>
+
 #include <charconv>
 #include <cmath>
 
@@ -51,6 +53,12 @@ std::string ValueText(const nlohmann::json& value) {
 
 }  // namespace
 
+std::string ListenAddress(const PortSettings& settings) {
+  if (settings.listenInterface == "any") return "0.0.0.0";
+  if (settings.listenInterface == "loopback" || settings.listenInterface.empty()) return "127.0.0.1";
+  return settings.listenInterface;
+}
+
 bool IsKnownDriver(std::string_view driver) {
   for (const char* known : kDrivers)
     if (EqualsIgnoreCase(driver, known)) return true;
@@ -100,7 +108,21 @@ std::string ValidatePortSetting(std::string_view key, std::string_view value) {
     return value == "1" || value == "1.5" || value == "2"
                ? ""
                : "stop must be 1, 1.5 or 2, not " + quoted;
-  if (key == "label" || key == "filter") return "";
+  if (key == "interface") {
+    in_addr address{};
+    if (value == "loopback" || value == "any" ||
+        ::inet_pton(AF_INET, std::string(value).c_str(), &address) == 1)
+      return "";
+    return "interface must be loopback, any or an IPv4 address, not " + quoted;
+  }
+  if (key == "label")
+    return value.size() <= kMaxPortLabelBytes
+               ? ""
+               : "a label is at most " + std::to_string(kMaxPortLabelBytes) + " bytes";
+  if (key == "filter")
+    return value.size() <= kMaxPortFilterBytes
+               ? ""
+               : "a filter is at most " + std::to_string(kMaxPortFilterBytes) + " bytes";
   return "unknown port setting '" + std::string(key) + "'";
 }
 
@@ -142,6 +164,8 @@ PortSettingsResult ParsePortSettings(std::string_view json, std::string_view add
       settings.repeater = *ParseBool(text);
     } else if (key == "filter") {
       settings.filter = text;
+    } else if (key == "interface") {
+      settings.listenInterface = text;
     } else if (key == "headingCorrection") {
       settings.headingCorrection = *ParseReal(text);
     } else if (key == "baud") {

@@ -22,6 +22,8 @@ import { createAlarmsPage } from './pages/AlarmsPage.js';
 import { createNavtexPage } from './pages/NavtexPage.js';
 import { createTideStationPage } from './pages/TideStationPage.js';
 import { createTidePanel } from './panels/TidePanel.js';
+import { createWeatherPage } from './pages/WeatherPage.js';
+import { attachWeather } from './panels/WeatherLayer.js';
 
 const MENU = [
   ['/', 'Plot'],
@@ -34,6 +36,7 @@ const MENU = [
   ['/navtex', 'NAVTEX'],
   ['/recordings', 'Recordings'],
   ['/storage', 'Storage'],
+  ['/weather', 'Weather'],
 ];
 
 function navigate(path) {
@@ -42,6 +45,8 @@ function navigate(path) {
 }
 
 const plot = createPlotView(store);
+// The weather forecast over the plot, with its time bar; its page opens files.
+const weather = attachWeather(plot, store);
 const pages = {
   '/settings': createSettingsPage(store),
   '/ports': createPortsPage(store),
@@ -54,6 +59,7 @@ const pages = {
   '/alarms': createAlarmsPage(),
   '/navtex': createNavtexPage(),
   '/tides': createTideStationPage(),
+  '/weather': createWeatherPage(store, weather),
 };
 
 const menu = h(
