@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -17,6 +18,8 @@
 #include "core/SettingsRegistry.h"
 #include "core/Storage.h"
 #include "instruments/ais/AisLogFile.h"
+#include "instruments/ais/AisReceiver.h"
+#include "instruments/ais/AisTargetActions.h"
 #include "instruments/ports/ElectronicsDb.h"
 #include "instruments/ports/PortAddress.h"
 #include "instruments/ports/PortSettings.h"
@@ -139,6 +142,22 @@ CommandResult Ports(const std::string& verb, const Args& args) {
   return Done(Dump(settings));
 }
 
+CommandResult FromAisAction(const AisActionResult& result) {
+  return result.status == 200 ? Done(result.text) : Fail(1, "tarnwick ais: " + result.text);
+}
+
+// The AIS table's actions on one target; they mean something only in the
+// running program, whose targets they act on.
+CommandResult AisTargetAction(const std::string& verb, const Args& args) {
+  uint32_t mmsi = 0;
+  const std::string& text = args[0];
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), mmsi);
+  if (ec != std::errc() || end != text.data() + text.size() || mmsi == 0 || mmsi > 999999999)
+    return Fail(2, "tarnwick ais: '" + text + "' is not an MMSI (1 to 999999999)");
+  if (verb == "acknowledge") return FromAisAction(AcknowledgeAisWarning(AisReceiver(), mmsi));
+  return FromAisAction(SetAisTargetAside(AisReceiver(), mmsi, verb == "aside"));
+}
+
 struct CommandRow {
   const char* name;
   size_t minArgs;
@@ -155,6 +174,10 @@ const CommandRow kCommands[] = {
     {"ports.add", 1, 64, [](const Args& a) { return Ports("add", a); }},
     {"ports.set", 2, 64, [](const Args& a) { return Ports("set", a); }},
     {"ports.remove", 1, 1, [](const Args& a) { return Ports("remove", a); }},
+    {"ais.acknowledge", 1, 1, [](const Args& a) { return AisTargetAction("acknowledge", a); }},
+    {"ais.aside", 1, 1, [](const Args& a) { return AisTargetAction("aside", a); }},
+    {"ais.back", 1, 1, [](const Args& a) { return AisTargetAction("back", a); }},
+    {"ais.reset", 0, 0, [](const Args&) { return FromAisAction(ResetAisTargets(AisReceiver())); }},
 };
 
 bool SameFolder(const std::filesystem::path& a, const std::filesystem::path& b) {

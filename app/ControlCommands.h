@@ -11,6 +11,8 @@
 //   settings.set NAME VALUE     settings.reset NAME         ais.log on|off
 //   storage.put DOMAIN NAME VALUE                           storage.remove DOMAIN NAME
 //   ports.add ADDRESS [key=value...]   ports.set ADDRESS key=value...   ports.remove ADDRESS
+//   ais.acknowledge MMSI   ais.aside MMSI   ais.back MMSI   ais.reset
+//   (the AIS actions act on the running program's targets only)
 //
 // Control request: {"command":"settings.set","args":[...],"dataFolder":"/abs"}
 // Answer: {"exit":0,"out":"...","err":"..."}, or {"otherDataFolder":true}

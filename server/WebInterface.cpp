@@ -10,6 +10,8 @@
 #include "navobjects/navigation/RouteNavigationModule.h"
 #include "recording/RecordingModule.h"
 #include "recording/vdr/VdrFiles.h"
+#include "server/AisActionsApi.h"
+#include "server/ColoursApi.h"
 #include "server/EquipmentApi.h"
 #include "server/EventRoutes.h"
 #include "server/LiveApi.h"
@@ -72,6 +74,8 @@ CWebInterface::CWebInterface(CHttpServer& server, WebInterfaceOptions options)
   CNavObjectsApi::Mount(server, ProgramNavObjects());
   CStorageApi::Mount(server, Storage());
   CEquipmentApi::Mount(server);
+  CAisActionsApi::Mount(server, AisReceiver());
+  CColoursApi::Mount(server);
   CPlayerApi::Mount(server, std::make_shared<CPlayerApi>([] { return ProgramPlayer(); },
                                                          [] { return RecordingsFolder(); }));
   LiveApiContext live;

@@ -14,6 +14,12 @@
 namespace tarnwick {
 namespace {
 
+// How long the targets' tracks reach back (AIS_TrackLength), at most a day.
+int64_t TrackLengthMs() {
+  const double seconds = ParseDurationSeconds(opt::AIS_TrackLength.Text()).value_or(1800.0);
+  return static_cast<int64_t>(std::min(seconds, 86400.0) * 1000.0);
+}
+
 // Reassembly slot of a radio channel: 1 for '1' or 'A', 2 for '2' or 'B', 0 otherwise.
 size_t ChannelSlot(char channel) {
   switch (channel) {
@@ -228,6 +234,8 @@ void CAisReceiver::ApplyLocked(CSensor* aisSensor, const ReceiveTime& received, 
   }
   if (m.position) {
     ApplyPosition(t, m);
+    if (t.HasPosition() && !t.ownVessel)
+      tracks_.Add(m.mmsi, received.utcMs != 0 ? received.utcMs : UtcNowMs(), {t.lat, t.lon});
     t.positionTick = tick;
   }
   if (m.statics) ApplyStatic(t, *m.statics);
@@ -323,6 +331,7 @@ bool CAisReceiver::Update(const OwnShipKinematics& own, const AisAssessmentSetti
       CAisTarget& t = it->second;
       const uint64_t sinceReport = now > t.tick ? now - t.tick : 0;
       if (t.IsLost() && sinceReport > kForgetAfterMs) {
+        tracks_.Forget(it->first);
         it = targets_.erase(it);
         changed = true;
         continue;
@@ -366,6 +375,7 @@ bool CAisReceiver::Update(const OwnShipKinematics& own, const AisAssessmentSetti
       }
       ++it;
     }
+    tracks_.Trim(TrackLengthMs());
     if (changed || !lastOwn_ || !(*lastOwn_ == own)) {
       for (auto& [mmsi, target] : targets_) AssessLocked(target, own, settings, deferred);
     }
@@ -454,6 +464,7 @@ void CAisReceiver::AssessLocked(CAisTarget& t, const OwnShipKinematics& own,
 
 void CAisReceiver::Reset() {
   std::lock_guard lock(mutex_);
+  tracks_.Clear();
   const uint64_t now = TickCount();
   for (auto& [mmsi, t] : targets_) {
     t.hidden = true;
@@ -542,6 +553,11 @@ OwnShipKinematics CAisReceiver::OwnShipFromTransponder() const {
   if (ownShip_.heading) own.heading = *ownShip_.heading;
   own.tickMs = ownShip_.received.tickMs;
   return own;
+}
+
+std::vector<AisTrack> CAisReceiver::Tracks() const {
+  std::lock_guard lock(mutex_);
+  return tracks_.All();
 }
 
 uint64_t CAisReceiver::RedrawGeneration() const {

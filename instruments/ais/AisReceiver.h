@@ -23,6 +23,7 @@
 #include "instruments/ais/AisCpa.h"
 #include "instruments/ais/AisMessage.h"
 #include "instruments/ais/AisTarget.h"
+#include "instruments/ais/AisTracks.h"
 #include "instruments/nmea/AisSentenceSink.h"
 
 namespace tarnwick {
@@ -91,7 +92,7 @@ class CAisReceiver final : public IAisSentenceSink {
   // is stopped (under 0.5 kn: assessed as stationary); a target without course
   // is assessed as stationary at its position. UI thread.
   void UpdateCPA(const OwnShipKinematics& own, const AisAssessmentSettings& settings);
-  // "ResetAIS": every target becomes hidden and lost; its assessment is cleared.
+  // "ResetAIS": every target becomes hidden and lost; its assessment and track are cleared.
   void Reset();
 
   // Sets the test of the monitored area: targets inside it are exempt from
@@ -114,6 +115,8 @@ class CAisReceiver final : public IAisSentenceSink {
   // Own-ship kinematics from our transponder's reports (for when no other
   // position source is configured).
   OwnShipKinematics OwnShipFromTransponder() const;
+  // The targets' recent tracks (reported positions over AIS_TrackLength).
+  std::vector<AisTrack> Tracks() const;
   // Increases whenever a displayed value (bearing, range, CPA, TCPA, state) changed.
   uint64_t RedrawGeneration() const;
 
@@ -153,6 +156,7 @@ class CAisReceiver final : public IAisSentenceSink {
   mutable std::mutex mutex_;
   std::array<Slot, 3> slots_;
   std::unordered_map<uint32_t, CAisTarget> targets_;
+  CAisTracks tracks_;
   AisOwnShipRecord ownShip_;
   MessageObserver observer_;
   SafetyMessageHook safetyHook_;

@@ -298,6 +298,34 @@ TEST_F(AisTargets, ResetHidesEverythingUntilHeardAgain) {
   Update();
   EXPECT_FALSE(Target().cpa) << "hidden targets are not assessed";
   EXPECT_EQ(Warnings().size(), 1U);
+  EXPECT_TRUE(receiver_.Tracks().empty()) << "the tracks go with the reset";
+}
+
+TEST_F(AisTargets, TracksKeepThinnedReportsOverTheTrackLength) {
+  struct Step {
+    int64_t advanceMs;
+    double nm;  // ahead of the own vessel
+    size_t points;
+  };
+  const Step steps[] = {
+      {0, 3.0, 1},        {2000, 3.0, 1},   // neither 10 s later nor moved
+      {2000, 2.9, 2},     {10000, 2.9, 3},  // moved 0.1 nm; 10 s later
+      {-60000, 2.8, 1},  // earlier than the last point: a playback started over
+  };
+  for (const Step& step : steps) {
+    clock_.SetUtcMs(clock_.UtcMs() + step.advanceMs);
+    SendHeadOn(step.nm);
+    const auto tracks = receiver_.Tracks();
+    ASSERT_EQ(tracks.size(), 1U);
+    EXPECT_EQ(tracks[0].points.size(), step.points) << step.advanceMs << " " << step.nm;
+  }
+  opt::AIS_TrackLength.Set("1 min");
+  clock_.SetUtcMs(clock_.UtcMs() + 61000);
+  SendHeadOn(2.7);
+  clock_.Advance(1000);
+  Update();
+  ASSERT_EQ(receiver_.Tracks().at(0).points.size(), 1U) << "older than the track length";
+  opt::AIS_TrackLength.ResetToDefault();
 }
 
 // The live feed copies only what changed: reports, assessments and the

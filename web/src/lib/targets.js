@@ -69,3 +69,31 @@ export function ageText(ms) {
   if (s < 3600) return `${Math.floor(s / 60)} min ${s % 60} s`;
   return `${Math.floor(s / 3600)} h ${Math.floor((s % 3600) / 60)} min`;
 }
+
+// Which settings show the targets of a class ("A" and other vessels always).
+const CLASS_SETTINGS = {
+  B: ['AIS_ShowClassBTargets', 'yes'],
+  BaseStation: ['AIS_ShowBaseStations', 'no'],
+  AtoN: ['AIS_ShowAidsToNavigation', 'no'],
+  SAR: ['AIS_ShowSearchAndRescuePlanes', 'yes'],
+};
+
+// The targets the display settings show; setting(name) gives a setting's text
+// and isOn(text) reads it as a boolean.
+export function shownTargets(targets, setting, isOn) {
+  return targets.filter((t) => {
+    const rule = CLASS_SETTINGS[t?.class];
+    return !rule || isOn(setting(rule[0]) ?? rule[1]);
+  });
+}
+
+// The colour of a colour setting in a scheme: "S52:TOKEN" from the
+// presentation library's tables ({day: {TOKEN: '#rrggbb'}, ...}), CSS colour
+// texts ("#rgb", "#rrggbb", "rgb(...)") as they are; undefined otherwise.
+export function settingColour(text, scheme, tables) {
+  const s = String(text ?? '').trim();
+  const token = /^S52:([A-Z0-9]{5})$/i.exec(s);
+  if (token) return tables?.[scheme]?.[token[1].toUpperCase()];
+  if (/^#([0-9a-f]{3}|[0-9a-f]{6})$/i.test(s) || /^rgba?\([\d\s.,%]+\)$/i.test(s)) return s;
+  return undefined;
+}

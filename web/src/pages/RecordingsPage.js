@@ -85,7 +85,8 @@ export function createRecordingsPage() {
     if (!dragging && span > 0) seek.value = String(Math.round((1000 * (player.timeUtcMs - player.startUtcMs)) / span));
   }
 
-  // The list's play links start the player at the day's first record; "Show
+  // The list's play links (one a day, at its first record's minute) play the
+  // day from its first record, or go on where a paused playback of it stopped; "Show
   // Files" opens the recordings folder in the desktop's file browser and says
   // where it is.
   list.addEventListener('click', async (e) => {
@@ -94,7 +95,7 @@ export function createRecordingsPage() {
     e.preventDefault();
     const start = playStart(command);
     if (start !== undefined) {
-      send({ action: 'play', timeUtcMs: start });
+      send({ action: 'play', day: new Date(start).toISOString().slice(0, 10) });
       return;
     }
     if (command === 'show-voyage-recording-files') {
