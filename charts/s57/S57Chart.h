@@ -152,6 +152,11 @@ class CS57Chart {
   CS57Chart() = default;
   bool Check(std::string& error);
   bool CheckFeature(uint32_t index, uint32_t offset, std::string& error) const;
+  // Offset just past the checked subtree at node, 0 when damaged (badNode
+  // then says where).
+  uint64_t CheckSubtree(uint32_t node, int depth, size_t& badNode) const;
+  void QueryNode(uint32_t node, const ProjectedBox& view,
+                 const std::function<void(const S57FeatureView&)>& visit) const;
   void Unmap();
 
   std::string owned_;
