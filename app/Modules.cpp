@@ -1,23 +1,26 @@
 #include "app/Modules.h"
 
 #include <cstdio>
+#include <ctime>
 #include <memory>
+#include <nlohmann/json.hpp>
 
 #include "app/Demo.h"
+#include "app/EquipmentMessages.h"
+#include "charts/s52/S52Startup.h"
 #include "core/Application.h"
 #include "core/JobQueue.h"
 #include "core/Log.h"
 #include "core/Notifications.h"
 #include "core/Paths.h"
+#include "environment/tides/TideLibrary.h"
 #include "core/units/UnitSystem.h"
+#include "environment/grib/ForecastRequest.h"
+#include "environment/grib/WeatherModule.h"
 #include "instruments/ais/AisModule.h"
 #include "instruments/ais/AisReceiver.h"
 #include "instruments/navdata/NavData.h"
 #include "instruments/navdata/NavDataModule.h"
-#include "instruments/nmea/DecodeNmea.h"
-#include "instruments/nmea/NmeaPortContext.h"
-#include "instruments/nmea/NmeaRecords.h"
-#include "instruments/nmea/NmeaRouted.h"
 #include "instruments/ports/PortsModule.h"
 #include "navobjects/NavObjectsModule.h"
 #include "navobjects/navigation/RouteNavigationModule.h"
@@ -27,11 +30,14 @@
 #include "recording/logbook/LogBook.h"
 #include "recording/logbook/TrackRecorder.h"
 #include "recording/vdr/VdrFiles.h"
+#include "recording/vdr/VoyageDataPlayer.h"
 #include "server/CoastlineRoutes.h"
 #include "server/DocumentRoutes.h"
 #include "server/HttpServer.h"
 #include "server/NavRoutes.h"
 #include "server/OptionsController.h"
+#include "server/TideRoutes.h"
+#include "server/WeatherRoutes.h"
 #include "server/WebInterface.h"
 
 namespace tarnwick {
@@ -39,38 +45,37 @@ namespace {
 
 std::unique_ptr<CHttpServer> g_http;
 
-// Alarms of other equipment (ALR, ALA) go to the logbook as sensor alarms,
-// written on the user-interface thread. The other routed sentence families
-// have no taker in this program yet.
-class CLogbookAlarms final : public INmeaRoutedSentences {
- public:
-  void OnAlarmRaised(INmeaPortContext* port, const ReceivedAlarm& alarm) override {
-    std::string source = port ? port->PortName() : std::string("NMEA");
-    std::string text = alarm.description.empty() ? alarm.key : alarm.description;
-    UiJobs().Post([source = std::move(source), text = std::move(text)] {
-      LogSensorAlarm(LogBook(), source, text);
-    });
-  }
-};
-CLogbookAlarms g_logbookAlarms;
-
-void RegisterEquipmentAlarms(CApplication& app) {
-  app.OnStartupStage("Loading instruments", [] {
-    NmeaDecoderHooks hooks = GetNmeaDecoderHooks();
-    hooks.routed = &g_logbookAlarms;
-    SetNmeaDecoderHooks(hooks);
-    return true;
-  });
-  app.OnShutdownStage("Exit_Ports", [] {
-    NmeaDecoderHooks hooks = GetNmeaDecoderHooks();
-    if (hooks.routed == &g_logbookAlarms) hooks.routed = nullptr;
-    SetNmeaDecoderHooks(hooks);
-  });
+// The running server's token for scripts, in the private runtime folder.
+std::filesystem::path HttpTokenFile() {
+  return RuntimeFolder() / "http-token";
 }
 std::unique_ptr<CWebInterface> g_web;
 
-// Serves a recording controller's routes; its handlers only read files or post
-// to the player, so they run on the server's worker threads.
+HttpResponse FromReply(HttpReply reply) {
+  HttpResponse response;
+  response.status = reply.status;
+  response.contentType = reply.contentType;
+  response.body = std::move(reply.body);
+  for (auto& header : reply.headers) response.headers[header.name] = header.value;
+  return response;
+}
+
+// A command's parameters: the query's, and the text members of a JSON body.
+QueryParams CommandParams(const HttpRequest& request) {
+  QueryParams params;
+  for (const auto& [name, value] : request.params) params.emplace(name, value);
+  const nlohmann::json body = nlohmann::json::parse(request.body, nullptr, false);
+  if (body.is_object()) {
+    for (const auto& [name, value] : body.items())
+      if (value.is_string()) params[name] = value.get<std::string>();
+  }
+  return params;
+}
+
+// Serves a recording controller's pages (GET) and commands (POST, parameters
+// from the query or the text members of a JSON body); its handlers only read
+// files or post to the player, so they run on the server's worker threads.
+// The pages may be shown inside the program's own page, by no other.
 template <typename Controller>
 void MountController(CHttpServer& server, std::shared_ptr<Controller> controller) {
   for (const std::string& route : Controller::Routes()) {
@@ -79,13 +84,18 @@ void MountController(CHttpServer& server, std::shared_ptr<Controller> controller
         [controller](const HttpRequest& request) {
           QueryParams params;
           for (const auto& [name, value] : request.params) params.emplace(name, value);
-          HttpReply reply = controller->Handle(request.path, params);
-          HttpResponse response;
-          response.status = reply.status;
-          response.contentType = reply.contentType;
-          response.body = std::move(reply.body);
-          for (auto& header : reply.headers) response.headers[header.name] = header.value;
+          HttpResponse response = FromReply(controller->Handle(request.path, params));
+          response.headers["X-Frame-Options"] = "SAMEORIGIN";
+          response.headers["Content-Security-Policy"] = "frame-ancestors 'self'";
           return response;
+        },
+        HandlerThread::Worker);
+  }
+  for (const std::string& route : Controller::CommandRoutes()) {
+    server.Post(
+        route,
+        [controller](const HttpRequest& request) {
+          return FromReply(controller->Handle(request.path, CommandParams(request)));
         },
         HandlerThread::Worker);
   }
@@ -101,7 +111,22 @@ void RegisterHttpServer(CApplication& app) {
     CDocumentRoutes::Mount(*g_http, &FindDocumentObject);
     // The world coastline base map by resolution, from the shipped files.
     CCoastlineRoutes::Mount(*g_http, std::make_shared<CCoastlineRoutes>(ProgramFolder() / "World"));
+    // Tide and current stations, at the played recording's time while one plays.
+    CTideRoutes::Mount(*g_http, std::make_shared<CTideRoutes>(TideLibrary(), [] {
+      const auto played = VirtualTime().UtcMs();
+      return played ? *played / 1000 : static_cast<int64_t>(std::time(nullptr));
+    }));
+    // The weather forecast: its grids, values, files and commands.
+    CWeatherRoutes::Mount(*g_http, WeatherFolder());
     MountController(*g_http, std::make_shared<CLogHttpController>(DataFolder() / "log.db"));
+    // The log page's "CheckLog": it renders again when the logbook was written.
+    g_http->Get(
+        "/api/logbook",
+        [](const HttpRequest&) {
+          return HttpResponse::Json(
+              200, "{\"lastWriteTick\":" + std::to_string(LogBook().LastWriteTick()) + "}");
+        },
+        HandlerThread::Worker);
     MountController(*g_http, std::make_shared<CVoyageRecordingsController>(
                                  RecordingsFolder(), &ProgramPlayer, OpenFolderInFileBrowser));
     // The browser user interface: live events, its REST routes and the front end's files.
@@ -111,15 +136,22 @@ void RegisterHttpServer(CApplication& app) {
     g_web = std::make_unique<CWebInterface>(*g_http, std::move(web));
     const int port = ConfiguredHttpPort();
     if (!g_http->Start("127.0.0.1", port)) {
+      // Without its pages the program cannot be used: start-up ends here.
       Log("NetStart: the HTTP server cannot listen on port %d\n", port);
-      Notifications().Post(NotificationKind::Error,
-                           "$AppTitle cannot serve its pages on port " + std::to_string(port) +
-                               ". Another program may be using it; change Network_HttpPort.");
-      g_http.reset();
+      Notifications().Post(
+          NotificationKind::Error,
+          "$AppTitle cannot serve its pages on 127.0.0.1 port " + std::to_string(port) +
+              ": another program may be using it. Choose another port with the setting "
+              "Network_HttpPort (tarnwick settings set Network_HttpPort " +
+              std::to_string(port == 65535 ? 8213 : port + 1) + ").");
       g_web.reset();
-      return true;
+      g_http.reset();
+      return false;
     }
     Log("HTTP server: %s\n", g_http->Url().c_str());
+    // Scripts of the user send the page's token too; they find it here.
+    if (!WritePrivateFile(HttpTokenFile(), g_http->CsrfToken() + "\n"))
+      Log("NetStart: cannot write %s\n", HttpTokenFile().c_str());
     return true;
   });
   // The live event feed, once per tick after the navigation values are updated.
@@ -127,6 +159,8 @@ void RegisterHttpServer(CApplication& app) {
     if (g_web) g_web->Tick();
   });
   app.OnShutdownStage("Exit_ModularTcpServer", [] {
+    std::error_code ignored;
+    if (g_http) std::filesystem::remove(HttpTokenFile(), ignored);
     if (g_web) g_web->Close();  // open event streams end at once
     g_http.reset();
     g_web.reset();
@@ -151,6 +185,15 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
     return true;
   });
   RegisterRecording(app);
+  // The presentation library S52PL.zip is read in "Init_ENC".
+  RegisterS52Library(app);
+  // The tide and current station databases the data-product registry names.
+  app.OnStartupStage("Init Tides", [] {
+    TideLibrary().Load();
+    return true;
+  });
+  // The weather forecast from "Init Weather" on; files dropped into the weather folder open.
+  RegisterWeather(app);
   RegisterHttpServer(app);
   // AIS fragments from the NMEA decoder; targets aged and assessed in "UpdateAIS".
   RegisterAis(app);
@@ -161,8 +204,9 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
   // snapshot in "UpdateNavInfo", the depth alert in "UpdateAlarms"; it goes
   // after the ports in "Exit_Ports".
   RegisterNavData(app);
-  // Equipment alarms from the decoder into the logbook, from "Loading instruments" on.
-  RegisterEquipmentAlarms(app);
+  // Equipment alarms and NAVTEX messages from the decoder into the logbook and
+  // onto the page, from "Loading instruments" on.
+  RegisterEquipmentMessages(app);
   // The logbook's track takes its once-a-minute point from the own-ship snapshot.
   SetOwnShipSampleSource([]() -> std::optional<OwnShipSample> {
     CNavData* store = NavData();
@@ -190,12 +234,15 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
       LogAisSafetyMessage(LogBook(), from, message.fromName, message.text);
     });
   });
-  // Tracks and boundary alarms follow the same snapshot; while a recording
-  // plays, its points carry the recording's time.
+  // Tracks and boundary alarms follow the same snapshot. While a playback is
+  // open (playing or paused) the state is the recording's, with its time, and
+  // stays out of the live tracks.
   SetOwnShipProvider([]() -> std::optional<OwnShipInput> {
     CNavData* store = NavData();
     if (!store) return std::nullopt;
     OwnShipInput input = OwnShipFromSnapshot(*store->Snapshot());
+    if (const VoyageDataPlayer* player = ProgramPlayer())
+      input.played = player->Status().virtualUtcMs.has_value();
     if (const auto played = VirtualTime().UtcMs()) input.utcMs = *played;
     return input;
   });

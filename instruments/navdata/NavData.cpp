@@ -120,7 +120,14 @@ CNavData::~CNavData() {
 // --- registry ------------------------------------------------------------------
 
 CSensor* CNavData::ObtainSensor(CNavSource& source, INmeaPortContext* port, std::string_view kind) {
-  return CreateSensor(source, kind, port ? port->PortName() : std::string(kUnlabelledPort));
+  CNavSensor* sensor =
+      CreateSensor(source, kind, port ? port->PortName() : std::string(kUnlabelledPort));
+  // A port's heading sensor corrects by the port's setting.
+  if (auto* hdg = dynamic_cast<CHeadingSensor*>(sensor); hdg && port) {
+    std::lock_guard lock(mutex_);
+    hdg->SetCorrection(port->HeadingCorrection());
+  }
+  return sensor;
 }
 
 CNavSensor* CNavData::CreateSensor(CNavSource& source, std::string_view kind,
@@ -138,6 +145,7 @@ CNavSensor* CNavData::CreateSensor(CNavSource& source, std::string_view kind,
   std::lock_guard lock(mutex_);
   if (CNavSensor* existing = FindLocked(source, kind)) return existing;
   Log("CNavData: registered %s (%s)\n", sensor->DisplayName().c_str(), sensor->Kind().c_str());
+  RememberSourceLocked(&source);
   sensors_.push_back(std::move(sensor));
   return sensors_.back().get();
 }
@@ -145,13 +153,25 @@ CNavSensor* CNavData::CreateSensor(CNavSource& source, std::string_view kind,
 CNavSensor* CNavData::RegisterSensor(std::unique_ptr<CNavSensor> sensor) {
   if (!sensor) return nullptr;
   std::lock_guard lock(mutex_);
+  RememberSourceLocked(sensor->Source());
   sensors_.push_back(std::move(sensor));
   return sensors_.back().get();
+}
+
+void CNavData::RegisterSource(CNavSource& source) {
+  std::lock_guard lock(mutex_);
+  RememberSourceLocked(&source);
+}
+
+void CNavData::RememberSourceLocked(const CNavSource* source) {
+  if (source && std::find(sources_.begin(), sources_.end(), source) == sources_.end())
+    sources_.push_back(source);
 }
 
 void CNavData::ForgetSource(const CNavSource& source) {
   std::lock_guard lock(mutex_);
   std::erase_if(sensors_, [&](const auto& s) { return s->Source() == &source; });
+  std::erase(sources_, &source);
   positionSensor_ = nullptr;
   for (Selection* s : {&heading_, &depth_, &speed_, &aisSensor_}) s->selected = nullptr;
 }
@@ -163,11 +183,11 @@ std::vector<std::string> CNavData::SensorNames() {
   return names;
 }
 
-double CNavData::HeadingCorrection(const CNavSource& source) {
+double CNavData::HeadingCorrection(const CNavSource& source, const INmeaPortContext* port) {
   std::lock_guard lock(mutex_);
   if (auto* hdg = dynamic_cast<CHeadingSensor*>(FindLocked(source, "hdg")))
     return hdg->Correction();
-  return 0.0;
+  return port ? port->HeadingCorrection() : 0.0;
 }
 
 void CNavData::OnNewTransducer(CNavSource& source, std::string_view id, char type) {
@@ -299,11 +319,7 @@ std::optional<NavReading> CNavData::SelectedValueLocked(SelectedKind kind, NavIt
 }
 
 std::optional<NavReading> CNavData::OtherValueLocked(NavItem item, const SensorContext& context) {
-  std::vector<const CNavSource*> asked;
-  for (const auto& s : sensors_) {
-    const CNavSource* source = s->Source();
-    if (!source || std::find(asked.begin(), asked.end(), source) != asked.end()) continue;
-    asked.push_back(source);
+  for (const CNavSource* source : sources_) {
     auto lock = source->Lock();
     if (auto r = NmeaSourceValue(source->Data(), item, context.now, context.options)) return r;
   }
@@ -663,6 +679,13 @@ void CNavData::UpdateNavInfo() {
       fix.hdop = state.fix->hdop;
       fix.utcSeconds = state.fix->utcSeconds;
       fix.ageMs = now > state.fix->tick ? now - state.fix->tick : 0;
+      if (positionSensor_ && positionSensor_->Source()) {
+        const CNavSource& source = *positionSensor_->Source();
+        auto sourceLock = source.Lock();
+        const ReceiverValues& receiver = source.Data().receiver;
+        if (receiver.datumAlert && receiver.localDatum.Current(now))
+          fix.localDatum = receiver.localDatum.value;
+      }
     }
     auto value = [&](NavItem item) { return Aged(GetValueLocked(item, context), now); };
     snapshot->cog = value(NavItem::CourseOverGround);

@@ -92,12 +92,33 @@ TEST_F(NavDataTest, HeadingFromHdgWithVariation) {
 }
 
 TEST_F(NavDataTest, HeadingCorrectionIsAppliedByTheDecoder) {
+  // The port's setting corrects from its first heading on.
+  TestPort& deviated = AddPort("COM5");
+  deviated.port.SetHeadingCorrection(3.0);
+  Feed(deviated, {"$HEHDT,359.0,T"});
+  EXPECT_DOUBLE_EQ(store->GetValue(NavItem::HeadingTrue)->value, 2.0);
+  clock.Advance(6000);
+
   TestPort& compass = AddPort("COM2");
   Feed(compass, {"$HEHDT,200.0,T"});
   ASSERT_TRUE(store->SetHeadingCorrection("COM2", -2.5));
   EXPECT_FALSE(store->SetHeadingCorrection("COM9", 1.0));
   Feed(compass, {"$HEHDT,200.0,T"});
   EXPECT_DOUBLE_EQ(store->GetValue(NavItem::HeadingTrue)->value, 197.5);
+}
+
+TEST_F(NavDataTest, ADatumOtherThanWgs84OfThePositionSourceIsPublished) {
+  TestPort& gps = AddPort("COM3");
+  const std::string rmc = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W";
+  const std::pair<const char*, std::optional<std::string>> cases[] = {
+      {"$GPDTM,W72,,0.0,N,0.0,E,0.0,W84", "W72"},
+      {"$GPDTM,W84,,0.0,N,0.0,E,0.0,W84", std::nullopt},
+  };
+  for (const auto& [dtm, published] : cases) {
+    Feed(gps, {rmc, dtm});
+    store->UpdateNavInfo();
+    EXPECT_EQ(store->Snapshot()->fix.localDatum, published) << dtm;
+  }
 }
 
 TEST_F(NavDataTest, PositionItemsComeOnlyFromTheSelectedPositionSensor) {
@@ -135,13 +156,42 @@ TEST(TrueWind, FromApparentWindAndBoatSpeed) {
 
 TEST_F(NavDataTest, TrueWindIsDerivedWhenNoInstrumentGivesIt) {
   TestPort& wind = AddPort("Wind");
+  TestPort& log = AddPort("Log");
   Feed(wind, {"$WIMWV,90,R,10,N,A"});
+  ASSERT_TRUE(store->GetValue(NavItem::ApparentWindSpeed));
   EXPECT_FALSE(store->GetValue(NavItem::TrueWindSpeed)) << "no boat speed";
-  Feed(wind, {"$VWVHW,,T,,M,0.0,N,,K"});
+  Feed(log, {"$VWVHW,,T,,M,0.0,N,,K"});
   EXPECT_NEAR(store->GetValue(NavItem::TrueWindSpeed)->value, 10.0, 1e-9);
   EXPECT_NEAR(store->GetValue(NavItem::TrueWindDirection)->value, 90.0, 1e-9);
   Feed(wind, {"$WIMWV,45,T,12,N,A"});
   EXPECT_DOUBLE_EQ(store->GetValue(NavItem::TrueWindSpeed)->value, 12.0) << "measured wins";
+}
+
+// Values no sensor kind owns count from a port that sends nothing else.
+TEST_F(NavDataTest, PortsWithOnlyOtherItemsAreAsked) {
+  const struct {
+    const char* sentence;
+    NavItem item;
+    double value;
+  } rows[] = {
+      {"$WIMWV,338,R,13.41,N,A", NavItem::ApparentWindAngle, 338},
+      {"$YXMTW,12.5,C", NavItem::WaterTemperature, 12.5},
+      {"$AGRSA,-3.5,A,,V", NavItem::RudderStarboard, -3.5},
+      {"$WIMDA,29.9,I,1.0125,B,18.5,C,,,,,,,,,,,,,,", NavItem::Pressure, 1012.5},
+  };
+  for (const auto& row : rows) {
+    CNavData store;
+    TestPort& port = AddPort(row.sentence);
+    NmeaDecoderHooks hooks;
+    hooks.sensors = &store;
+    DecodeNMEA(port.source, ReceiveTime{clock.TickMs(), clock.UtcMs()}, row.sentence, &port.port,
+               hooks);
+    const std::optional<NavReading> reading = store.GetValue(row.item);
+    ASSERT_TRUE(reading) << row.sentence;
+    EXPECT_DOUBLE_EQ(reading->value, row.value) << row.sentence;
+    store.ForgetSource(port.source);
+    EXPECT_FALSE(store.GetValue(row.item)) << row.sentence << ": gone with its port";
+  }
 }
 
 TEST_F(NavDataTest, SnapshotIsPublishedOncePerTickWithAges) {

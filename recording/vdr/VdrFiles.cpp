@@ -9,30 +9,14 @@
 #include "core/Log.h"
 #include "core/Paths.h"
 #include "core/settings/VdrSettings.h"
+#include "core/units/Duration.h"
 #include "recording/UtcTime.h"
 
 namespace tarnwick {
 namespace {
 
 constexpr int64_t kOneDaySeconds = 86400;
-
-struct UnitSeconds {
-  const char* name;
-  int64_t seconds;
-};
-// Unit words and their abbreviations, matched by the word's start.
-constexpr UnitSeconds kUnits[] = {
-    {"weeks", 7 * 86400}, {"wk", 7 * 86400}, {"days", 86400}, {"d", 86400}, {"hours", 3600},
-    {"hrs", 3600},        {"h", 3600},       {"minutes", 60}, {"mins", 60}, {"m", 60},
-    {"seconds", 1},       {"secs", 1},       {"s", 1},
-};
-
-bool IsUnitWord(std::string_view word, std::string_view unit) {
-  // The word must be the unit, its singular, or its abbreviation.
-  if (word == unit) return true;
-  if (unit.size() > 1 && unit.back() == 's' && word == unit.substr(0, unit.size() - 1)) return true;
-  return false;
-}
+constexpr double kLongestKeptSeconds = 3.2e13;
 
 }  // namespace
 
@@ -104,22 +88,20 @@ std::optional<RecordingFile> FindRecordingFile(const std::filesystem::path& fold
 }
 
 std::optional<int64_t> ParseKeepForSeconds(std::string_view text) {
-  std::string copy(text);
-  const char* begin = copy.c_str();
+  // A bare number counts days; anything else is a duration with its unit.
+  const std::string copy(text);
   char* end = nullptr;
-  const double value = strtod(begin, &end);
-  if (end == begin || !(value >= 0) || value > 1e12) return std::nullopt;
-  std::string_view rest(end);
-  while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.front())))
-    rest.remove_prefix(1);
-  while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.back())))
-    rest.remove_suffix(1);
-  std::string word;
-  for (char c : rest) word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (word.empty()) return static_cast<int64_t>(value * kOneDaySeconds);
-  for (const auto& unit : kUnits)
-    if (IsUnitWord(word, unit.name)) return static_cast<int64_t>(value * unit.seconds);
-  return std::nullopt;
+  const double days = strtod(copy.c_str(), &end);
+  const char* stop = end;
+  const bool bare = stop != copy.c_str() && std::all_of(stop, copy.c_str() + copy.size(), [](char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+  });
+  const std::optional<double> seconds =
+      bare ? (days >= 0 ? std::optional<double>(days * kOneDaySeconds) : std::nullopt)
+           : ParseDurationSeconds(text);
+  // Beyond a million years the count would not fit the file times.
+  if (!seconds || *seconds > kLongestKeptSeconds) return std::nullopt;
+  return static_cast<int64_t>(*seconds);
 }
 
 PurgeResult PurgeRecordings(const std::filesystem::path& folder, std::string_view keepFor,
@@ -128,24 +110,37 @@ PurgeResult PurgeRecordings(const std::filesystem::path& folder, std::string_vie
   const auto seconds = ParseKeepForSeconds(keepFor);
   result.keptForSeconds = seconds && *seconds >= kOneDaySeconds ? *seconds : kOneDaySeconds;
   const int64_t cutoffMs = nowUtcMs - result.keptForSeconds * 1000;
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+  // Only the recorder's own files: recording names, plain files (no links).
+  for (const RecordingFile& file : ListRecordingFiles(folder)) {
     std::error_code fileError;
-    if (!entry.is_regular_file(fileError)) continue;
-    const auto written = entry.last_write_time(fileError);
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(file.path, fileError)))
+      continue;
+    const auto written = std::filesystem::last_write_time(file.path, fileError);
     if (fileError) continue;
     const int64_t writtenMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                                   std::chrono::file_clock::to_sys(written).time_since_epoch())
                                   .count();
     if (writtenMs >= cutoffMs) continue;
-    if (std::filesystem::remove(entry.path(), fileError)) {
+    if (std::filesystem::remove(file.path, fileError)) {
       ++result.deleted;
     } else {
       ++result.failed;
-      Log("VDR: cannot delete %s (%s)\n", entry.path().c_str(), fileError.message().c_str());
+      Log("VDR: cannot delete %s (%s)\n", file.path.c_str(), fileError.message().c_str());
     }
   }
   return result;
+}
+
+std::string CheckRecordingsFolderChoice(const std::filesystem::path& folder) {
+  if (!folder.is_absolute()) return "The recordings folder must be a full path (/...).";
+  std::error_code ec;
+  const auto status = std::filesystem::symlink_status(folder, ec);
+  if (!std::filesystem::exists(status)) return "";
+  if (!std::filesystem::is_directory(status))
+    return folder.string() + " is not a folder (links are not followed).";
+  if (std::filesystem::is_empty(folder, ec) || !ListRecordingFiles(folder).empty()) return "";
+  return folder.string() +
+         " holds other files; choose an empty or new folder, or one with voyage recordings.";
 }
 
 std::filesystem::path RecordingsFolder() {

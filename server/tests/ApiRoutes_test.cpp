@@ -5,12 +5,15 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include "core/Clock.h"
 #include "core/SettingsRegistry.h"
 #include "core/Storage.h"
 #include "core/tests/support/TestSupport.h"
 #include "instruments/ports/ElectronicsDb.h"
 #include "navobjects/model/Mark.h"
 #include "navobjects/model/Route.h"
+#include "recording/UtcTime.h"
+#include "recording/vdr/VoyageRecorder.h"
 #include "server/LiveApi.h"
 #include "server/NavObjectsApi.h"
 #include "server/PlayerApi.h"
@@ -82,8 +85,7 @@ class ApiRoutesTest : public ::testing::Test {
     return {result->status, json::parse(result->body, nullptr, false)};
   }
   Answer Post(const std::string& path, const std::string& body) {
-    auto result =
-        httplib::Client("127.0.0.1", server_.Port()).Post(path.c_str(), body, "application/json");
+    auto result = testing::PageClient(server_).Post(path.c_str(), body, "application/json");
     if (!result) return {};
     return {result->status, json::parse(result->body, nullptr, false)};
   }
@@ -190,6 +192,11 @@ TEST_F(ApiRoutesTest, PortsAddEditDelete) {
       {"/api/ports", R"({"id":"udp://:9"})", 404},
       {"/api/ports/delete", R"({"id":"udp://:9"})", 404},
       {"/api/ports/delete", R"({})", 400},
+      {"/api/ports", R"({"address":123})", 400},  // members of the wrong type
+      {"/api/ports", R"({"address":null})", 400},
+      {"/api/ports", R"({"id":["udp://:10110"]})", 400},
+      {"/api/ports/delete", R"({"id":7})", 400},
+      {"/api/ports", R"([])", 400},
   };
   for (const Row& row : rows) {
     const Answer answer = Post(row.path, row.body);
@@ -245,6 +252,10 @@ TEST_F(ApiRoutesTest, StorageListWriteDelete) {
   };
   for (const Row& row : rows)
     EXPECT_EQ(Post("/api/storage", row.body).status, row.status) << row.body;
+  const json big = {{"domain", "Search"}, {"name", "Big"}, {"value", std::string(70000, 'x')}};
+  EXPECT_EQ(Post("/api/storage", big.dump()).status, 413);
+  const json longName = {{"domain", "Search"}, {"name", std::string(300, 'n')}, {"value", ""}};
+  EXPECT_EQ(Post("/api/storage", longName.dump()).status, 413);
 
   EXPECT_EQ(Post("/api/storage", R"({"domain":"Search","name":"Past","delete":true})").status, 200);
   EXPECT_EQ(Get("/api/storage?domain=Search").body["entries"], json::array());
@@ -258,6 +269,7 @@ TEST_F(ApiRoutesTest, PlayerWithoutPlayerAndBadControls) {
   EXPECT_EQ(Get("/api/recordings").body, json::parse(R"({"days":[]})"));
   EXPECT_EQ(Post("/api/player", "{}").status, 400);
   EXPECT_EQ(Post("/api/player", "oops").status, 400);
+  EXPECT_EQ(Post("/api/player", R"({"action":5})").status, 400);
   EXPECT_EQ(Post("/api/player", R"({"action":"play"})").status, 503);
 
   struct Row {
@@ -297,7 +309,7 @@ TEST(PlayerApi, ControlsReachThePlayer) {
   CPlayerApi::Mount(server, std::make_shared<CPlayerApi>([&player] { return &player; },
                                                          [&temp] { return temp.Path(); }));
   ASSERT_TRUE(server.Start("127.0.0.1", 0));
-  httplib::Client client("127.0.0.1", server.Port());
+  httplib::Client client = testing::PageClient(server);
   struct Row {
     const char* body;
     int status;
@@ -326,6 +338,42 @@ TEST(PlayerApi, ControlsReachThePlayer) {
   EXPECT_EQ(state["available"], true);
   EXPECT_EQ(state["speed"], 5);
   EXPECT_EQ(state["state"], "stopped");
+}
+
+TEST(PlayerApi, PlayOfADayStartsAtItsFirstRecordAndResumesWhereItPaused) {
+  CTempFolder temp;
+  const int64_t first = MakeUtcMs(UtcParts{2021, 6, 30, 13, 20, 5, 0});
+  {
+    CSimulatedClock writeClock(0, first);
+    CScopedClock scoped(writeClock);
+    CVoyageRecorder recorder(temp.Path());
+    for (int i = 0; i < 20; ++i, writeClock.Advance(500)) recorder.Record(VdrKind::Nmea0183, "$S");
+  }
+  CSimulatedClock clock(100'000, first + 3'600'000);
+  CScopedClock scoped(clock);
+  VoyageDataPlayer player(temp.Path());
+  CHttpServer server;
+  CPlayerApi::Mount(server, std::make_shared<CPlayerApi>([&player] { return &player; },
+                                                         [&temp] { return temp.Path(); }));
+  ASSERT_TRUE(server.Start("127.0.0.1", 0));
+  httplib::Client client("127.0.0.1", server.Port());
+  const auto post = [&](const char* body) {
+    auto answer = client.Post("/api/player", body, "application/json");
+    ASSERT_TRUE(answer && answer->status == 200) << body;
+    player.RunOnce();
+  };
+  post(R"({"action":"play","day":"2021-06-30"})");
+  EXPECT_EQ(player.Status().virtualUtcMs, first) << "not the start of the hour's file";
+  clock.Advance(3000);
+  player.RunOnce();
+  post(R"({"action":"pause"})");
+  const auto paused = player.Status().virtualUtcMs;
+  EXPECT_EQ(paused, first + 3000);
+  clock.Advance(60'000);
+  post(R"({"action":"play","day":"2021-06-30"})");
+  EXPECT_EQ(player.Status().virtualUtcMs, paused);
+  EXPECT_TRUE(player.Status().playing);
+  EXPECT_FALSE(player.Status().paused);
 }
 
 TEST(OwnShipTrack, ThinsAndRestartsOnEarlierTime) {

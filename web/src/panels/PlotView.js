@@ -29,6 +29,7 @@ import { isDangerous, isLost, targetLabel } from '../lib/targets.js';
 import { settingBool } from '../lib/settings.js';
 import { getJson } from '../lib/api.js';
 import { palette, onSchemeChange } from '../theme.js';
+import { attachTideStations } from './TideStationsLayer.js';
 
 const PROJ = 'EPSG:3395';
 const HALF_WORLD = 20037508.342789244;
@@ -120,6 +121,8 @@ export function createPlotView(store) {
       new ScaleLine({ units: 'nautical' }),
     ]),
   });
+
+  attachTideStations(map, store);
 
   let follow = true;
   let flashPhase = false; // flashing symbols are hollow every other second
@@ -390,5 +393,5 @@ export function createPlotView(store) {
     container,
     h('div', { class: 'map-tools' }, orientButton, followButton),
   );
-  return { element, refresh: () => map.updateSize(), reloadNavObjects: loadNavObjects };
+  return { element, map, refresh: () => map.updateSize(), reloadNavObjects: loadNavObjects };
 }
