@@ -145,7 +145,8 @@ class CS57Chart {
   // Rebuilds the SENC from cellPath when the reader finds the cell or an
   // update on disk newer than the SENC, and maps the new file in place of
   // this one. False when a rebuild was needed and failed (this chart stays as
-  // it was). Not to be called while other threads read the chart.
+  // it was). Feature and part views taken before a rebuild are invalid after
+  // it; not to be called while other threads read the chart.
   bool OnFilesUpdated(CS57ChartReader& reader, const std::filesystem::path& cellPath);
 
  private:
