@@ -170,6 +170,7 @@ void LogDebug(const char* format, ...) {
 
 void SetDebugLogging(bool on) { g_debug.store(on); }
 bool DebugLogging() { return g_debug.load(); }
+bool DebugLogActive() { return g_debug.load(std::memory_order_relaxed) || t_capture != nullptr; }
 void SetLogEcho(bool on) { g_echo.store(on); }
 
 CLogCapture::CLogCapture() : previous_(t_capture) { t_capture = this; }

@@ -63,6 +63,9 @@ void LogDebug(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 void SetDebugLogging(bool on);
 bool DebugLogging();
+// True when LogDebug writes somewhere (debug logging on, or a capture active
+// on this thread): lets a caller skip preparing a line nobody reads.
+bool DebugLogActive();
 // When on, every log line is also written to standard error (subcommands).
 void SetLogEcho(bool on);
 
