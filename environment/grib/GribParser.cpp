@@ -18,6 +18,12 @@ constexpr size_t kMinBds = 11;
 constexpr size_t kMinBms = 6;
 constexpr size_t kEndLength = 4;  // "7777"
 constexpr int kMissingOctet = 255;
+// The most points a record may have (a 0.05° global grid has 26 million):
+// a constant field needs no data octets, so the grid alone would set the size.
+constexpr size_t kMaxGridPoints = size_t{32} << 20;
+// The most parallels between a pole and the equator of a Gaussian grid read
+// (N1280, about 0.07°, is the finest in use).
+constexpr int kMaxGaussianParallels = 4096;
 
 uint32_t U16(const uint8_t* p) {
   return (uint32_t{p[0]} << 8) | p[1];
@@ -158,8 +164,9 @@ bool GribGrid::Placeable() const {
   const bool kind = representation == kGridLatLon || representation == kGridGaussian ||
                     representation == kGridRotatedLatLon || representation == kGridPolarStereographic;
   // 0xffff along a row marks a quasi-regular (reduced) grid.
-  return kind && ni > 0 && nj > 0 && ni != 0xffff && nj != 0xffff &&
-         (representation != kGridGaussian || gaussianParallels > 0) &&
+  return kind && ni > 0 && nj > 0 && ni != 0xffff && nj != 0xffff && PointCount() <= kMaxGridPoints &&
+         (representation != kGridGaussian || (gaussianParallels > 0 && gaussianParallels <= kMaxGaussianParallels &&
+                                               nj <= 2 * gaussianParallels)) &&
          (representation != kGridPolarStereographic || (dxMetres > 0 && dyMetres > 0));
 }
 

@@ -174,18 +174,15 @@ bool Resample(const GribRecord& r, const CGribGeometry& geometry, WeatherGrid& g
   double dlon = res;
   if (gaussian) dlon = wraps ? 360.0 / grid.ni : lonSpan / std::max(1, grid.ni - 1);
   if (!(dlon > 0)) dlon = res;
-  const auto columns = [&] {
-    return wraps ? static_cast<int>(std::lround(360.0 / dlon))
-                 : static_cast<int>(std::floor(lonSpan / dlon + kEpsilon)) + 1;
-  };
-  int ni = columns();
-  int nj = static_cast<int>(std::floor((latMax - latMin) / res + kEpsilon)) + 1;
-  while (static_cast<size_t>(ni) * static_cast<size_t>(nj) > kMaxResampledPoints) {
+  // Counted in doubles: a degenerate grid description may ask for absurd sizes.
+  const auto columns = [&] { return wraps ? std::round(360.0 / dlon) : std::floor(lonSpan / dlon + kEpsilon) + 1; };
+  const auto rows = [&] { return std::floor((latMax - latMin) / res + kEpsilon) + 1; };
+  while (columns() * rows() > static_cast<double>(kMaxResampledPoints)) {
     res *= 2;
     dlon *= 2;
-    ni = columns();
-    nj = static_cast<int>(std::floor((latMax - latMin) / res + kEpsilon)) + 1;
   }
+  const int ni = std::max(1, static_cast<int>(columns()));
+  const int nj = std::max(1, static_cast<int>(rows()));
   g.ni = ni;
   g.nj = nj;
   g.dlat = res;

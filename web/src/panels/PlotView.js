@@ -393,5 +393,5 @@ export function createPlotView(store) {
     container,
     h('div', { class: 'map-tools' }, orientButton, followButton),
   );
-  return { element, refresh: () => map.updateSize(), reloadNavObjects: loadNavObjects };
+  return { element, map, refresh: () => map.updateSize(), reloadNavObjects: loadNavObjects };
 }
