@@ -2,6 +2,7 @@
 // helpers, geometry tests, the procedure dispatch and the running of a
 // look-up entry's instruction.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -132,8 +133,8 @@ namespace {
 
 // Whether p lies within tolerance of segment a-b (squared distances, no roots).
 bool NearSegment(S52Point p, S52Point a, S52Point b, double tolerance) {
-  if (p.x < std::fmin(a.x, b.x) - tolerance || p.x > std::fmax(a.x, b.x) + tolerance ||
-      p.y < std::fmin(a.y, b.y) - tolerance || p.y > std::fmax(a.y, b.y) + tolerance)
+  if ((p.x < a.x - tolerance && p.x < b.x - tolerance) || (p.x > a.x + tolerance && p.x > b.x + tolerance) ||
+      (p.y < a.y - tolerance && p.y < b.y - tolerance) || (p.y > a.y + tolerance && p.y > b.y + tolerance))
     return false;
   const double dx = b.x - a.x, dy = b.y - a.y;
   const double length2 = dx * dx + dy * dy;
@@ -147,8 +148,8 @@ double Cross(S52Point o, S52Point a, S52Point b) { return (a.x - o.x) * (b.y - o
 
 bool SegmentsCross(S52Point a, S52Point b, S52Point c, S52Point d) {
   constexpr double kTouch = 0.01;
-  if (std::fmax(a.x, b.x) + kTouch < std::fmin(c.x, d.x) || std::fmax(c.x, d.x) + kTouch < std::fmin(a.x, b.x) ||
-      std::fmax(a.y, b.y) + kTouch < std::fmin(c.y, d.y) || std::fmax(c.y, d.y) + kTouch < std::fmin(a.y, b.y))
+  if (std::max(a.x, b.x) + kTouch < std::min(c.x, d.x) || std::max(c.x, d.x) + kTouch < std::min(a.x, b.x) ||
+      std::max(a.y, b.y) + kTouch < std::min(c.y, d.y) || std::max(c.y, d.y) + kTouch < std::min(a.y, b.y))
     return false;
   const double d1 = Cross(c, d, a), d2 = Cross(c, d, b), d3 = Cross(a, b, c), d4 = Cross(a, b, d);
   if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0))) return true;
@@ -162,16 +163,16 @@ bool AnySegmentsCross(const IS52Feature& a, const IS52Feature& b) {
     if (pb.empty()) continue;
     S52Box partBox{pb[0].x, pb[0].y, pb[0].x, pb[0].y};
     for (const S52Point& p : pb) {
-      partBox.west = std::fmin(partBox.west, p.x);
-      partBox.east = std::fmax(partBox.east, p.x);
-      partBox.south = std::fmin(partBox.south, p.y);
-      partBox.north = std::fmax(partBox.north, p.y);
+      partBox.west = std::min(partBox.west, p.x);
+      partBox.east = std::max(partBox.east, p.x);
+      partBox.south = std::min(partBox.south, p.y);
+      partBox.north = std::max(partBox.north, p.y);
     }
     for (size_t i = 0; i < a.PartCount(); ++i) {
       const auto pa = a.Part(i).points;
       for (size_t k = 1; k < pa.size(); ++k) {
-        const S52Box segment{std::fmin(pa[k - 1].x, pa[k].x) - 0.01, std::fmin(pa[k - 1].y, pa[k].y) - 0.01,
-                             std::fmax(pa[k - 1].x, pa[k].x) + 0.01, std::fmax(pa[k - 1].y, pa[k].y) + 0.01};
+        const S52Box segment{std::min(pa[k - 1].x, pa[k].x) - 0.01, std::min(pa[k - 1].y, pa[k].y) - 0.01,
+                             std::max(pa[k - 1].x, pa[k].x) + 0.01, std::max(pa[k - 1].y, pa[k].y) + 0.01};
         if (!segment.Intersects(partBox)) continue;
         for (size_t l = 1; l < pb.size(); ++l)
           if (SegmentsCross(pa[k - 1], pa[k], pb[l - 1], pb[l])) return true;
@@ -200,6 +201,9 @@ bool S52AreaContains(const IS52Feature& area, S52Point p, double tolerance) {
     const auto ring = area.Part(i).points;
     for (size_t k = 0, j = ring.size() - 1; k < ring.size(); j = k++) {
       const S52Point a = ring[k], b = ring[j];
+      // Only edges that reach p's latitude band can hold it or be crossed.
+      if ((a.y > p.y + tolerance && b.y > p.y + tolerance) || (a.y < p.y - tolerance && b.y < p.y - tolerance))
+        continue;
       if (NearSegment(p, a, b, tolerance)) return true;
       if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x) inside = !inside;
     }
