@@ -1,5 +1,6 @@
 #include "app/Demo.h"
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -11,6 +12,7 @@
 #include "core/Paths.h"
 #include "core/settings/AisSettings.h"
 #include "core/settings/VdrSettings.h"
+#include "instruments/ais/sim/AisTargetSimulator.h"
 #include "recording/RecordingModule.h"
 #include "recording/vdr/VdrFiles.h"
 #include "recording/vdr/VoyageDataPlayer.h"
@@ -93,6 +95,15 @@ bool PrepareDemo() {
   return true;
 }
 
+// What the demo recording's AIS traffic is made of: it was generated from fleet.
+std::string SimulatedTrafficText(const std::vector<SimulatedVessel>& fleet) {
+  const auto classA = std::count_if(fleet.begin(), fleet.end(),
+                                    [](const SimulatedVessel& v) { return v.classA; });
+  return "AIS traffic: " + std::to_string(fleet.size()) + " targets (" + std::to_string(classA) +
+         " class A, " + std::to_string(fleet.size() - classA) +
+         " class B) from our AIS target simulator";
+}
+
 std::optional<int64_t> FirstRecord() {
   std::lock_guard lock(g_mutex);
   return g_firstRecordUtcMs;
@@ -136,7 +147,7 @@ void RegisterDemo(CApplication& app) {
     VoyageDataPlayer* player = ProgramPlayer();
     if (!player) return;
     const PlayerStatus status = player->Status();
-    if (status.playing && status.atEnd) {
+    if (!status.playing && status.atEnd) {
       Log("Demo: end of the recording, playing it again\n");
       PlayFromStart();
     }
@@ -150,7 +161,7 @@ std::optional<std::string> DemoDescription() {
        {"own ship: position, course and speed over ground, wind, depth, speed through water "
         "(a real four-hour sail in the Finnish archipelago, 60\u00b0N 23\u00b0E, from the Signal K "
         "project's sample log \"plaka.log\")"}},
-      {"simulated", {"AIS traffic: 12 targets from our AIS target simulator"}},
+      {"simulated", {SimulatedTrafficText(DemoFleet())}},
       {"loop", true},
   };
   return description.dump();

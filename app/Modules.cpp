@@ -1,14 +1,17 @@
 #include "app/Modules.h"
 
 #include <cstdio>
+#include <ctime>
 #include <memory>
 
 #include "app/Demo.h"
+#include "charts/s52/S52Startup.h"
 #include "core/Application.h"
 #include "core/JobQueue.h"
 #include "core/Log.h"
 #include "core/Notifications.h"
 #include "core/Paths.h"
+#include "environment/tides/TideLibrary.h"
 #include "core/units/UnitSystem.h"
 #include "environment/grib/ForecastRequest.h"
 #include "environment/grib/WeatherModule.h"
@@ -29,11 +32,13 @@
 #include "recording/logbook/LogBook.h"
 #include "recording/logbook/TrackRecorder.h"
 #include "recording/vdr/VdrFiles.h"
+#include "recording/vdr/VoyageDataPlayer.h"
 #include "server/CoastlineRoutes.h"
 #include "server/DocumentRoutes.h"
 #include "server/HttpServer.h"
 #include "server/NavRoutes.h"
 #include "server/OptionsController.h"
+#include "server/TideRoutes.h"
 #include "server/WeatherRoutes.h"
 #include "server/WebInterface.h"
 
@@ -73,24 +78,24 @@ void RegisterEquipmentAlarms(CApplication& app) {
 std::unique_ptr<CWebInterface> g_web;
 
 // Serves a recording controller's routes; its handlers only read files or post
-// to the player, so they run on the server's worker threads.
+// to the player, so they run on the server's worker threads. Every route
+// answers GET (the pages) and POST (how the main window sends the commands).
 template <typename Controller>
 void MountController(CHttpServer& server, std::shared_ptr<Controller> controller) {
   for (const std::string& route : Controller::Routes()) {
-    server.Get(
-        route,
-        [controller](const HttpRequest& request) {
-          QueryParams params;
-          for (const auto& [name, value] : request.params) params.emplace(name, value);
-          HttpReply reply = controller->Handle(request.path, params);
-          HttpResponse response;
-          response.status = reply.status;
-          response.contentType = reply.contentType;
-          response.body = std::move(reply.body);
-          for (auto& header : reply.headers) response.headers[header.name] = header.value;
-          return response;
-        },
-        HandlerThread::Worker);
+    const auto handle = [controller](const HttpRequest& request) {
+      QueryParams params;
+      for (const auto& [name, value] : request.params) params.emplace(name, value);
+      HttpReply reply = controller->Handle(request.path, params);
+      HttpResponse response;
+      response.status = reply.status;
+      response.contentType = reply.contentType;
+      response.body = std::move(reply.body);
+      for (auto& header : reply.headers) response.headers[header.name] = header.value;
+      return response;
+    };
+    server.Get(route, handle, HandlerThread::Worker);
+    server.Post(route, handle, HandlerThread::Worker);
   }
 }
 
@@ -104,9 +109,22 @@ void RegisterHttpServer(CApplication& app) {
     CDocumentRoutes::Mount(*g_http, &FindDocumentObject);
     // The world coastline base map by resolution, from the shipped files.
     CCoastlineRoutes::Mount(*g_http, std::make_shared<CCoastlineRoutes>(ProgramFolder() / "World"));
+    // Tide and current stations, at the played recording's time while one plays.
+    CTideRoutes::Mount(*g_http, std::make_shared<CTideRoutes>(TideLibrary(), [] {
+      const auto played = VirtualTime().UtcMs();
+      return played ? *played / 1000 : static_cast<int64_t>(std::time(nullptr));
+    }));
     // The weather forecast: its grids, values, files and commands.
     CWeatherRoutes::Mount(*g_http, WeatherFolder());
     MountController(*g_http, std::make_shared<CLogHttpController>(DataFolder() / "log.db"));
+    // The log page's "CheckLog": it renders again when the logbook was written.
+    g_http->Get(
+        "/api/logbook",
+        [](const HttpRequest&) {
+          return HttpResponse::Json(
+              200, "{\"lastWriteTick\":" + std::to_string(LogBook().LastWriteTick()) + "}");
+        },
+        HandlerThread::Worker);
     MountController(*g_http, std::make_shared<CVoyageRecordingsController>(
                                  RecordingsFolder(), &ProgramPlayer, OpenFolderInFileBrowser));
     // The browser user interface: live events, its REST routes and the front end's files.
@@ -116,13 +134,17 @@ void RegisterHttpServer(CApplication& app) {
     g_web = std::make_unique<CWebInterface>(*g_http, std::move(web));
     const int port = ConfiguredHttpPort();
     if (!g_http->Start("127.0.0.1", port)) {
+      // Without its pages the program cannot be used: start-up ends here.
       Log("NetStart: the HTTP server cannot listen on port %d\n", port);
-      Notifications().Post(NotificationKind::Error,
-                           "$AppTitle cannot serve its pages on port " + std::to_string(port) +
-                               ". Another program may be using it; change Network_HttpPort.");
-      g_http.reset();
+      Notifications().Post(
+          NotificationKind::Error,
+          "$AppTitle cannot serve its pages on 127.0.0.1 port " + std::to_string(port) +
+              ": another program may be using it. Choose another port with the setting "
+              "Network_HttpPort (tarnwick settings set Network_HttpPort " +
+              std::to_string(port == 65535 ? 8213 : port + 1) + ").");
       g_web.reset();
-      return true;
+      g_http.reset();
+      return false;
     }
     Log("HTTP server: %s\n", g_http->Url().c_str());
     return true;
@@ -156,6 +178,13 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
     return true;
   });
   RegisterRecording(app);
+  // The presentation library S52PL.zip is read in "Init_ENC".
+  RegisterS52Library(app);
+  // The tide and current station databases the data-product registry names.
+  app.OnStartupStage("Init Tides", [] {
+    TideLibrary().Load();
+    return true;
+  });
   // The weather forecast from "Init Weather" on; files dropped into the weather folder open.
   RegisterWeather(app);
   RegisterHttpServer(app);
@@ -197,12 +226,15 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
       LogAisSafetyMessage(LogBook(), from, message.fromName, message.text);
     });
   });
-  // Tracks and boundary alarms follow the same snapshot; while a recording
-  // plays, its points carry the recording's time.
+  // Tracks and boundary alarms follow the same snapshot. While a playback is
+  // open (playing or paused) the state is the recording's, with its time, and
+  // stays out of the live tracks.
   SetOwnShipProvider([]() -> std::optional<OwnShipInput> {
     CNavData* store = NavData();
     if (!store) return std::nullopt;
     OwnShipInput input = OwnShipFromSnapshot(*store->Snapshot());
+    if (const VoyageDataPlayer* player = ProgramPlayer())
+      input.played = player->Status().virtualUtcMs.has_value();
     if (const auto played = VirtualTime().UtcMs()) input.utcMs = *played;
     return input;
   });

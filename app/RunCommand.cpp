@@ -1,8 +1,10 @@
 // `tarnwick run`: the chart system itself, running until Ctrl-C or SIGTERM.
 
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <atomic>
 #include <cstdio>
 #include <iostream>
@@ -20,10 +22,24 @@
 namespace tarnwick {
 namespace {
 
-bool AskOnTerminal(const std::string& text) {
+// Asks on the terminal. The wait ends with the answer, the end of input, or an
+// exit request (Ctrl-C or SIGTERM reach the signal watcher, not this thread).
+bool AskOnTerminal(const std::string& text, const CApplication& app) {
   std::cout << text << "\n\nDo you accept these terms? [y/N] " << std::flush;
   std::string answer;
-  if (!std::getline(std::cin, answer)) return false;
+  for (;;) {
+    if (app.ExitRequested()) {
+      std::cout << std::endl;
+      return false;
+    }
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    const int ready = poll(&input, 1, 200);
+    if (ready < 0 && errno != EINTR) return false;
+    if (ready <= 0) continue;
+    char c = 0;
+    if (read(STDIN_FILENO, &c, 1) != 1 || c == '\n') break;
+    if (answer.size() < 256) answer += c;
+  }
   return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
 }
 
@@ -62,6 +78,15 @@ void PrintNotifications() {
   for (const auto& note : Notifications().Since(0)) fprintf(stderr, "%s\n", note.text.c_str());
 }
 
+// Warnings and errors of the start-up (a damaged settings store, the last
+// session's crash) go to the terminal too, not only to the page.
+void PrintStartupWarnings() {
+  for (const auto& note : Notifications().Since(0)) {
+    if (note.kind == NotificationKind::Warning || note.kind == NotificationKind::Error)
+      fprintf(stderr, "%s\n", note.text.c_str());
+  }
+}
+
 int Run(CArguments& args) {
   StartupOptions options;
   ModuleOptions modules;
@@ -76,9 +101,10 @@ int Run(CArguments& args) {
   }
   options.commandLine = args.Rest();
   modules.commandLine = options.commandLine;
-  options.disclaimer = [accept](const std::string& text) {
+  CApplication app;
+  options.disclaimer = [accept, &app](const std::string& text) {
     if (accept) return true;
-    if (isatty(STDIN_FILENO)) return AskOnTerminal(text);
+    if (isatty(STDIN_FILENO)) return AskOnTerminal(text, app);
     fprintf(stderr,
             "tarnwick run: the disclaimer must be accepted; run on a terminal or pass "
             "--accept-disclaimer\n");
@@ -86,7 +112,6 @@ int Run(CArguments& args) {
   };
   options.showRequest = [] { return MainPageUrl(); };
 
-  CApplication app;
   CSignalWatcher signals(app);
   RegisterModules(app, modules);
   switch (app.Start(options)) {
@@ -102,6 +127,7 @@ int Run(CArguments& args) {
       return 1;
     }
     case StartupResult::Exited:
+      if (app.ExitRequested()) fprintf(stderr, "tarnwick run: ended before start-up completed\n");
       return 1;
     case StartupResult::Failed:
       PrintNotifications();
@@ -109,6 +135,7 @@ int Run(CArguments& args) {
               (DataFolder() / "Application.log").c_str());
       return 1;
   }
+  PrintStartupWarnings();
   printf("%s is running (data folder %s). Press Ctrl-C to stop.\n", kAppTitle,
          DataFolder().c_str());
   if (const std::string url = MainPageUrl(); !url.empty()) {

@@ -65,12 +65,12 @@ void BM_NavigatorUpdate(benchmark::State& state) {
 BENCHMARK(BM_NavigatorUpdate)->Arg(0)->Arg(1)->ArgName("marks");
 
 void BM_PassingTest(benchmark::State& state) {
-  const LatLon w{50.0, -1.0}, next{50.05, -0.95};
+  const LatLon origin{49.9, -1.1}, w{50.0, -1.0}, next{50.05, -0.95};
   double step = 0;
   for (auto _ : state) {
     step = step > 0.01 ? 0 : step + 1e-6;
     benchmark::DoNotOptimize(
-        TestWaypointPassing({49.98 + step, -1.02}, {49.98 + step, -1.019}, w, next, 0.1));
+        TestWaypointPassing({49.98 + step, -1.02}, {49.98 + step, -1.019}, origin, w, next, 0.1));
   }
 }
 BENCHMARK(BM_PassingTest);

@@ -1,6 +1,7 @@
 #include "core/Application.h"
 
 #include <algorithm>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -25,6 +26,40 @@ namespace tarnwick {
 namespace {
 
 constexpr uint64_t kPubsProgressIntervalMs = 300000;
+
+std::string UtcText(int64_t utcMs) {
+  const time_t seconds = static_cast<time_t>(utcMs / 1000);
+  tm parts{};
+  gmtime_r(&seconds, &parts);
+  char text[40];
+  strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &parts);
+  return text;
+}
+
+// What the navigator is told about a previous run that did not end normally:
+// what its crash report holds and where it is, or that there is none.
+std::string UncleanExitMessage(const UncleanExit& unclean) {
+  std::string text;
+  if (unclean.crashReport) {
+    const CrashReport report = ReadCrashReport(*unclean.crashReport);
+    text = "The last session of $AppTitle crashed";
+    if (report.utcMs) text += " at " + UtcText(*report.utcMs);
+    if (report.signal) {
+      text += ": signal " + std::to_string(*report.signal);
+      if (!report.signalName.empty()) text += " (" + report.signalName + ")";
+    }
+    if (!report.stage.empty()) text += " in the stage \"" + report.stage + "\"";
+    text += ". Please send an error report with the crash report.\n";
+    text += "Possible system error during session in mini-dump file \"" +
+            unclean.crashReport->string() + "\".\n";
+  } else {
+    text = "The last session of $AppTitle";
+    if (unclean.previousStartUtcMs) text += " (started " + UtcText(*unclean.previousStartUtcMs) + ")";
+    text += " did not end normally and left no crash report: it was killed or the computer "
+            "stopped. Please send an error report.\n";
+  }
+  return text;
+}
 
 bool HasSwitch(const std::vector<std::string>& commandLine, const char* name) {
   return std::any_of(commandLine.begin(), commandLine.end(), [name](const std::string& arg) {
@@ -116,6 +151,23 @@ bool CApplication::VerifyCriticalFiles() {
   return ok;
 }
 
+void CApplication::OpenSettingsStore(const std::filesystem::path& path) {
+  const StorageOpening opening = Storage().OpenOrSetAside(path, UtcNowMs());
+  if (opening.setAside) {
+    Notifications().Post(NotificationKind::Error,
+                         "The settings store " + path.string() + " could not be used (" +
+                             opening.problem + "). It was kept as \"" +
+                             opening.setAside->string() +
+                             "\" and $AppTitle started a fresh store: settings are back at their "
+                             "defaults.");
+  }
+  if (!opening.opened) {
+    Notifications().Post(NotificationKind::Error,
+                         "$AppTitle cannot open its settings store " + path.string() + " (" +
+                             opening.problem + "). Settings changed now will not be kept.");
+  }
+}
+
 bool CApplication::AskDisclaimer(const StartupOptions& options) {
   std::ifstream in(ProgramFolder() / "Disclaimer.txt");
   std::stringstream text;
@@ -138,7 +190,8 @@ bool CApplication::RunPhase(int phase, const StartupOptions& options) {
     if (stage == "Init NavObj" && ok) Log("Initializing NavObj: done.\n");
   }
   if (ok && phase == 1 && !opt::Startup_NoDisclaimer.GetBool() && !AskDisclaimer(options)) {
-    Log("Disclaimer not OK\n");
+    // A signal that ended the question is not a declined disclaimer.
+    if (!exitRequested_.load()) Log("Disclaimer not OK\n");
     exitRequested_.store(true);
   }
   if (!ok) {
@@ -193,10 +246,7 @@ StartupResult CApplication::Start(const StartupOptions& options) {
   crashReport_ = unclean.crashReport;
   if (options.installCrashHandler) InstallCrashHandler(dataFolder / "crash");
   if (previousRunUnclean_) {
-    std::string text = "The last session of $AppTitle did not end normally. Please send an error report.\n";
-    if (crashReport_)
-      text += "Possible system error during session in mini-dump file \"" +
-              crashReport_->string() + "\".\n";
+    const std::string text = UncleanExitMessage(unclean);
     Log("%s", ExpandMessage(text).c_str());
     Notifications().Post(NotificationKind::Warning, text);
   }
@@ -204,7 +254,7 @@ StartupResult CApplication::Start(const StartupOptions& options) {
   LogSystemDescription();
   uiThread_ = std::this_thread::get_id();
 
-  Storage().Open(dataFolder / "storage.db");
+  OpenSettingsStore(dataFolder / "storage.db");
   LoadProgramSettings(*registry_);
 
   for (int phase = 1; phase <= 3; ++phase) {

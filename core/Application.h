@@ -97,6 +97,9 @@ class CApplication {
   bool RunStartupStage(const std::string& stage);
   bool RunPhase(int phase, const StartupOptions& options);
   bool VerifyCriticalFiles();
+  // Opens storage.db; an unusable one is set aside for a fresh one, and the
+  // navigator is told either way.
+  void OpenSettingsStore(const std::filesystem::path& path);
   bool AskDisclaimer(const StartupOptions& options);
   void RunTimedStage(const char* name, const std::vector<Hook>& hooks);
   void RunTimers();

@@ -5,11 +5,14 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 
 #include "core/Paths.h"
 #include "core/Stage.h"
+#include "core/Watchdog.h"
 
 namespace tarnwick {
 namespace {
@@ -107,6 +110,26 @@ void InstallCrashHandler(const std::filesystem::path& crashFolder) {
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESETHAND;
   for (int s : kSignals) sigaction(s, &action, nullptr);
+}
+
+CrashReport ReadCrashReport(const std::filesystem::path& path) {
+  CrashReport report;
+  const std::string name = path.stem().string();  // "crash-YYYYMMDDTHHMMSSZ"
+  if (name.rfind("crash-", 0) == 0) report.utcMs = ParseCompactUtc(name.substr(6));
+  std::ifstream in(path);
+  std::string line;
+  for (int lines = 0; lines < 8 && std::getline(in, line); ++lines) {
+    if (line.rfind("Signal: ", 0) == 0) {
+      int number = 0;
+      char abbreviation[32] = {};
+      const int read = sscanf(line.c_str() + 8, "%d (%31[^)])", &number, abbreviation);
+      if (read >= 1) report.signal = number;
+      if (read == 2 && std::strcmp(abbreviation, "?") != 0) report.signalName = abbreviation;
+    } else if (line.rfind("Stage: ", 0) == 0) {
+      report.stage = line.substr(7, 200);
+    }
+  }
+  return report;
 }
 
 }  // namespace tarnwick

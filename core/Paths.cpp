@@ -40,6 +40,8 @@ void SetDataFolder(const std::filesystem::path& folder) {
 
 std::filesystem::path ConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
 
+std::filesystem::path CacheFolder() { return XdgFolder("XDG_CACHE_HOME", ".cache"); }
+
 std::filesystem::path RuntimeFolder() {
   const char* value = getenv("XDG_RUNTIME_DIR");
   if (value && *value) return std::filesystem::path(value) / kAppFolderName;

@@ -18,6 +18,10 @@ void SetDataFolder(const std::filesystem::path& folder);
 // $XDG_CONFIG_HOME/tarnwick-ecs, else ~/.config/tarnwick-ecs.
 std::filesystem::path ConfigFolder();
 
+// $XDG_CACHE_HOME/tarnwick-ecs, else ~/.cache/tarnwick-ecs: files the program
+// can make again from others (compiled charts).
+std::filesystem::path CacheFolder();
+
 // $XDG_RUNTIME_DIR/tarnwick-ecs, else /tmp/tarnwick-ecs-UID.
 std::filesystem::path RuntimeFolder();
 

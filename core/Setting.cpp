@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/Log.h"
+#include "core/SettingValues.h"
 #include "core/SettingsRegistry.h"
 
 namespace tarnwick {
@@ -37,10 +39,24 @@ const char* SettingKindName(SettingKind kind) {
   return "unknown";
 }
 
+std::optional<std::string> CSettingDescriptor::Refusal(std::string_view) const {
+  return std::nullopt;
+}
+
 const ChoiceOption* CChoiceDescriptor::Find(std::string_view keyword) const {
   for (const auto& option : options_)
     if (EqualsIgnoreCase(option.keyword, keyword)) return &option;
   return nullptr;
+}
+
+std::optional<std::string> CChoiceDescriptor::Refusal(std::string_view text) const {
+  if (options_.empty() || Find(text)) return std::nullopt;
+  std::string reason = "\"" + std::string(text) + "\" is not one of: ";
+  for (size_t i = 0; i < options_.size(); ++i) {
+    if (i) reason += ", ";
+    reason += options_[i].keyword;
+  }
+  return reason;
 }
 
 const CSettingDescriptor& TextDescriptor() {
@@ -60,10 +76,11 @@ CSettingListener::CSettingListener() { CSettingsRegistry::Instance().AddListener
 CSettingListener::~CSettingListener() { CSettingsRegistry::Instance().RemoveListener(this); }
 
 namespace {
-const CSettingDescriptor* DefaultDescriptor(SettingKind kind, const CSettingDescriptor* given) {
+const CSettingDescriptor* DefaultDescriptor(SettingKind kind, const CSettingDescriptor* given,
+                                            const char* defaultText) {
   if (given) return given;
   switch (kind) {
-    case SettingKind::Text: return &TextDescriptor();
+    case SettingKind::Text: return &DescriptorForDefault(defaultText ? defaultText : "");
     case SettingKind::Colour: return &ColourDescriptor();
     case SettingKind::Font: return &FontDescriptor();
     default: return nullptr;
@@ -76,7 +93,7 @@ CSetting::CSetting(SettingKind kind, const char* name, const char* defaultText,
     : kind_(kind),
       name_(name),
       default_(defaultText ? defaultText : ""),
-      descriptor_(DefaultDescriptor(kind, descriptor)),
+      descriptor_(DefaultDescriptor(kind, descriptor, defaultText)),
       text_(default_) {
   CSettingsRegistry::Instance().Register(this);
 }
@@ -101,12 +118,27 @@ bool CSetting::ReplaceText(std::string_view text) {
   return true;
 }
 
+std::optional<std::string> CSetting::Refusal(std::string_view text) const {
+  std::optional<std::string> reason;
+  if (kind_ == SettingKind::Boolean) {
+    reason = BooleanRefusal(text);
+  } else if (descriptor_) {
+    reason = descriptor_->Refusal(text);
+  }
+  if (reason) return std::string(name_) + ": " + *reason;
+  return std::nullopt;
+}
+
 bool CSetting::Set(std::string_view text) {
   {
     std::lock_guard lock(mutex_);
     if (text_ == text) return true;
   }
   if (IsLocked()) return false;
+  if (const auto reason = Refusal(text)) {
+    Log("Settings: refused %s\n", reason->c_str());
+    return false;
+  }
   if (!ReplaceText(text)) return true;
   CSettingsRegistry::Instance().Changed(*this, true);
   return true;

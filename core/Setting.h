@@ -5,6 +5,7 @@
 // cached until the text changes.
 
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,9 @@ const char* SettingKindName(SettingKind kind);  // "choice", "boolean", ...
 class CSettingDescriptor {
  public:
   virtual ~CSettingDescriptor() = default;
+  // Why text cannot be a value ("\"leagues\" is not one of: ..."), or nothing
+  // when it is admissible. The shared descriptors admit every text.
+  virtual std::optional<std::string> Refusal(std::string_view text) const;
 };
 
 struct ChoiceOption {
@@ -40,6 +44,9 @@ class CChoiceDescriptor final : public CSettingDescriptor {
   const std::vector<ChoiceOption>& Options() const { return options_; }
   // The option with this keyword (case-insensitive), or nullptr.
   const ChoiceOption* Find(std::string_view keyword) const;
+  // A keyword not in the list is refused; an empty list (filled at run time,
+  // such as the voices of the system) admits every text.
+  std::optional<std::string> Refusal(std::string_view text) const override;
 
  private:
   std::vector<ChoiceOption> options_;
@@ -71,7 +78,10 @@ class CSettingListener {
 
 class CSetting {
  public:
-  // descriptor: nullptr picks the shared one for text, colour and font kinds.
+  // descriptor: nullptr picks, for text settings, the value descriptor that
+  // fits the default (a number, a duration such as "5 min", a length such as
+  // "0.25 nm", else free text; see SettingValues.h), and the shared one for
+  // colour and font kinds.
   CSetting(SettingKind kind, const char* name, const char* defaultText,
            const CSettingDescriptor* descriptor = nullptr);
   CSetting(const CSetting&) = delete;
@@ -86,9 +96,13 @@ class CSetting {
   CSetting* Next() const { return next_; }
 
   std::string Text() const;
-  // Replaces the text. Equal text: nothing happens, success. Locked: failure.
-  // Otherwise the group is marked for saving and the owner, then every
-  // listener, is told.
+  // Why text cannot be this setting's value ("Units_Distance: \"leagues\" is
+  // not one of: ..."), or nothing when it is admissible. Booleans admit true,
+  // false, yes, no, on, off and integers; other kinds ask their descriptor.
+  std::optional<std::string> Refusal(std::string_view text) const;
+  // Replaces the text. Equal text: nothing happens, success. Locked or not
+  // admissible (Refusal): failure, nothing changes. Otherwise the group is
+  // marked for saving and the owner, then every listener, is told.
   bool Set(std::string_view text);
   bool IsLocked() const;
   bool ResetToDefault() { return Set(default_); }

@@ -5,6 +5,7 @@
 #include "core/AdminIni.h"
 #include "core/Clock.h"
 #include "core/Log.h"
+#include "core/Notifications.h"
 #include "core/RegistryFile.h"
 #include "core/Storage.h"
 
@@ -130,29 +131,52 @@ size_t CSettingsRegistry::WriteGroupsLocked(std::vector<std::string> groups) {
   for (const auto& group : groups) {
     auto it = tree_.find(group);
     if (it == tree_.end()) continue;
-    if (store_->Put(kOptionsDomain, group, it->dump()))
+    if (store_->Put(kOptionsDomain, group, it->dump())) {
       ++written;
-    else
+    } else {
       Log("Settings: cannot save group %s\n", group.c_str());
+      if (!saveFailureTold_) saveFailureToTell_ = saveFailureTold_ = true;
+    }
   }
   return written;
 }
 
 size_t CSettingsRegistry::SaveModified(uint64_t nowTick) {
-  std::lock_guard lock(mutex_);
-  if (!saveDeadline_ || nowTick < *saveDeadline_) return 0;
-  saveDeadline_.reset();
-  std::vector<std::string> groups;
-  groups.swap(dirtyGroups_);
-  return WriteGroupsLocked(std::move(groups));
+  size_t written = 0;
+  {
+    std::lock_guard lock(mutex_);
+    if (!saveDeadline_ || nowTick < *saveDeadline_) return 0;
+    saveDeadline_.reset();
+    std::vector<std::string> groups;
+    groups.swap(dirtyGroups_);
+    written = WriteGroupsLocked(std::move(groups));
+  }
+  TellSaveFailure();
+  return written;
 }
 
 size_t CSettingsRegistry::SaveAll() {
-  std::lock_guard lock(mutex_);
-  saveDeadline_.reset();
-  std::vector<std::string> groups;
-  groups.swap(dirtyGroups_);
-  return WriteGroupsLocked(std::move(groups));
+  size_t written = 0;
+  {
+    std::lock_guard lock(mutex_);
+    saveDeadline_.reset();
+    std::vector<std::string> groups;
+    groups.swap(dirtyGroups_);
+    written = WriteGroupsLocked(std::move(groups));
+  }
+  TellSaveFailure();
+  return written;
+}
+
+void CSettingsRegistry::TellSaveFailure() {
+  {
+    std::lock_guard lock(mutex_);
+    if (!saveFailureToTell_) return;
+    saveFailureToTell_ = false;
+  }
+  Notifications().Post(NotificationKind::Error,
+                       "$AppTitle cannot write its settings to storage.db: changed settings "
+                       "will be lost when it ends. See Application.log.");
 }
 
 bool CSettingsRegistry::HasPendingSave() const {
@@ -174,6 +198,7 @@ void CSettingsRegistry::ResetState() {
     saveDeadline_.reset();
     store_ = nullptr;
     locked_.clear();
+    saveFailureTold_ = saveFailureToTell_ = false;
   }
   for (CSetting* s = head_; s; s = s->next_) s->LoadText(s->DefaultText());
 }
@@ -184,6 +209,10 @@ void CSettingsRegistry::ApplyAdminIni(const std::filesystem::path& path) {
     CSetting* setting = Find(entry.name);
     if (!setting) {
       Log("Admin.ini contains unknown option: %s\n", entry.name.c_str());
+      continue;
+    }
+    if (const auto reason = setting->Refusal(entry.value)) {
+      Log("Admin.ini: %s; the value is not used\n", reason->c_str());
       continue;
     }
     if (setting->Text() != entry.value) setting->InstallText(entry.value);
@@ -215,7 +244,12 @@ void CSettingsRegistry::ApplyTree(const nlohmann::json& node, const std::string&
     if (!value.is_string()) continue;
     CSetting* setting = Find(name);
     if (!setting || IsLocked(name)) continue;
-    setting->LoadText(value.get<std::string>());
+    const std::string& text = value.get_ref<const std::string&>();
+    if (const auto reason = setting->Refusal(text)) {
+      Log("Settings: stored %s; it keeps its default\n", reason->c_str());
+      continue;
+    }
+    setting->LoadText(text);
   }
 }
 

@@ -77,6 +77,8 @@ class CSettingsRegistry {
   void ApplyAdminIni(const std::filesystem::path& path);
   bool MigrateFromRegistry(CRegistryFile& registry);
   void ApplyTree(const nlohmann::json& node, const std::string& prefix);
+  // Tells the navigator, once per run, that a save failed (outside the lock).
+  void TellSaveFailure();
 
   CSetting* head_ = nullptr;
   std::unordered_map<std::string, CSetting*> byName_;  // lower-case name
@@ -88,6 +90,8 @@ class CSettingsRegistry {
   std::optional<uint64_t> saveDeadline_;
   CStorage* store_ = nullptr;
   std::unordered_set<std::string> locked_;  // lower-case names
+  bool saveFailureTold_ = false;            // a failed save was (or is to be) told
+  bool saveFailureToTell_ = false;
 };
 
 }  // namespace tarnwick

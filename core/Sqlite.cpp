@@ -67,6 +67,12 @@ bool CSqliteStatement::BindNull(const char* name) {
   return i > 0 && sqlite3_bind_null(stmt_, i) == SQLITE_OK;
 }
 
+bool CSqliteStatement::BindBlob(const char* name, std::string_view bytes) {
+  int i = Index(name);
+  return i > 0 && sqlite3_bind_blob64(stmt_, i, bytes.data(), bytes.size(), SQLITE_TRANSIENT) ==
+                      SQLITE_OK;
+}
+
 int CSqliteStatement::Step() { return stmt_ ? sqlite3_step(stmt_) : SQLITE_MISUSE; }
 
 bool CSqliteStatement::Reset() { return stmt_ && sqlite3_reset(stmt_) == SQLITE_OK; }
@@ -79,6 +85,13 @@ std::string CSqliteStatement::Text(int column) const {
   const unsigned char* text = sqlite3_column_text(stmt_, column);
   if (!text) return {};
   return std::string(reinterpret_cast<const char*>(text),
+                     static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
+}
+
+std::string CSqliteStatement::Blob(int column) const {
+  const void* bytes = sqlite3_column_blob(stmt_, column);
+  if (!bytes) return {};
+  return std::string(static_cast<const char*>(bytes),
                      static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 

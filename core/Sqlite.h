@@ -48,6 +48,7 @@ class CSqliteStatement {
   bool Bind(const char* name, int64_t value);
   bool Bind(const char* name, double value);
   bool BindNull(const char* name);
+  bool BindBlob(const char* name, std::string_view bytes);
 
   // SQLITE_ROW, SQLITE_DONE or an error code.
   int Step();
@@ -57,6 +58,8 @@ class CSqliteStatement {
   std::string Text(int column) const;
   int64_t Int(int column) const;
   double Real(int column) const;
+  // The column's bytes as stored (blobs included).
+  std::string Blob(int column) const;
   int ColumnCount() const;
   std::string ColumnName(int column) const;
 

@@ -6,6 +6,7 @@
 
 #include "core/Log.h"
 #include "core/Paths.h"
+#include "core/Watchdog.h"
 
 namespace tarnwick {
 namespace {
@@ -21,19 +22,59 @@ constexpr const char* kRemoveSql = "DELETE FROM Storage WHERE Domain = :domain A
 constexpr const char* kListNamesSql = "SELECT Name FROM Storage WHERE Domain = :domain;";
 constexpr const char* kListEntriesSql = "SELECT Name, Value FROM Storage WHERE Domain = :domain;";
 constexpr const char* kListDomainsSql = "SELECT DISTINCT Domain FROM Storage ORDER BY Domain;";
+constexpr const char* kQuickCheckSql = "PRAGMA quick_check(1);";
 
 }  // namespace
 
 bool CStorage::Open(const std::filesystem::path& path) {
   std::lock_guard lock(mutex_);
+  return OpenLocked(path) == SQLITE_OK;
+}
+
+int CStorage::OpenLocked(const std::filesystem::path& path) {
   int rc = db_.Open(path);
   if (rc == SQLITE_OK) rc = db_.Exec(kCreateSql);
+  if (rc == SQLITE_OK) {
+    // A damaged page shows only when it is read: check them all now, while
+    // nothing has been trusted to the store yet.
+    CSqliteStatement check(db_, kQuickCheckSql);
+    rc = check.Step();
+    if (rc == SQLITE_ROW) rc = check.Text(0) == "ok" ? SQLITE_OK : SQLITE_CORRUPT;
+  }
   if (rc != SQLITE_OK) {
     Log("Storage: Cannot open database! (%d)\n", rc);
     db_.Close();
-    return false;
   }
-  return true;
+  return rc;
+}
+
+StorageOpening CStorage::OpenOrSetAside(const std::filesystem::path& path, int64_t utcMs) {
+  std::lock_guard lock(mutex_);
+  StorageOpening result;
+  result.code = OpenLocked(path);
+  if (result.code == SQLITE_OK) {
+    result.opened = true;
+    return result;
+  }
+  result.problem = sqlite3_errstr(result.code);
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return result;  // the folder itself is the problem
+  const std::string aside = path.string() + ".damaged-" + FormatCompactUtc(utcMs);
+  for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+    const std::filesystem::path companion = path.string() + suffix;
+    if (std::filesystem::exists(companion, ec))
+      std::filesystem::rename(companion, aside + suffix, ec);
+  }
+  std::filesystem::rename(path, aside, ec);
+  if (ec) {
+    Log("Storage: cannot move %s aside (%s)\n", path.c_str(), ec.message().c_str());
+    return result;
+  }
+  result.setAside = aside;
+  Log("Storage: %s (%s) was moved to %s; starting a fresh store\n", path.c_str(),
+      result.problem.c_str(), aside.c_str());
+  result.opened = OpenLocked(path) == SQLITE_OK;
+  return result;
 }
 
 bool CStorage::IsOpen() const {

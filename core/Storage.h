@@ -3,6 +3,7 @@
 // table. Settings keep one row per group in the domain "options"; other
 // features keep their own domains.
 
+#include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -18,12 +19,25 @@ struct StorageEntry {
   std::string value;
 };
 
+struct StorageOpening {
+  bool opened = false;
+  int code = 0;               // SQLite result of the first attempt (0 when it opened)
+  std::string problem;        // what was wrong with the file, for the navigator
+  // Where the unusable file was moved before a fresh store was made.
+  std::optional<std::filesystem::path> setAside;
+};
+
 class CStorage {
  public:
   // Opens (creating when missing) the database at path and its table. Logs
   // "Storage: Cannot open database! (%d)\n" and returns false on failure; the
   // store then stays unusable and every operation fails.
+  // The database must also pass SQLite's quick integrity check.
   bool Open(const std::filesystem::path& path);
+  // Opens path; when the file exists but cannot be used (corrupt, not a
+  // database, unreadable), renames it and its journal files to
+  // "<name>.damaged-YYYYMMDDTHHMMSSZ" (utcMs) and opens a fresh store there.
+  StorageOpening OpenOrSetAside(const std::filesystem::path& path, int64_t utcMs);
   bool IsOpen() const;
   void Close();
 
@@ -41,6 +55,8 @@ class CStorage {
   std::optional<double> GetNumber(const std::string& domain, const std::string& name) const;
 
  private:
+  int OpenLocked(const std::filesystem::path& path);
+
   mutable std::mutex mutex_;
   CSqliteDatabase db_;
 };

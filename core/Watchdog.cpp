@@ -49,6 +49,7 @@ UncleanExit CWatchdog::Arm(int64_t nowUtcMs) {
     result.previousRunUnclean = true;
     auto started = registry_.GetValue(kKey, kStartTime);
     auto startMs = started ? ParseCompactUtc(*started) : std::nullopt;
+    result.previousStartUtcMs = startMs;
     std::error_code ec;
     std::filesystem::file_time_type newest{};
     for (const auto& entry : std::filesystem::directory_iterator(crashFolder_, ec)) {

@@ -14,6 +14,7 @@ class CRegistryFile;
 
 struct UncleanExit {
   bool previousRunUnclean = false;
+  std::optional<int64_t> previousStartUtcMs;  // when that run started, when known
   // A crash report written after the previous run's start, when there is one.
   std::optional<std::filesystem::path> crashReport;
 };

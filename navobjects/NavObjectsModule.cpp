@@ -78,7 +78,12 @@ void UpdateNavObjects(uint64_t tickMs) {
   if (state == nullptr) return;
   if (const auto& provider = OwnShipProvider()) {
     if (auto ship = provider()) {
-      state->recorder->Update(*ship, tickMs);
+      // The live track holds the present only: a playback ends it, and the
+      // next live fix after the playback starts a new one.
+      if (ship->played)
+        state->recorder->EndTrack();
+      else
+        state->recorder->Update(*ship, tickMs);
       // Deleted objects wait in their layer for Restore; they watch nothing.
       std::vector<std::shared_ptr<CNavObject>> watched;
       for (const auto& layer : state->documents->Layers())

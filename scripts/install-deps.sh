@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # Reference tools for comparisons (bench/scripts, test reference values)
   proj-bin libproj-dev gpsd-clients
+  # GDAL's S-57 driver, the oracle of the S-57 reader's tests and benchmarks
+  gdal-bin
   # GRIB reference reader (tests, bench) and the bzip2 tool of the GRIB fixtures
   libeccodes-tools libeccodes-dev bzip2
   # Libraries
@@ -23,6 +25,8 @@ packages=(
   libxml2-dev
   # World coastline: GSHHG shorelines (LGPL) and the netCDF reader of the converter
   gmt-gshhg-low gmt-gshhg-high libnetcdf-dev
+  # Tides: the public-domain harmonics file and the library that reads it
+  xtide-data libtcd-dev
   # Independent GPX reader for the navigation-object tests
   gpsbabel
   # Run time: spoken alerts

@@ -18,8 +18,14 @@ bool Elapsed(std::optional<uint64_t>& last, uint64_t now, uint64_t interval) {
 CLiveFeed::CLiveFeed(std::shared_ptr<CEventHub> hub, LiveSources sources,
                      std::shared_ptr<COwnShipTrack> track)
     : hub_(std::move(hub)), sources_(std::move(sources)), track_(std::move(track)) {
-  const auto recent = Notifications().Since(0);
-  if (!recent.empty()) lastNoteId_ = recent.back().id;
+  // Warnings and errors of the start-up (posted before the page could be
+  // served: a damaged settings store, the last session's crash) reach every
+  // page that opens; other older notes are not repeated.
+  for (const Notification& note : Notifications().Since(0)) {
+    lastNoteId_ = note.id;
+    if (note.kind == NotificationKind::Warning || note.kind == NotificationKind::Error)
+      hub_->PostNotification(JsonText(NoteJson(note)));
+  }
   hub_->SetColorMode(ColorModeName(opt::S52_ColorMode.Text()));
 }
 

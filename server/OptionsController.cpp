@@ -64,6 +64,7 @@ HttpResponse COptionsController::Post(const HttpRequest& request) {
   if (name.empty() || !hasValue) return Error(400, "Give the setting's name and value.");
   CSetting* setting = FindSetting(name);
   if (!setting) return Error(404, "No setting named " + name + ".");
+  if (const auto reason = setting->Refusal(value)) return Error(400, *reason + ".");
   if (!setting->Set(value)) return Error(409, std::string(setting->Name()) + " is locked.");
   return HttpResponse::Json(200, Describe(*setting).dump());
 }

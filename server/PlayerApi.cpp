@@ -7,6 +7,7 @@
 #include "core/Log.h"
 #include "recording/UtcTime.h"
 #include "recording/vdr/VdrFiles.h"
+#include "recording/vdr/VoyageRecordingsPage.h"
 #include "server/LiveJson.h"
 
 namespace tarnwick {
@@ -57,6 +58,12 @@ std::optional<std::pair<int64_t, int64_t>> CPlayerApi::DayRange(int64_t dayStart
     range->second = std::max(range->second, end);
   }
   return range;
+}
+
+std::optional<int64_t> CPlayerApi::FirstRecordOfDay(int64_t dayStart) const {
+  for (const RecordingDay& day : ListRecordingDays(folder_()))
+    if (StartOfUtcDay(day.firstUtcMs) == dayStart) return day.firstUtcMs;
+  return std::nullopt;
 }
 
 HttpResponse CPlayerApi::State() const {
@@ -116,10 +123,14 @@ HttpResponse CPlayerApi::Control(const HttpRequest& request) {
 
   if (action == "play") {
     std::optional<int64_t> start = time;
-    if (!start && day) {
-      const auto range = DayRange(*day);
-      if (!range) return Error(404, "Nothing was recorded on " + FormatDay(*day) + ".");
-      start = range->first;
+    const PlayerStatus status = player->Status();
+    // A paused playback of the day goes on where it paused.
+    const bool resumes = status.paused && status.virtualUtcMs &&
+                         (!day || StartOfUtcDay(*status.virtualUtcMs) == *day);
+    if (!start && day && !resumes) {
+      const auto first = FirstRecordOfDay(*day);
+      if (!first) return Error(404, "Nothing was recorded on " + FormatDay(*day) + ".");
+      start = first;
     }
     if (start) {
       player->Seek(*start);

@@ -33,6 +33,8 @@ class CPlayerApi {
  private:
   // The first and last recorded instant of the UTC day starting at dayStartUtcMs.
   std::optional<std::pair<int64_t, int64_t>> DayRange(int64_t dayStartUtcMs) const;
+  // The time of the first record of that day.
+  std::optional<int64_t> FirstRecordOfDay(int64_t dayStartUtcMs) const;
 
   const std::function<VoyageDataPlayer*()> player_;
   const std::function<std::filesystem::path()> folder_;

@@ -1,10 +1,9 @@
 #include "server/SettingsApi.h"
 
 #include <cctype>
-#include <cstdlib>
 #include <map>
 
-#include "core/units/Length.h"
+#include "core/SettingValues.h"
 #include "server/LiveJson.h"
 
 namespace tarnwick {
@@ -21,22 +20,6 @@ bool IsInteger(std::string_view text) {
   for (; i < text.size(); ++i)
     if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
   return true;
-}
-
-bool IsReal(const std::string& text) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  std::strtod(text.c_str(), &end);
-  return end && *end == '\0';
-}
-
-bool HasDigitAndLetter(std::string_view text) {
-  bool digit = false, letter = false;
-  for (char c : text) {
-    digit |= std::isdigit(static_cast<unsigned char>(c)) != 0;
-    letter |= std::isalpha(static_cast<unsigned char>(c)) != 0;
-  }
-  return digit && letter;
 }
 
 }  // namespace
@@ -56,10 +39,18 @@ std::string CSettingsApi::PageKind(const CSetting& setting) {
     case SettingKind::Text:
       break;
   }
-  const std::string text = setting.DefaultText();
-  if (IsInteger(text)) return "int";
-  if (IsReal(text)) return "real";
-  if (HasDigitAndLetter(text) && ParseLength(text).IsValid()) return "length";
+  switch (ValueKindOf(setting)) {
+    case SettingValueKind::Integer:
+      return "int";
+    case SettingValueKind::Number:
+      return IsInteger(setting.DefaultText()) ? "int" : "real";
+    case SettingValueKind::Length:
+      return "length";
+    case SettingValueKind::Duration:
+      return "duration";
+    case SettingValueKind::FreeText:
+      break;
+  }
   return "text";
 }
 

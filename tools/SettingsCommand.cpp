@@ -48,6 +48,12 @@ int Settings(CArguments& args) {
       fprintf(stderr, "tarnwick settings: cannot open storage.db; nothing was changed\n");
       return 1;
     }
+    if (verb == "set") {
+      if (const auto reason = setting->Refusal(args[2])) {
+        fprintf(stderr, "tarnwick settings: %s; nothing was changed\n", reason->c_str());
+        return 1;
+      }
+    }
     bool ok = verb == "set" ? setting->Set(args[2]) : setting->ResetToDefault();
     if (!ok) {
       fprintf(stderr, "tarnwick settings: %s is locked by the fleet settings\n", setting->Name());

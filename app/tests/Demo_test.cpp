@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 #include "core/Application.h"
 #include "core/Paths.h"
 #include "core/tests/support/TestSupport.h"
+#include "instruments/ais/sim/AisTargetSimulator.h"
 
 namespace tarnwick {
 namespace {
@@ -36,7 +39,15 @@ TEST(Demo, DescribesRecordedAndSimulatedPartsOnlyWhenRunning) {
   ASSERT_TRUE(json.is_object()) << *text;
   ASSERT_TRUE(json["recorded"].is_array());
   EXPECT_NE(json["recorded"][0].get<std::string>().find("own ship"), std::string::npos);
-  EXPECT_NE(json["simulated"][0].get<std::string>().find("12 targets"), std::string::npos);
+  // The simulated traffic is told as the simulator's fleet makes it.
+  const auto fleet = DemoFleet();
+  const auto classB = std::count_if(fleet.begin(), fleet.end(),
+                                    [](const SimulatedVessel& v) { return !v.classA; });
+  ASSERT_GT(classB, 0);
+  const std::string simulated = json["simulated"][0].get<std::string>();
+  EXPECT_NE(simulated.find(std::to_string(fleet.size()) + " targets ("), std::string::npos)
+      << simulated;
+  EXPECT_NE(simulated.find(std::to_string(classB) + " class B)"), std::string::npos) << simulated;
   EXPECT_EQ(json["loop"], true);
 }
 

@@ -28,7 +28,9 @@
 #include "navobjects/NavObjectsModule.h"
 #include "navobjects/model/FileTime.h"
 #include "navobjects/model/Track.h"
+#include "recording/RecordingModule.h"
 #include "recording/VirtualTime.h"
+#include "recording/vdr/VoyageDataPlayer.h"
 
 namespace tarnwick {
 namespace {
@@ -225,13 +227,30 @@ TEST_F(ModulesTest, OwnShipDrivesTracksAndBoundaryCirclesAreAnnouncedOnce) {
   EXPECT_EQ(UnixMsFromFileTime(track->points.front().time) / 1000,
             (1'767'614'400'000 + 1000) / 1000);
 
-  // While a recording plays, points carry the recording's time.
-  const int64_t played = 1'625'054'400'000;  // 2021-06-30 12:00 UTC
-  VirtualTime().Set(played);
+  // While a recording is played back (here: opened at a time, paused or
+  // not), its positions stay out of the live track, which ends; the next live
+  // fix after the playback starts a new track.
+  VoyageDataPlayer* player = ProgramPlayer();
+  ASSERT_NE(player, nullptr);
+  const auto waitFor = [player](bool open) {
+    for (int i = 0; i < 5000 && player->Status().virtualUtcMs.has_value() != open; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return player->Status().virtualUtcMs.has_value() == open;
+  };
+  player->Seek(1'625'054'400'000);  // 2021-06-30 12:00 UTC
+  ASSERT_TRUE(waitFor(true));
   const size_t count = track->points.size();
   SailTo(app, 50.5, kReef.lon);  // far enough for any distance interval
-  ASSERT_GT(track->points.size(), count);
-  EXPECT_EQ(UnixMsFromFileTime(track->points.back().time), played);
+  EXPECT_EQ(track->points.size(), count);
+  player->Stop();
+  ASSERT_TRUE(waitFor(false));
+  SailTo(app, 50.6, kReef.lon);
+  EXPECT_EQ(track->points.size(), count);
+  size_t tracks = 0;
+  for (const auto& layer : NavDocuments()->Layers())
+    for (const auto& object : layer->Objects())
+      tracks += std::dynamic_pointer_cast<CTrack>(object) != nullptr;
+  EXPECT_EQ(tracks, 2u);
   app.Shutdown();
 }
 

@@ -49,7 +49,8 @@ const CChoiceDescriptor kAIS_OwnShipTypeChoices{
     {"80", "Tanker"},
     {"90", "Other"},
 };
-const CChoiceDescriptor kAIS_ShowPredictedPassingPointsChoices{{"auto", "auto"}};
+const CChoiceDescriptor kAIS_ShowPredictedPassingPointsChoices{
+    {"auto", "Of dangerous targets"}, {"yes", "Always"}, {"no", "Never"}};
 
 CSetting AIS_AssumeStationaryTargetsAreSafe(SettingKind::Boolean, "AIS_AssumeStationaryTargetsAreSafe", "no");
 CSetting AIS_AutoActivateAll(SettingKind::Boolean, "AIS_AutoActivateAll", "yes");

@@ -2,11 +2,12 @@
 
 namespace tarnwick::opt {
 
-const CChoiceDescriptor kS52_BoundariesChoices{{"plain", "plain"}};
-const CChoiceDescriptor kS52_DayColorsChoices{{"noaa", "noaa"}};
-const CChoiceDescriptor kS52_DepthShadesChoices{{"4", "4"}};
-const CChoiceDescriptor kS52_SymbolsChoices{{"traditional", "traditional"}};
-const CChoiceDescriptor kS52_TextSizeChoices{{"medium", "medium"}};
+const CChoiceDescriptor kS52_BoundariesChoices{{"plain", "Plain"}, {"symbolized", "Symbolized"}};
+const CChoiceDescriptor kS52_DayColorsChoices{{"noaa", "NOAA"}, {"ecdis", "ECDIS"}};
+const CChoiceDescriptor kS52_DepthShadesChoices{{"2", "2"}, {"4", "4"}};
+const CChoiceDescriptor kS52_SymbolsChoices{{"traditional", "Traditional"}, {"simplified", "Simplified"}};
+const CChoiceDescriptor kS52_TextSizeChoices{
+    {"smallest", "Smallest"}, {"smaller", "Smaller"}, {"medium", "Medium"}, {"larger", "Larger"}, {"largest", "Largest"}};
 
 CSetting S52_AntiAlias(SettingKind::Boolean, "S52_AntiAlias", "true");
 CSetting S52_Boundaries(SettingKind::Choice, "S52_Boundaries", "plain", &kS52_BoundariesChoices);

@@ -8,9 +8,15 @@
 #include "core/Log.h"
 #include "core/RegistryFile.h"
 #include "core/Setting.h"
+#include "core/SettingValues.h"
 #include "core/SettingsRegistry.h"
 #include "core/Storage.h"
 #include "core/settings/AisSettings.h"
+#include "core/settings/AlertsSettings.h"
+#include "core/settings/NetworkSettings.h"
+#include "core/settings/PubsSettings.h"
+#include "core/settings/UnitsSettings.h"
+#include "core/settings/VdrSettings.h"
 #include "core/tests/support/TestSupport.h"
 
 namespace tarnwick {
@@ -161,14 +167,44 @@ TEST_F(SettingsTest, ChangesWithinASecondCostOneWritePerGroup) {
 TEST_F(SettingsTest, StoredValuesLoadAndMalformedGroupKeepsDefaults) {
   CStorage store;
   ASSERT_TRUE(store.Open(folder_ / "storage.db"));
-  store.Put("options", "TestGroup", R"({"Flag":"yes","Inner":{"Leaf":"z"},"Unknown":"1"})");
+  store.Put("options", "TestGroup",
+            R"({"Flag":"yes","Inner":{"Leaf":"z"},"Unknown":"1","Number":"seven"})");
   store.Put("options", "OtherTest", R"({"Value": "broken)");
   CLogCapture log;
   CSettingsRegistry::Instance().Load({&store, {}, nullptr, std::nullopt});
   EXPECT_TRUE(g_flag.GetBool());
   EXPECT_EQ(g_nested.Text(), "z");
   EXPECT_EQ(g_other.Text(), "a");
+  EXPECT_EQ(g_number.Text(), "7") << "a stored value that is not a number keeps the default";
   EXPECT_FALSE(CSettingsRegistry::Instance().HasPendingSave());
+}
+
+TEST_F(SettingsTest, MalformedValuesAreRefusedWithTheReasonAndChangeNothing) {
+  struct Row {
+    CSetting& setting;
+    const char* text;
+    bool admitted;
+  };
+  const Row rows[] = {
+      {opt::Units_Distance, "leagues", false},      {opt::Units_Distance, "Statute-Miles", true},
+      {opt::AIS_DangerCPA, "0.9 nm", true},         {opt::AIS_DangerCPA, "0.9 leagues", false},
+      {opt::AIS_DangerCPA, "", false},              {opt::AIS_DangerTCPA, "soon", false},
+      {opt::VDR_KeepFor, "3 months", true},         {opt::VDR_KeepFor, "3 fortnights", false},
+      {opt::Network_HttpPort, "8214", true},        {opt::Network_HttpPort, "70000", false},
+      {opt::Network_HttpPort, "80.5", false},       {opt::AIS_ShowCPA, "maybe", false},
+      {opt::AIS_ShowCPA, "On", true},               {opt::Alerts_WhichVoice, "en-gb", true},
+      {g_number, "0x1F", false},                    {g_number, "-2.5e3", true},
+  };
+  for (const Row& row : rows) {
+    const std::string before = row.setting.Text();
+    const auto reason = row.setting.Refusal(row.text);
+    EXPECT_EQ(!reason, row.admitted) << row.setting.Name() << " " << row.text;
+    EXPECT_EQ(row.setting.Set(row.text), row.admitted) << row.setting.Name() << " " << row.text;
+    if (reason) {
+      EXPECT_EQ(row.setting.Text(), before);
+      EXPECT_EQ(reason->rfind(std::string(row.setting.Name()) + ": \"", 0), 0u) << *reason;
+    }
+  }
 }
 
 TEST_F(SettingsTest, AdminIniInstallsValuesWithoutSavingThem) {
@@ -272,13 +308,43 @@ TEST_F(SettingsTest, AdminTemplateListsEverySettingWithItsDefault) {
   EXPECT_EQ(lines, AllSettings().size() + 1);
 }
 
-TEST(SettingsCatalogue, EveryDeclaredSettingIsRegisteredOnce) {
+TEST(SettingsCatalogue, EveryDeclaredSettingIsRegisteredOnceWithAnAdmissibleDefault) {
   auto all = AllSettings();
   EXPECT_GE(all.size(), 460u);
   for (size_t i = 1; i < all.size(); ++i)
     EXPECT_FALSE(EqualsIgnoreCase(all[i - 1]->Name(), all[i]->Name())) << all[i]->Name();
-  EXPECT_EQ(opt::AIS_DangerTCPA.Kind(), SettingKind::Text);
-  EXPECT_STREQ(opt::AIS_DangerTCPA.DefaultText(), "5 min");
+  for (const CSetting* setting : all) {
+    const auto reason = setting->Refusal(setting->DefaultText());
+    EXPECT_FALSE(reason) << *reason;
+  }
+}
+
+TEST(SettingsCatalogue, SettingsThatOtherPartsReadHoldTheKindOfValueTheyParse) {
+  struct Row {
+    const CSetting& setting;
+    SettingKind kind;
+    const char* defaultText;
+    SettingValueKind value;
+  };
+  const Row rows[] = {
+      {opt::AIS_DangerCPA, SettingKind::Text, "0.25 nm", SettingValueKind::Length},
+      {opt::AIS_DangerTCPA, SettingKind::Text, "5 min", SettingValueKind::Duration},
+      {opt::AIS_TrackLength, SettingKind::Text, "30 min", SettingValueKind::Duration},
+      {opt::Alerts_XTEOverValue, SettingKind::Text, "0.25 NM", SettingValueKind::Length},
+      {opt::VDR_KeepFor, SettingKind::Text, "30 days", SettingValueKind::Duration},
+      {opt::Pubs_RetrySyncPeriod, SettingKind::Text, "15 m", SettingValueKind::Duration},
+      {opt::Network_HttpPort, SettingKind::Text, "0", SettingValueKind::Integer},
+      {opt::VDR_DataLog, SettingKind::Text, "", SettingValueKind::FreeText},
+      {opt::Units_Distance, SettingKind::Choice, "nautical-miles-and-yards",
+       SettingValueKind::FreeText},
+      {opt::AIS_ShowVessels, SettingKind::Boolean, "yes", SettingValueKind::FreeText},
+      {opt::AIS_DefaultVesselColor, SettingKind::Colour, "S52:RESBL", SettingValueKind::FreeText},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(row.setting.Kind(), row.kind) << row.setting.Name();
+    EXPECT_STREQ(row.setting.DefaultText(), row.defaultText) << row.setting.Name();
+    EXPECT_EQ(ValueKindOf(row.setting), row.value) << row.setting.Name();
+  }
 }
 
 }  // namespace

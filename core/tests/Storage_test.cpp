@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
+
 #include "core/Storage.h"
 #include "core/tests/support/TestSupport.h"
 
@@ -64,6 +66,55 @@ TEST(Storage, ClosedStoreFailsEveryOperation) {
   EXPECT_FALSE(store.Put("a", "b", "c"));
   EXPECT_FALSE(store.Get("a", "b"));
   EXPECT_TRUE(store.ListDomains().empty());
+}
+
+TEST(Storage, UnusableFileIsSetAsideForAFreshStore) {
+  const auto damagedPage = [](const std::filesystem::path& path) {
+    {
+      CStorage store;
+      ASSERT_TRUE(store.Open(path));
+      for (int i = 0; i < 200; ++i) store.Put("options", "Group" + std::to_string(i), std::string(100, 'x'));
+    }
+    std::string bytes = testing::ReadFile(path);
+    ASSERT_GT(bytes.size(), 3 * 4096u);
+    bytes.replace(2 * 4096, 64, std::string(64, '\xff'));
+    testing::WriteFile(path, bytes);
+  };
+  struct Row {
+    const char* what;
+    std::function<void(const std::filesystem::path&)> make;
+  };
+  const Row rows[] = {
+      {"not a database", [](const auto& path) { testing::WriteFile(path, "{\"AIS\":1}\n"); }},
+      {"a damaged page", damagedPage},
+      {"unreadable (a folder)", [](const auto& path) { std::filesystem::create_directory(path); }},
+  };
+  for (const Row& row : rows) {
+    CTempFolder folder;
+    const auto path = folder / "storage.db";
+    row.make(path);
+    CStorage store;
+    const StorageOpening opening = store.OpenOrSetAside(path, 1625061600000);  // 2021-06-30 14:00
+    EXPECT_TRUE(opening.opened) << row.what;
+    EXPECT_FALSE(opening.problem.empty()) << row.what;
+    ASSERT_TRUE(opening.setAside) << row.what;
+    EXPECT_EQ(opening.setAside->filename(), "storage.db.damaged-20210630T140000Z") << row.what;
+    EXPECT_TRUE(std::filesystem::exists(*opening.setAside)) << row.what;
+    EXPECT_TRUE(store.Put("options", "AIS", "{}")) << row.what;
+    EXPECT_EQ(store.Get("options", "AIS"), "{}") << row.what;
+  }
+
+  CTempFolder folder;
+  {
+    CStorage healthy;
+    ASSERT_TRUE(healthy.Open(folder / "storage.db"));
+    healthy.Put("options", "AIS", "{}");
+  }
+  CStorage store;
+  const StorageOpening opening = store.OpenOrSetAside(folder / "storage.db", 0);
+  EXPECT_TRUE(opening.opened);
+  EXPECT_FALSE(opening.setAside);
+  EXPECT_EQ(store.Get("options", "AIS"), "{}");
 }
 
 TEST(Storage, KilledWriterNeverCorruptsTheDatabase) {

@@ -3,11 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include <nlohmann/json.hpp>
+
 #include "core/Application.h"
 #include "core/Clock.h"
 #include "core/JobQueue.h"
 #include "core/Log.h"
+#include "core/SettingsRegistry.h"
 #include "core/Stage.h"
+#include "core/Storage.h"
+#include "core/settings/AisSettings.h"
 #include "core/tests/support/TestSupport.h"
 
 namespace tarnwick {
@@ -24,6 +31,7 @@ class TickTest : public ::testing::Test {
     options_.installCrashHandler = false;
     options_.disclaimer = [](const std::string&) { return true; };
   }
+  void TearDown() override { CSettingsRegistry::Instance().ResetState(); }
   void Start() { ASSERT_EQ(app_.Start(options_), StartupResult::Running); }
 
   CTempFolder folder_;
@@ -111,6 +119,30 @@ TEST_F(TickTest, PublicationSyncHooksRunOnStateChanges) {
   clock_.Advance(100);
   app_.Tick();
   EXPECT_EQ(seen, (std::vector<std::string>{"Pubs_OnSyncStarted", "Pubs_OnSyncFinished"}));
+}
+
+TEST_F(TickTest, SettingsAreSavedByTheTickOneSecondAfterTheLastChange) {
+  std::vector<std::function<void()>> changes = {
+      [] { opt::AIS_DangerCPA.Set("0.5 nm"); }, {}, {}, {}, {},
+      [] { opt::AIS_DangerTCPA.Set("4 min"); }};
+  size_t tick = 0;
+  app_.OnTick(TickStage::UpdateAIS, [&] {
+    if (tick < changes.size() && changes[tick]) changes[tick]();
+    ++tick;
+  });
+  Start();
+  const auto stored = [] { return Storage().Get("options", "AIS"); };
+  // Ticks every 100 ms: changes at 0 and 500 ms, so the write is due at 1500 ms.
+  for (int ms = 0; ms < 1500; ms += 100) {
+    app_.Tick();
+    EXPECT_FALSE(stored()) << "written at " << ms << " ms";
+    clock_.Advance(100);
+  }
+  app_.Tick();
+  const auto row = stored();
+  ASSERT_TRUE(row) << "not written at 1500 ms";
+  EXPECT_EQ(nlohmann::json::parse(*row),
+            nlohmann::json::parse(R"({"DangerCPA":"0.5 nm","DangerTCPA":"4 min"})"));
 }
 
 TEST_F(TickTest, NoTicksAfterShutdownBegins) {

@@ -10,6 +10,12 @@
 namespace tarnwick {
 namespace {
 
+// Calendar units as averages of the Gregorian calendar: a year of 365.2425
+// days and a month of a twelfth of it.
+constexpr double kWeek = 7 * 86400.0;
+constexpr double kYear = 365.2425 * 86400.0;
+constexpr double kMonth = kYear / 12.0;
+
 struct DurationUnit {
   const char* word;
   double seconds;
@@ -20,6 +26,9 @@ constexpr DurationUnit kUnits[] = {
     {"m", 60},    {"min", 60},    {"mins", 60},    {"minute", 60}, {"minutes", 60},
     {"h", 3600},  {"hr", 3600},   {"hrs", 3600},   {"hour", 3600}, {"hours", 3600},
     {"d", 86400}, {"day", 86400}, {"days", 86400},
+    {"w", kWeek}, {"wk", kWeek}, {"wks", kWeek}, {"week", kWeek}, {"weeks", kWeek},
+    {"mo", kMonth}, {"mon", kMonth}, {"month", kMonth}, {"months", kMonth},
+    {"y", kYear}, {"yr", kYear}, {"yrs", kYear}, {"year", kYear}, {"years", kYear},
 };
 
 std::string_view Trim(std::string_view text) {

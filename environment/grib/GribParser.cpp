@@ -23,7 +23,7 @@ constexpr int kMissingOctet = 255;
 constexpr size_t kMaxGridPoints = size_t{32} << 20;
 // The most parallels between a pole and the equator of a Gaussian grid read
 // (N1280, about 0.07°, is the finest in use).
-constexpr int kMaxGaussianParallels = 4096;
+constexpr int kMaxGaussianParallels = 2048;
 
 uint32_t U16(const uint8_t* p) {
   return (uint32_t{p[0]} << 8) | p[1];

@@ -51,6 +51,25 @@ char ClassOf(int type) {
   return 0;
 }
 
+// The own vessel's course (degrees true) and speed (knots) as assessed.
+struct OwnMotion {
+  double cog = 0.0;
+  double sog = 0.0;
+};
+
+// Below this speed over ground (knots) the own vessel counts as stopped: many
+// receivers leave the course blank then, and the vessel is assessed as
+// stationary instead of not at all.
+constexpr double kOwnStoppedBelowKnots = 0.5;
+
+// Nothing without the own speed; without the own course only when stopped.
+std::optional<OwnMotion> AssessedOwnMotion(const OwnShipKinematics& own) {
+  if (!own.sog) return std::nullopt;
+  if (own.cog) return OwnMotion{*own.cog, *own.sog};
+  if (*own.sog < kOwnStoppedBelowKnots) return OwnMotion{0.0, 0.0};
+  return std::nullopt;
+}
+
 void ClearAssessment(CAisTarget& t) {
   t.bearing.reset();
   t.range.reset();
@@ -343,18 +362,22 @@ void CAisReceiver::AssessLocked(CAisTarget& t, const OwnShipKinematics& own,
   } else {
     const LatLon at = t.predicted.value_or(LatLon{t.lat, t.lon});
     t.inMonitoredArea = monitoredArea_ && monitoredArea_(at);
-    const bool moving = own.cog && own.sog && t.cogDegrees >= 0.0 && t.sogKnots >= 0.0;
-    const CpaResult cpa = AssessCpa(*own.position, own.cog.value_or(0.0), own.sog.value_or(0.0), at,
-                                    std::max(t.cogDegrees, 0.0), std::max(t.sogKnots, 0.0));
+    const std::optional<OwnMotion> ownMotion = AssessedOwnMotion(own);
+    // A target that does not report its course (or speed) is taken as
+    // stationary at its position: a vessel lying dead ahead is still a danger.
+    const bool targetMoving = t.cogDegrees >= 0.0 && t.sogKnots >= 0.0;
+    const CpaResult cpa =
+        AssessCpa(*own.position, ownMotion ? ownMotion->cog : 0.0, ownMotion ? ownMotion->sog : 0.0,
+                  at, targetMoving ? t.cogDegrees : 0.0, targetMoving ? t.sogKnots : 0.0);
     t.bearing = cpa.bearing;
     t.range = cpa.range;
-    t.cpa = moving ? cpa.cpa : std::nullopt;
-    t.tcpa = moving ? cpa.tcpa : std::nullopt;
-    t.ownAtCpa = moving ? cpa.ownAtCpa : std::nullopt;
+    t.cpa = ownMotion ? cpa.cpa : std::nullopt;
+    t.tcpa = ownMotion ? cpa.tcpa : std::nullopt;
+    t.ownAtCpa = ownMotion ? cpa.ownAtCpa : std::nullopt;
 
-    // Without the own vessel's course and speed nothing can be said about
-    // danger: the state stays as it was.
-    if (own.cog && own.sog) {
+    // Without the own vessel's motion nothing can be said about danger: the
+    // state stays as it was.
+    if (ownMotion) {
       CpaResult assessed = cpa;
       assessed.cpa = t.cpa;
       assessed.tcpa = t.tcpa;

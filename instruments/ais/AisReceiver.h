@@ -79,7 +79,10 @@ class CAisReceiver final : public IAisSentenceSink {
   // settings.showVessels is on; ages and predicts every target and, when
   // anything changed, runs UpdateCPA. Returns whether it ran. UI thread.
   bool Update(const OwnShipKinematics& own, const AisAssessmentSettings& settings);
-  // Assesses every target that is not hidden against own. UI thread.
+  // Assesses every target that is not hidden against own. No CPA without the
+  // own position or speed, nor without the own course unless the own vessel
+  // is stopped (under 0.5 kn: assessed as stationary); a target without course
+  // is assessed as stationary at its position. UI thread.
   void UpdateCPA(const OwnShipKinematics& own, const AisAssessmentSettings& settings);
   // "ResetAIS": every target becomes hidden and lost; its assessment is cleared.
   void Reset();

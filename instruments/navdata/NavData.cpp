@@ -138,6 +138,7 @@ CNavSensor* CNavData::CreateSensor(CNavSource& source, std::string_view kind,
   std::lock_guard lock(mutex_);
   if (CNavSensor* existing = FindLocked(source, kind)) return existing;
   Log("CNavData: registered %s (%s)\n", sensor->DisplayName().c_str(), sensor->Kind().c_str());
+  RememberSourceLocked(&source);
   sensors_.push_back(std::move(sensor));
   return sensors_.back().get();
 }
@@ -145,13 +146,25 @@ CNavSensor* CNavData::CreateSensor(CNavSource& source, std::string_view kind,
 CNavSensor* CNavData::RegisterSensor(std::unique_ptr<CNavSensor> sensor) {
   if (!sensor) return nullptr;
   std::lock_guard lock(mutex_);
+  RememberSourceLocked(sensor->Source());
   sensors_.push_back(std::move(sensor));
   return sensors_.back().get();
+}
+
+void CNavData::RegisterSource(CNavSource& source) {
+  std::lock_guard lock(mutex_);
+  RememberSourceLocked(&source);
+}
+
+void CNavData::RememberSourceLocked(const CNavSource* source) {
+  if (source && std::find(sources_.begin(), sources_.end(), source) == sources_.end())
+    sources_.push_back(source);
 }
 
 void CNavData::ForgetSource(const CNavSource& source) {
   std::lock_guard lock(mutex_);
   std::erase_if(sensors_, [&](const auto& s) { return s->Source() == &source; });
+  std::erase(sources_, &source);
   positionSensor_ = nullptr;
   for (Selection* s : {&heading_, &depth_, &speed_, &aisSensor_}) s->selected = nullptr;
 }
@@ -299,11 +312,7 @@ std::optional<NavReading> CNavData::SelectedValueLocked(SelectedKind kind, NavIt
 }
 
 std::optional<NavReading> CNavData::OtherValueLocked(NavItem item, const SensorContext& context) {
-  std::vector<const CNavSource*> asked;
-  for (const auto& s : sensors_) {
-    const CNavSource* source = s->Source();
-    if (!source || std::find(asked.begin(), asked.end(), source) != asked.end()) continue;
-    asked.push_back(source);
+  for (const CNavSource* source : sources_) {
     auto lock = source->Lock();
     if (auto r = NmeaSourceValue(source->Data(), item, context.now, context.options)) return r;
   }

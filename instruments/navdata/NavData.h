@@ -76,6 +76,7 @@ class CNavData final : public ISensorRegistry {
   // ISensorRegistry: port threads, without the source's lock.
   CSensor* ObtainSensor(CNavSource& source, INmeaPortContext* port, std::string_view kind) override;
   double HeadingCorrection(const CNavSource& source) override;
+  void RegisterSource(CNavSource& source) override;
   void OnNewTransducer(CNavSource& source, std::string_view id, char type) override;
 
   // Creates and registers the sensor of kind for source, labelled portLabel;
@@ -155,6 +156,7 @@ class CNavData final : public ISensorRegistry {
   std::vector<CNavSensor*> SensorsOfLocked(SelectedKind kind) const;
   std::vector<CNavSensor*> PositionSensorsLocked() const;
   CNavSensor* FindLocked(const CNavSource& source, std::string_view kind) const;
+  void RememberSourceLocked(const CNavSource* source);
   std::optional<NavReading> GetValueLocked(NavItem item, const SensorContext& context);
   std::optional<NavReading> SelectedValueLocked(SelectedKind kind, NavItem item,
                                                 const SensorContext& context);
@@ -170,6 +172,9 @@ class CNavData final : public ISensorRegistry {
 
   mutable std::mutex mutex_;  // the store lock
   std::vector<std::unique_ptr<CNavSensor>> sensors_;
+  // Every port source known to the store, in registration order: asked for
+  // the items no sensor kind owns.
+  std::vector<const CNavSource*> sources_;
   std::vector<INavFeatureProvider*> providers_;
   const IAisOwnShipSource* ais_ = nullptr;
 

@@ -30,11 +30,13 @@ std::string_view WithoutLineEnd(std::string_view s) {
   return s;
 }
 
-// Asks the store for every sensor kind the sentence supplied for the first
-// time on this port, and reports new transducers. Runs without the source lock.
+// Makes the source known to the store, asks it for every sensor kind the
+// sentence supplied for the first time on this port, and reports new
+// transducers. Runs without the source lock.
 void RegisterSensors(CNavSource& source, INmeaPortContext* port, const NmeaDeferred& deferred,
                      ISensorRegistry* sensors) {
   if (!sensors) return;
+  if (!source.Registered() && source.MarkRegistered()) sensors->RegisterSource(source);
   for (int k = 0; k < kSensorKindCount; ++k) {
     const auto kind = static_cast<SensorKind>(k);
     if (!(deferred.sensors & (1u << k)) || source.SensorRequested(kind)) continue;

@@ -42,4 +42,12 @@ void CNavSource::SetSensor(SensorKind kind, CSensor* sensor) {
   requested_.fetch_or(1u << static_cast<int>(kind), std::memory_order_acq_rel);
 }
 
+bool CNavSource::Registered() const {
+  return registered_.load(std::memory_order_acquire);
+}
+
+bool CNavSource::MarkRegistered() {
+  return !registered_.exchange(true, std::memory_order_acq_rel);
+}
+
 }  // namespace tarnwick

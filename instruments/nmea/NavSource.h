@@ -301,12 +301,17 @@ class CNavSource {
   // True once the decoder asked the store for this kind.
   bool SensorRequested(SensorKind kind) const;
   void SetSensor(SensorKind kind, CSensor* sensor);
+  // True once the decoder made the source known to the store; the first
+  // caller of MarkRegistered gets true, every later one false.
+  bool Registered() const;
+  bool MarkRegistered();
 
  private:
   mutable std::mutex mutex_;
   NavSourceData data_;
   std::array<std::atomic<CSensor*>, kSensorKindCount> sensors_{};
   std::atomic<uint32_t> requested_{0};
+  std::atomic<bool> registered_{false};
 };
 
 }  // namespace tarnwick

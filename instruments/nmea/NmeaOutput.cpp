@@ -138,6 +138,8 @@ std::string FormatAPB(std::string_view prefix, const std::optional<SteeringValue
              reference, Optional(v->headingToSteer).c_str(), reference));
 }
 
+// RMB has a single arrival flag: the arrival circle entered or the
+// perpendicular passed.
 std::string FormatRMB(std::string_view prefix, const SteeringValues& v) {
   std::string lat = v.destination ? NmeaLatitudeField(v.destination->lat, v.latLonDecimals) : ",";
   std::string lon = v.destination ? NmeaLongitudeField(v.destination->lon, v.latLonDecimals) : ",";
@@ -146,7 +148,7 @@ std::string FormatRMB(std::string_view prefix, const SteeringValues& v) {
       ClampDecimals(v.xteDecimals), v.crossTrackNm, v.steer == 'R' ? "R" : "L",
       NmeaEscape(v.originId, 20).c_str(), NmeaEscape(v.destinationId, 20).c_str(), lat.c_str(),
       lon.c_str(), 2, v.rangeNm.value_or(0.0), Optional(v.bearingToDestination).c_str(), 1,
-      v.closingKnots.value_or(0.0), AV(v.arrivalCircleEntered)));
+      v.closingKnots.value_or(0.0), AV(v.arrivalCircleEntered || v.perpendicularPassed)));
 }
 
 std::string FormatXTE(std::string_view prefix, const SteeringValues& v) {

@@ -25,6 +25,10 @@ class ISensorRegistry {
   // heading the port reports (0 when there is none). Called without the
   // source's lock held.
   virtual double HeadingCorrection(const CNavSource& source) = 0;
+  // The port's source stored a value for the first time: the store asks it
+  // for the items no sensor kind owns (wind, temperatures, rudder, weather),
+  // whatever else the port sends. Called without the source's lock held.
+  virtual void RegisterSource(CNavSource& /*source*/) {}
   // A transducer (id, type character) seen for the first time on the port.
   virtual void OnNewTransducer(CNavSource& source, std::string_view id, char type) = 0;
   // The port that owns source is being destroyed (its thread has stopped):

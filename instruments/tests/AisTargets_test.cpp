@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <limits>
 #include <thread>
 
 #include "core/Clock.h"
@@ -204,40 +205,35 @@ TEST_F(AisTargets, WarningOncePerDangerousEpisode) {
   EXPECT_EQ(Warnings()[1].rfind("Warning: possible collision with EVER DIADEM in ", 0), 0U);
 }
 
-TEST_F(AisTargets, NoDangerWithoutOwnMotionOrForSafeTargets) {
+// A target 0.5 NM dead ahead. No CPA without the own position or speed, or
+// without the own course while under way; a stopped own vessel without course
+// and a target without course are assessed as stationary.
+TEST_F(AisTargets, WhichMotionsAreAssessed) {
+  constexpr double kNa = std::numeric_limits<double>::quiet_NaN();
+  const OwnShipKinematics under_way{kOwnPos, 0.0, 10.0, 0.0, 0};
   struct Row {
     const char* what;
     OwnShipKinematics own;
-    double targetSog;
+    double targetSog, targetCog;
     bool stationarySafe;
     bool expectCpa;
     AisTargetState state;
   };
   const Row rows[] = {
-      {"no own position",
-       {std::nullopt, 0.0, 10.0, 0.0, 0},
-       10,
-       false,
-       false,
+      {"no own position", {std::nullopt, 0.0, 10.0, 0.0, 0}, 10, 180, false, false,
        AisTargetState::Normal},
-      {"no own speed",
-       {kOwnPos, 0.0, std::nullopt, 0.0, 0},
-       10,
-       false,
-       false,
+      {"no own speed", {kOwnPos, 0.0, std::nullopt, 0.0, 0}, 10, 180, false, false,
        AisTargetState::Normal},
-      {"0.4 kn target, stationary assumed safe",
-       {kOwnPos, 0.0, 10.0, 0.0, 0},
-       0.4,
-       true,
-       true,
+      {"no own course under way", {kOwnPos, std::nullopt, 6.0, 0.0, 0}, 15, 180, false, false,
        AisTargetState::Normal},
-      {"0.4 kn target, rule off",
-       {kOwnPos, 0.0, 10.0, 0.0, 0},
-       0.4,
-       false,
-       true,
+      {"no own course, stopped", {kOwnPos, std::nullopt, 0.3, 0.0, 0}, 15, 180, false, true,
        AisTargetState::Dangerous},
+      {"target without course", under_way, 0, kNa, false, true, AisTargetState::Dangerous},
+      {"target without course or speed", under_way, kNa, kNa, false, true,
+       AisTargetState::Dangerous},
+      {"0.4 kn target, stationary assumed safe", under_way, 0.4, 180, true, true,
+       AisTargetState::Normal},
+      {"0.4 kn target, rule off", under_way, 0.4, 180, false, true, AisTargetState::Dangerous},
   };
   for (const Row& row : rows) {
     CAisReceiver receiver;
@@ -245,12 +241,15 @@ TEST_F(AisTargets, NoDangerWithoutOwnMotionOrForSafeTargets) {
     settings.stationaryTargetsAreSafe = row.stationarySafe;
     const LatLon at = DestinationPoint(kOwnPos, 0.5, 0.0);
     const testing::AisPayload p =
-        testing::PositionA(kTarget, at.lat, at.lon, row.targetSog, 180.0).Payload();
+        testing::PositionA(kTarget, at.lat, at.lon, row.targetSog, row.targetCog).Payload();
     receiver.DecodeVDM(nullptr, {TickCount(), 0}, testing::Fragment(p));
     receiver.UpdateCPA(row.own, settings);
     const CAisTarget t = receiver.Target(kTarget).value();
     EXPECT_EQ(t.cpa.has_value(), row.expectCpa) << row.what;
     EXPECT_EQ(t.state, row.state) << row.what;
+    if (row.expectCpa) {
+      EXPECT_NEAR(*t.cpa, 0.0, 1e-3) << row.what;
+    }
   }
 }
 

@@ -135,13 +135,42 @@ TEST(TrueWind, FromApparentWindAndBoatSpeed) {
 
 TEST_F(NavDataTest, TrueWindIsDerivedWhenNoInstrumentGivesIt) {
   TestPort& wind = AddPort("Wind");
+  TestPort& log = AddPort("Log");
   Feed(wind, {"$WIMWV,90,R,10,N,A"});
+  ASSERT_TRUE(store->GetValue(NavItem::ApparentWindSpeed));
   EXPECT_FALSE(store->GetValue(NavItem::TrueWindSpeed)) << "no boat speed";
-  Feed(wind, {"$VWVHW,,T,,M,0.0,N,,K"});
+  Feed(log, {"$VWVHW,,T,,M,0.0,N,,K"});
   EXPECT_NEAR(store->GetValue(NavItem::TrueWindSpeed)->value, 10.0, 1e-9);
   EXPECT_NEAR(store->GetValue(NavItem::TrueWindDirection)->value, 90.0, 1e-9);
   Feed(wind, {"$WIMWV,45,T,12,N,A"});
   EXPECT_DOUBLE_EQ(store->GetValue(NavItem::TrueWindSpeed)->value, 12.0) << "measured wins";
+}
+
+// Values no sensor kind owns count from a port that sends nothing else.
+TEST_F(NavDataTest, PortsWithOnlyOtherItemsAreAsked) {
+  const struct {
+    const char* sentence;
+    NavItem item;
+    double value;
+  } rows[] = {
+      {"$WIMWV,338,R,13.41,N,A", NavItem::ApparentWindAngle, 338},
+      {"$YXMTW,12.5,C", NavItem::WaterTemperature, 12.5},
+      {"$AGRSA,-3.5,A,,V", NavItem::RudderStarboard, -3.5},
+      {"$WIMDA,29.9,I,1.0125,B,18.5,C,,,,,,,,,,,,,,", NavItem::Pressure, 1012.5},
+  };
+  for (const auto& row : rows) {
+    CNavData store;
+    TestPort& port = AddPort(row.sentence);
+    NmeaDecoderHooks hooks;
+    hooks.sensors = &store;
+    DecodeNMEA(port.source, ReceiveTime{clock.TickMs(), clock.UtcMs()}, row.sentence, &port.port,
+               hooks);
+    const std::optional<NavReading> reading = store.GetValue(row.item);
+    ASSERT_TRUE(reading) << row.sentence;
+    EXPECT_DOUBLE_EQ(reading->value, row.value) << row.sentence;
+    store.ForgetSource(port.source);
+    EXPECT_FALSE(store.GetValue(row.item)) << row.sentence << ": gone with its port";
+  }
 }
 
 TEST_F(NavDataTest, SnapshotIsPublishedOncePerTickWithAges) {

@@ -56,9 +56,8 @@ const CClassDescriptor& CMark::Descriptor() {
 }
 
 double CMark::ArrivalRadiusNm() const {
-  return arrivalCircleRadius.IsValid() && arrivalCircleRadius.value > 0
-             ? arrivalCircleRadius.NauticalMiles()
-             : 0.1;
+  if (!arrivalCircleRadius.IsValid()) return 0.1;
+  return arrivalCircleRadius.value > 0 ? arrivalCircleRadius.NauticalMiles() : 0.0;
 }
 
 double CMark::RangeCircleRadiusNm() const {

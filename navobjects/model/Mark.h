@@ -29,7 +29,7 @@ class CMark final : public CNavObject {
   static const CClassDescriptor& Descriptor();
 
   // Effective radii when the stored Length is unset (tables hold 0).
-  double ArrivalRadiusNm() const;      // 0.1 NM by default
+  double ArrivalRadiusNm() const;      // 0.1 NM when unset; set to 0: no circle
   double RangeCircleRadiusNm() const;  // 0.25 NM by default
   bool IsBoundaryCircle() const { return boundaryCircleOffLimits != kBoundaryCircleNone; }
 

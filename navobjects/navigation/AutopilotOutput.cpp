@@ -79,6 +79,16 @@ CAutopilotOutput::CAutopilotOutput(const CNavController& navigation, Writer writ
     : navigation_(navigation), writer_(std::move(writer)) {}
 
 void CAutopilotOutput::Update() {
+  const bool magnetic = UnitIndex(UnitSetting::BearingFormat) == kBearingMagnetic;
+  if (navigation_.ArrivalSerial() != arrivalSerial_) {
+    // The waypoint just reached, once with its arrival flags, before the
+    // next leg (or the stop forms) take over.
+    arrivalSerial_ = navigation_.ArrivalSerial();
+    if (const std::optional<ActiveLeg>& arrived = navigation_.ArrivedLeg()) {
+      for (const std::string& sentence : ComposeLegSentences(*arrived, magnetic, UtcNowMs()))
+        writer_(sentence);
+    }
+  }
   const std::optional<ActiveLeg> leg = navigation_.Leg();
   if (!leg) {
     if (legSent_) {
@@ -91,7 +101,6 @@ void CAutopilotOutput::Update() {
   const uint64_t now = TickCount();
   const bool changed = navigation_.WaypointSerial() != sentSerial_;
   if (!changed && lastSentTick_ && now - *lastSentTick_ < kAutopilotIntervalMs) return;
-  const bool magnetic = UnitIndex(UnitSetting::BearingFormat) == kBearingMagnetic;
   for (const std::string& sentence : ComposeLegSentences(*leg, magnetic, UtcNowMs()))
     writer_(sentence);
   lastSentTick_ = now;

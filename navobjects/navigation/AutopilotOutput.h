@@ -1,7 +1,8 @@
 #pragma once
 // The autopilot and repeater output: RMB, APB, XTE, BOD and BWC composed from
 // the active leg, written once per second and at once when the active
-// waypoint changes; when navigation stops, the empty APB and an XTE marked
+// waypoint changes, the leg of a waypoint just reached once with its arrival
+// flags before the next one; when navigation stops, the empty APB and an XTE marked
 // invalid are written once so that an autopilot disengages cleanly. Runs in
 // the "Autopilot_Update" stage.
 
@@ -42,6 +43,7 @@ class CAutopilotOutput {
   Writer writer_;
   std::optional<uint64_t> lastSentTick_;
   uint64_t sentSerial_ = 0;
+  uint64_t arrivalSerial_ = 0;
   bool legSent_ = false;
 };
 

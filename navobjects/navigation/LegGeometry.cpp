@@ -62,17 +62,23 @@ const char* SteerText(int steer) {
   return steer == kSteerLeft ? "left" : "right";
 }
 
-PassingResult TestWaypointPassing(const LatLon& p0, const LatLon& p1, const LatLon& w,
-                                  const std::optional<LatLon>& next, double radiusNm) {
+PassingResult TestWaypointPassing(const LatLon& p0, const LatLon& p1, const LatLon& origin,
+                                  const LatLon& w, const std::optional<LatLon>& next,
+                                  double radiusNm) {
   if (p1 == p0) return PassingResult::None;
   if (Distance(p1, w) < radiusNm) return PassingResult::Inside;
 
   const MercatorPoint centre = MercatorForward(w.lat, w.lon);
   const Vec from0 = Relative(p0, centre);
   const Vec from1 = Relative(p1, centre);
-  // The passing line goes through w; its normal is the approach direction
-  // p0 -> w, turned half way towards the next leg's direction.
-  const std::optional<Vec> approach = Unit(Vec{-from0.x, -from0.y});
+  // The passing line goes through w; its normal is the leg's direction
+  // origin -> w, turned half way towards the next leg's direction. The line
+  // stays put while the vessel moves, so passing abeam outside the circle
+  // crosses it. A leg without length (activated at the waypoint) takes the
+  // direction from the previous position instead.
+  const Vec fromOrigin = Relative(origin, centre);
+  std::optional<Vec> approach = Unit(Vec{-fromOrigin.x, -fromOrigin.y});
+  if (!approach) approach = Unit(Vec{-from0.x, -from0.y});
   if (!approach) return PassingResult::None;
   Vec normal = *approach;
   if (next && !(*next == w)) {

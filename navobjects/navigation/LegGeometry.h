@@ -42,10 +42,12 @@ enum class PassingResult {
 };
 
 // Tests the waypoint w between the previous own-ship position p0 and the
-// current one p1 (degrees). radiusNm: the arrival radius. next: the waypoint
-// after w, whose leg turns the passing line onto the bisector of the turn.
-// The line is found in Mercator metres. p1 == p0 always gives None.
-PassingResult TestWaypointPassing(const LatLon& p0, const LatLon& p1, const LatLon& w,
-                                  const std::optional<LatLon>& next, double radiusNm);
+// current one p1 (degrees). origin: the leg's origin; the passing line is
+// perpendicular to origin -> w. next: the waypoint after w, whose leg turns
+// the line onto the bisector of the turn. radiusNm: the arrival radius (0: no
+// circle). The line is found in Mercator metres. p1 == p0 always gives None.
+PassingResult TestWaypointPassing(const LatLon& p0, const LatLon& p1, const LatLon& origin,
+                                  const LatLon& w, const std::optional<LatLon>& next,
+                                  double radiusNm);
 
 }  // namespace tarnwick

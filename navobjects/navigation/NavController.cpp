@@ -198,16 +198,20 @@ void CNavController::CheckArrival(const LatLon& previous, const LatLon& current)
   const int index = WaypointIndex();
   if (index >= 0 && static_cast<size_t>(index) + 1 < route_->Marks().size())
     next = route_->Marks()[index + 1]->position;
-  const PassingResult result = TestWaypointPassing(previous, current, w, next, radius);
+  const PassingResult result =
+      TestWaypointPassing(previous, current, origin_.value_or(previous), w, next, radius);
   bool arrived = false;
+  bool passedNow = false;
   if (result == PassingResult::Inside || (previous == current && Distance(current, w) < radius)) {
     arrived = !insideArrivalCircle_;
     insideArrivalCircle_ = true;
   } else {
     insideArrivalCircle_ = false;
-    passed_ = result == PassingResult::Passed;
+    passedNow = result == PassingResult::Passed && !passed_;
+    // Once passed, the waypoint stays passed for the rest of the leg.
+    passed_ = passed_ || passedNow;
   }
-  if (!arrived && !passed_) return;
+  if (!arrived && !passedNow) return;
   const std::string name = WaypointName();
   Log("CNavController: %s waypoint %s\n", arrived ? "arrived at" : "passed", name.c_str());
   if (opt::Alerts_CourseUpdateAtWaypoints.GetBool())
@@ -217,6 +221,9 @@ void CNavController::CheckArrival(const LatLon& previous, const LatLon& current)
 
 void CNavController::AdvanceAfterArrival() {
   if (!route_) return;  // a single mark stays active until the navigator stops
+  // The leg left behind, with its arrival flags, for the autopilot output.
+  arrivedLeg_ = Leg();
+  ++arrivalSerial_;
   const int index = WaypointIndex();
   if (index < 0) {
     Stop();

@@ -41,7 +41,7 @@ struct ActiveLeg {
   LegGeometry geometry;
   double arrivalRadiusNm = 0;
   bool insideArrivalCircle = false;
-  bool passed = false;                 // the passing line was crossed on this leg
+  bool passed = false;                 // the passing line was crossed on this leg (sticks)
   bool positionCurrent = false;        // the last update had a position
   std::optional<double> closingKnots;  // speed made good towards the waypoint
 };
@@ -91,6 +91,10 @@ class CNavController {
   std::optional<ActiveLeg> Leg() const;
   // Changes whenever the active waypoint changes (activation, advance, stop).
   uint64_t WaypointSerial() const { return waypointSerial_; }
+  // The leg of the route waypoint last arrived at or passed, as it was at that
+  // moment (arrival flags set); its serial changes with every such advance.
+  const std::optional<ActiveLeg>& ArrivedLeg() const { return arrivedLeg_; }
+  uint64_t ArrivalSerial() const { return arrivalSerial_; }
   bool OffCourse() const { return offCourse_; }
   // The active waypoint's name, or its place in the route "%03d"; "" while idle.
   std::string WaypointName() const;
@@ -121,6 +125,8 @@ class CNavController {
   bool offCourse_ = false;
   std::optional<uint64_t> lastOffCourseTick_;
   uint64_t waypointSerial_ = 0;
+  std::optional<ActiveLeg> arrivedLeg_;
+  uint64_t arrivalSerial_ = 0;
 };
 
 }  // namespace tarnwick

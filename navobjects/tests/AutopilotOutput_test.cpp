@@ -136,6 +136,50 @@ TEST_F(AutopilotOutputTest, OnceASecondAtOnceOnAChangeAndTheStopFormsOnce) {
   }
 }
 
+// A waypoint reached is told once with its arrival flags (RMB's single flag,
+// APB's circle and perpendicular flags), then the next leg or the stop forms.
+TEST_F(AutopilotOutputTest, ArrivalFlagsOfAWaypointReached) {
+  Strings written;  // RMB and APB without talker and checksum
+  CAutopilotOutput output(nav_, [&](std::string_view s) {
+    if (s.substr(3, 3) == "RMB" || s.substr(3, 3) == "APB")
+      written.emplace_back(s.substr(3, s.find('*') - 3));
+  });
+  auto route = std::make_shared<CRoute>();
+  for (double lon : {0.5, 1.0}) {
+    route->InsertMarkAt(route->Marks().size(), std::make_shared<CMark>());
+    route->Marks().back()->position = {0, lon};
+  }
+  ShipAt(0, 0);
+  ASSERT_EQ(nav_.Activate(route), ActivateResult::Activated);
+  output.Update();
+  ASSERT_EQ(written.size(), 2u);
+  EXPECT_TRUE(written[0].ends_with(",V")) << written[0];
+  EXPECT_NE(written[1].find(",V,V,"), std::string::npos) << written[1];
+
+  clock_.Advance(100);
+  ShipAt(0, 0.499);  // inside the circle of 001
+  written.clear();
+  output.Update();
+  ASSERT_EQ(written.size(), 4u);
+  EXPECT_TRUE(written[0].starts_with("RMB,A,") && written[0].find(",001,") != std::string::npos &&
+              written[0].ends_with(",A"))
+      << written[0];
+  EXPECT_NE(written[1].find(",A,V,"), std::string::npos) << written[1];
+  EXPECT_TRUE(written[2].find(",002,") != std::string::npos && written[2].ends_with(",V"))
+      << written[2];
+
+  clock_.Advance(100);
+  ShipAt(0.003, 0.9999);
+  ShipAt(0.003, 1.0001);  // passes 002 abeam: the end of the route
+  written.clear();
+  output.Update();
+  ASSERT_EQ(written.size(), 3u);  // RMB and APB of 002, then the empty APB
+  EXPECT_TRUE(written[0].find(",002,") != std::string::npos && written[0].ends_with(",A"))
+      << written[0];
+  EXPECT_NE(written[1].find(",V,A,"), std::string::npos) << written[1];
+  EXPECT_EQ(written[2], "APB,A,A,,,,V,V,,,,,,,,");
+}
+
 sockaddr_in Loopback(uint16_t port) {
   sockaddr_in address{};
   address.sin_family = AF_INET;

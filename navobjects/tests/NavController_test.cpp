@@ -61,6 +61,7 @@ TEST(LegGeometry, CrossTrackSignAndSteer) {
 
 TEST(LegGeometry, PassingLine) {
   using P = PassingResult;
+  // The leg runs east along the equator from 0 to the waypoint at 1 E.
   const struct {
     const char* what;
     LatLon p0, p1, w;
@@ -69,14 +70,21 @@ TEST(LegGeometry, PassingLine) {
   } cases[] = {
       {"short of the perpendicular", {0, 0.9}, {0.05, 0.98}, {0, 1}, {}, P::None},
       {"over the bisector of the turn", {0, 0.9}, {0.05, 0.98}, {0, 1}, LatLon{1, 1}, P::Passed},
+      {"abeam, 0.18 NM outside the circle", {0.003, 0.9999}, {0.003, 1.0001}, {0, 1}, {}, P::Passed},
+      {"corner cut inside the turn", {0.003, 0.996}, {0.004, 0.997}, {0, 1}, LatLon{1, 1},
+       P::Passed},
       {"back over the line", {0.001, 1.1}, {0, 0.9}, {0, 1}, {}, P::Passed},
       {"unchanged position", {0.05, 1.05}, {0.05, 1.05}, {0, 1}, {}, P::None},
       {"inside the radius", {0, 0.9}, {0, 0.999}, {0, 1}, {}, P::Inside},
       {"a leg turning straight back", {0, 0.9}, {0.001, 1.1}, {0, 1}, LatLon{0, 0.5}, P::Passed},
-      {"across the 180th meridian", {0, 179.9}, {0.001, -179.9}, {0, 180}, {}, P::Passed},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(TestWaypointPassing(c.p0, c.p1, c.w, c.next, 0.1), c.expected) << c.what;
+    EXPECT_EQ(TestWaypointPassing(c.p0, c.p1, {0, 0}, c.w, c.next, 0.1), c.expected) << c.what;
+  EXPECT_EQ(TestWaypointPassing({0, 179.9}, {0.001, -179.9}, {0, 179}, {0, 180}, {}, 0.1),
+            P::Passed)
+      << "across the 180th meridian";
+  EXPECT_EQ(TestWaypointPassing({0, 0.9995}, {0, 1.0005}, {0, 1}, {0, 1}, {}, 0), P::Passed)
+      << "a leg without length takes the direction of the previous position";
 }
 
 class NavControllerTest : public ::testing::Test {
@@ -117,6 +125,7 @@ TEST_F(NavControllerTest, ActivationOriginAndDeactivation) {
 
 TEST_F(NavControllerTest, FollowsARouteToItsEnd) {
   auto route = Route({0, 0.5, 1});
+  route->Marks()[1]->arrivalCircleRadius = Length{0, LengthUnit::NauticalMiles};  // no circle
   ShipAt(0, -0.01);
   ASSERT_EQ(nav_.Activate(route), ActivateResult::Activated);
   const Texts end = {"bar:" + std::string(kEndOfRouteMessageBar), kEndOfRouteText};
@@ -128,8 +137,10 @@ TEST_F(NavControllerTest, FollowsARouteToItsEnd) {
       {{0, -0.001}, {"Arrived at waypoint 001."}, 1},  // inside the arrival circle
       {{0, -0.001}, {}, 1},                            // unchanged: no test
       {{0.003, 0.3}, {}, 1},
-      {{0.003, 0.51}, {"Passed  waypoint 002."}, 2},  // 0.18 NM off, over the line
-      {{0, 0.999}, {"Arrived at waypoint 003.", end[0], end[1]}, -1},
+      {{0.001, 0.499}, {}, 1},  // 0.06 NM off, but a radius of 0 is no circle
+      {{0.001, 0.501}, {"Passed  waypoint 002."}, 2},
+      {{0.003, 0.999}, {}, 2},  // abeam 0.18 NM off, one second before passing
+      {{0.003, 1.001}, {"Passed  waypoint 003.", end[0], end[1]}, -1},
   };
   for (const auto& s : steps) {
     ShipAt(s.where.lat, s.where.lon);
@@ -137,6 +148,9 @@ TEST_F(NavControllerTest, FollowsARouteToItsEnd) {
     EXPECT_EQ(nav_.ActiveWaypoint(), s.waypoint < 0 ? nullptr : route->Marks()[s.waypoint]);
   }
   EXPECT_FALSE(nav_.ActiveRoute());
+  ASSERT_TRUE(nav_.ArrivedLeg());
+  EXPECT_EQ(nav_.ArrivedLeg()->waypointName, "003");
+  EXPECT_TRUE(nav_.ArrivedLeg()->passed);
 
   // Without waypoint announcements the end still shows the message bar.
   ASSERT_TRUE(opt::Alerts_CourseUpdateAtWaypoints.SetBool(false));

@@ -16,6 +16,7 @@ struct OwnShipInput {
   std::optional<double> depthMetres;  // depth below the transducer, metres
   bool fixValid = false;              // the position is from a valid fix
   int64_t utcMs = 0;                  // UTC of the state, ms since 1970
+  bool played = false;                // from a voyage recording played back, not the present
 };
 
 }  // namespace tarnwick

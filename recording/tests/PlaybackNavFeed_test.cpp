@@ -53,6 +53,9 @@ class PlaybackNavFeedTest : public ::testing::Test {
       recorder.Record(VdrKind::Nmea0183, sentence);
       writeClock.Advance(100);
     }
+    // A later record keeps the playback open beyond the first second.
+    writeClock.Advance(10'000);
+    recorder.Record(VdrKind::Nmea0183, "$HEHDT,93.0,T");
     player_.SetSessionHandler([this](bool active) {
       if (active)
         feed_.Begin();

@@ -45,7 +45,8 @@ TEST(VdrFilesTest, KeptPeriods) {
       {"90 min", 5400},        {"2 weeks", 14 * 86400}, {"45 s", 45},
       {"7", 7 * 86400},        {" 3 Days ", 3 * 86400}, {"1.5 d", 129600},
       {"forever", std::nullopt}, {"", std::nullopt},    {"-2 days", std::nullopt},
-      {"5 parsecs", std::nullopt},
+      {"5 parsecs", std::nullopt}, {"3 months", 7889238}, {"1 year", 31556952},
+      {"1e9 years", std::nullopt},
   };
   for (const auto& [text, seconds] : cases) EXPECT_EQ(ParseKeepForSeconds(text), seconds) << text;
 }

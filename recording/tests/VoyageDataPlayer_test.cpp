@@ -127,7 +127,6 @@ TEST_F(VoyageDataPlayerTest, OtherKindsAndOversizedPayloads) {
   EXPECT_EQ(played_[0].payload, "jpeg");
   EXPECT_EQ(played_[1].kind, 2);
   EXPECT_EQ(player.Status().recordsPlayed, 4u);  // the ignored and the oversized count as played
-  EXPECT_TRUE(player.Status().atEnd);
 }
 
 TEST_F(VoyageDataPlayerTest, PauseStopAndPlayFromTheStart) {
@@ -142,13 +141,16 @@ TEST_F(VoyageDataPlayerTest, PauseStopAndPlayFromTheStart) {
 
   player.Pause();
   player.RunOnce();
+  const auto pausedAt = player.Status().virtualUtcMs;
+  EXPECT_FALSE(VirtualTime().IsActive()) << "paused, the program is back on real time";
   clock_.Advance(5000);
   player.RunOnce();
   EXPECT_EQ(played_.size(), 1u);
   EXPECT_TRUE(player.Status().paused);
 
-  player.Play();  // resumes without counting the pause
+  player.Play();  // resumes where it paused, without counting the pause
   player.RunOnce();
+  EXPECT_EQ(VirtualTime().UtcMs(), pausedAt);
   clock_.Advance(500);
   player.RunOnce();
   EXPECT_EQ(played_.size(), 2u);
@@ -188,6 +190,26 @@ TEST_F(VoyageDataPlayerTest, GoToAndSeek) {
   player.RunOnce();
   EXPECT_EQ(played_.size(), 2u);
   EXPECT_TRUE(player.Status().atEnd);
+}
+
+TEST_F(VoyageDataPlayerTest, PlaybackEndsWithTheLastRecord) {
+  std::vector<bool> sessions;
+  VoyageDataPlayer player(folder_.Path());
+  Install(player);
+  player.SetSessionHandler([&](bool active) { sessions.push_back(active); });
+  player.Seek(At(14, 0, 2, 900));
+  player.Play();
+  player.RunOnce();
+  EXPECT_TRUE(VirtualTime().IsActive());
+  clock_.Advance(2000);
+  player.RunOnce();
+  EXPECT_EQ(played_.size(), 2u) << "the records up to the last were played";
+  const PlayerStatus status = player.Status();
+  EXPECT_FALSE(status.playing);
+  EXPECT_TRUE(status.atEnd);
+  EXPECT_FALSE(status.virtualUtcMs);
+  EXPECT_FALSE(VirtualTime().IsActive());
+  EXPECT_EQ(sessions, (std::vector<bool>{true, false}));
 }
 
 TEST_F(VoyageDataPlayerTest, SessionBeginsAndEndsOnce) {

@@ -9,30 +9,14 @@
 #include "core/Log.h"
 #include "core/Paths.h"
 #include "core/settings/VdrSettings.h"
+#include "core/units/Duration.h"
 #include "recording/UtcTime.h"
 
 namespace tarnwick {
 namespace {
 
 constexpr int64_t kOneDaySeconds = 86400;
-
-struct UnitSeconds {
-  const char* name;
-  int64_t seconds;
-};
-// Unit words and their abbreviations, matched by the word's start.
-constexpr UnitSeconds kUnits[] = {
-    {"weeks", 7 * 86400}, {"wk", 7 * 86400}, {"days", 86400}, {"d", 86400}, {"hours", 3600},
-    {"hrs", 3600},        {"h", 3600},       {"minutes", 60}, {"mins", 60}, {"m", 60},
-    {"seconds", 1},       {"secs", 1},       {"s", 1},
-};
-
-bool IsUnitWord(std::string_view word, std::string_view unit) {
-  // The word must be the unit, its singular, or its abbreviation.
-  if (word == unit) return true;
-  if (unit.size() > 1 && unit.back() == 's' && word == unit.substr(0, unit.size() - 1)) return true;
-  return false;
-}
+constexpr double kLongestKeptSeconds = 3.2e13;
 
 }  // namespace
 
@@ -104,22 +88,20 @@ std::optional<RecordingFile> FindRecordingFile(const std::filesystem::path& fold
 }
 
 std::optional<int64_t> ParseKeepForSeconds(std::string_view text) {
-  std::string copy(text);
-  const char* begin = copy.c_str();
+  // A bare number counts days; anything else is a duration with its unit.
+  const std::string copy(text);
   char* end = nullptr;
-  const double value = strtod(begin, &end);
-  if (end == begin || !(value >= 0) || value > 1e12) return std::nullopt;
-  std::string_view rest(end);
-  while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.front())))
-    rest.remove_prefix(1);
-  while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.back())))
-    rest.remove_suffix(1);
-  std::string word;
-  for (char c : rest) word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (word.empty()) return static_cast<int64_t>(value * kOneDaySeconds);
-  for (const auto& unit : kUnits)
-    if (IsUnitWord(word, unit.name)) return static_cast<int64_t>(value * unit.seconds);
-  return std::nullopt;
+  const double days = strtod(copy.c_str(), &end);
+  const char* stop = end;
+  const bool bare = stop != copy.c_str() && std::all_of(stop, copy.c_str() + copy.size(), [](char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+  });
+  const std::optional<double> seconds =
+      bare ? (days >= 0 ? std::optional<double>(days * kOneDaySeconds) : std::nullopt)
+           : ParseDurationSeconds(text);
+  // Beyond a million years the count would not fit the file times.
+  if (!seconds || *seconds > kLongestKeptSeconds) return std::nullopt;
+  return static_cast<int64_t>(*seconds);
 }
 
 PurgeResult PurgeRecordings(const std::filesystem::path& folder, std::string_view keepFor,

@@ -36,8 +36,9 @@ std::vector<RecordingFile> ListRecordingFiles(const std::filesystem::path& folde
 // The file that holds utcMs: the day's daily file when it exists, else the hour's file.
 std::optional<RecordingFile> FindRecordingFile(const std::filesystem::path& folder, int64_t utcMs);
 
-// Reads "30 days", "12 hours", "90 min", "45 s", "2 weeks" or a bare number of
-// days as seconds; empty when the text is not a duration.
+// Reads a duration with its unit ("30 days", "12 hours", "3 months", "1 year":
+// every unit of ParseDurationSeconds) or a bare number of days as seconds;
+// empty when the text is not a duration.
 std::optional<int64_t> ParseKeepForSeconds(std::string_view text);
 
 struct PurgeResult {

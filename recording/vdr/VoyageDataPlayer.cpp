@@ -106,6 +106,7 @@ uint64_t VoyageDataPlayer::RunOnce() {
   }
   for (const auto& message : messages) Handle(message);
   const uint64_t waitMs = Step();
+  PublishVirtualTime();
   std::lock_guard lock(statusMutex_);
   published_ = state_;
   return waitMs;
@@ -154,7 +155,6 @@ void VoyageDataPlayer::Handle(const PlayerMessage& message) {
         state_.virtualUtcMs = message.utcMs;
         state_.atEnd = false;
         tickBase_ = TickCount();
-        VirtualTime().Set(message.utcMs);
       } else {
         SeekTo(message.utcMs);
       }
@@ -174,6 +174,15 @@ void VoyageDataPlayer::StopPlayback() {
   if (wasOpen && sessionHandler_) sessionHandler_(false);
 }
 
+void VoyageDataPlayer::PublishVirtualTime() {
+  // Only a playback that plays moves the program off real time: paused, the
+  // present is recorded again.
+  if (state_.virtualUtcMs && state_.playing && !state_.paused)
+    VirtualTime().Set(*state_.virtualUtcMs);
+  else
+    VirtualTime().End();
+}
+
 void VoyageDataPlayer::SeekTo(int64_t utcMs) {
   if (!state_.virtualUtcMs && sessionHandler_) sessionHandler_(true);
   reader_.reset();
@@ -183,7 +192,6 @@ void VoyageDataPlayer::SeekTo(int64_t utcMs) {
   state_.virtualUtcMs = utcMs;
   state_.atEnd = false;
   tickBase_ = TickCount();
-  VirtualTime().Set(utcMs);
   OpenNextFile();
 }
 
@@ -236,11 +244,16 @@ uint64_t VoyageDataPlayer::Step() {
     ++state_.recordsPlayed;
     pending_.reset();
   }
-  state_.atEnd = !pending_;
-  const int64_t virtualMs = virtual100ns_ / k100nsPerMs;
-  state_.virtualUtcMs = virtualMs;
-  VirtualTime().Set(virtualMs);
-  if (!pending_) return kIdleWaitMs;
+  if (!pending_) {
+    // The last record was played: the playback ends with the recording.
+    Log("VoyageDataPlayer: end of the recordings at %lld\n",
+        static_cast<long long>(virtual100ns_ / k100nsPerMs));
+    StopPlayback();
+    state_.atEnd = true;
+    return kIdleWaitMs;
+  }
+  state_.atEnd = false;
+  state_.virtualUtcMs = virtual100ns_ / k100nsPerMs;
   const double untilNext = static_cast<double>(pending_->utcMs * k100nsPerMs - virtual100ns_) /
                            k100nsPerMs / state_.speed;
   return std::clamp<uint64_t>(static_cast<uint64_t>(std::ceil(untilNext)), kMinWaitMs, kIdleWaitMs);

@@ -1,7 +1,8 @@
 #pragma once
 // Plays voyage data recordings back into the handlers that take live data, on
-// a thread of its own driven by a message queue. While it plays, the program
-// is on virtual time (VirtualTime()).
+// a thread of its own driven by a message queue. While it plays (not while
+// paused), the program is on virtual time (VirtualTime()); the playback ends
+// after the last record of the folder.
 
 #include <array>
 #include <condition_variable>
@@ -65,7 +66,7 @@ struct PlayerStatus {
   double speed = 1.0;
   std::optional<int64_t> virtualUtcMs;  // empty while stopped
   uint64_t recordsPlayed = 0;
-  bool atEnd = false;  // no later record in the folder (yet)
+  bool atEnd = false;  // the last playback ended after the last record of the folder
 };
 
 // Speeds offered to the navigator.
@@ -113,6 +114,8 @@ class VoyageDataPlayer {
   void Handle(const PlayerMessage& message);
   void SeekTo(int64_t utcMs);
   void StopPlayback();
+  // Sets the program's virtual time while a playback plays, real time otherwise.
+  void PublishVirtualTime();
   uint64_t Step();
   // The next record in time order, opening later files as needed.
   std::optional<VdrRecord> NextRecord();

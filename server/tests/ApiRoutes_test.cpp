@@ -5,12 +5,15 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include "core/Clock.h"
 #include "core/SettingsRegistry.h"
 #include "core/Storage.h"
 #include "core/tests/support/TestSupport.h"
 #include "instruments/ports/ElectronicsDb.h"
 #include "navobjects/model/Mark.h"
 #include "navobjects/model/Route.h"
+#include "recording/UtcTime.h"
+#include "recording/vdr/VoyageRecorder.h"
 #include "server/LiveApi.h"
 #include "server/NavObjectsApi.h"
 #include "server/PlayerApi.h"
@@ -326,6 +329,42 @@ TEST(PlayerApi, ControlsReachThePlayer) {
   EXPECT_EQ(state["available"], true);
   EXPECT_EQ(state["speed"], 5);
   EXPECT_EQ(state["state"], "stopped");
+}
+
+TEST(PlayerApi, PlayOfADayStartsAtItsFirstRecordAndResumesWhereItPaused) {
+  CTempFolder temp;
+  const int64_t first = MakeUtcMs(UtcParts{2021, 6, 30, 13, 20, 5, 0});
+  {
+    CSimulatedClock writeClock(0, first);
+    CScopedClock scoped(writeClock);
+    CVoyageRecorder recorder(temp.Path());
+    for (int i = 0; i < 20; ++i, writeClock.Advance(500)) recorder.Record(VdrKind::Nmea0183, "$S");
+  }
+  CSimulatedClock clock(100'000, first + 3'600'000);
+  CScopedClock scoped(clock);
+  VoyageDataPlayer player(temp.Path());
+  CHttpServer server;
+  CPlayerApi::Mount(server, std::make_shared<CPlayerApi>([&player] { return &player; },
+                                                         [&temp] { return temp.Path(); }));
+  ASSERT_TRUE(server.Start("127.0.0.1", 0));
+  httplib::Client client("127.0.0.1", server.Port());
+  const auto post = [&](const char* body) {
+    auto answer = client.Post("/api/player", body, "application/json");
+    ASSERT_TRUE(answer && answer->status == 200) << body;
+    player.RunOnce();
+  };
+  post(R"({"action":"play","day":"2021-06-30"})");
+  EXPECT_EQ(player.Status().virtualUtcMs, first) << "not the start of the hour's file";
+  clock.Advance(3000);
+  player.RunOnce();
+  post(R"({"action":"pause"})");
+  const auto paused = player.Status().virtualUtcMs;
+  EXPECT_EQ(paused, first + 3000);
+  clock.Advance(60'000);
+  post(R"({"action":"play","day":"2021-06-30"})");
+  EXPECT_EQ(player.Status().virtualUtcMs, paused);
+  EXPECT_TRUE(player.Status().playing);
+  EXPECT_FALSE(player.Status().paused);
 }
 
 TEST(OwnShipTrack, ThinsAndRestartsOnEarlierTime) {

@@ -17,6 +17,9 @@ check "persisted" "0.5 nm" "$("$tarnwick" settings get AIS_DangerCPA)"
 check "row" '{"DangerCPA":"0.5 nm"}' "$("$tarnwick" storage get options AIS)"
 "$tarnwick" settings get No_Such >/dev/null 2>&1; check "unknown setting exit" 1 $?
 check "list group" "" "$("$tarnwick" settings list Units | grep -v '^Units_')"
+check "unknown keyword refused" 'tarnwick settings: Units_Distance: "leagues" is not one of: kilometers, feet, yards, nautical-miles, nautical-miles-and-feet, nautical-miles-and-yards, statute-miles, statute-miles-and-feet, statute-miles-and-yards; nothing was changed' "$("$tarnwick" settings set Units_Distance leagues 2>&1 >/dev/null)"
+"$tarnwick" settings set AIS_DangerTCPA soon >/dev/null 2>&1; check "malformed duration exit" 1 $?
+check "refused values change nothing" "nautical-miles-and-yards 5 min" "$("$tarnwick" settings get Units_Distance) $("$tarnwick" settings get AIS_DangerTCPA)"
 check "list has sailing" 1 "$("$tarnwick" settings list units | grep -c '^Units_Sailing	choice	mercator	')"
 
 mkdir -p "$work/config/tarnwick-ecs"
@@ -43,6 +46,7 @@ for _ in $(seq 1 100); do grep -q "is running" "$work/first.out" && break; sleep
 "$tarnwick" run --no-browser --accept-disclaimer >"$work/second.out" 2>&1; check "second instance exit" 1 $?
 grep -q "already running. Its window: http://127.0.0.1:$port/" "$work/second.out" || { echo "FAIL second instance message"; failures=$((failures + 1)); }
 check "options over http" '"0.5 nm"' "$(curl -s "http://127.0.0.1:$port/options?name=AIS_DangerCPA" | sed 's/.*"value":\("[^"]*"\).*/\1/')"
+check "malformed length over http" '400 {"error":"AIS_DangerCPA: \"0.9 leagues\" is not a length (a number and a unit: nm, m, ft, yd, km, mi, fm)."}' "$(curl -s -w '%{http_code} ' -o "$work/post.out" -H 'Content-Type: application/json' -d '{"name":"AIS_DangerCPA","value":"0.9 leagues"}' "http://127.0.0.1:$port/options")$(cat "$work/post.out")"
 kill -TERM "$first"; wait "$first"; check "first instance exit" 0 $?
 log="$work/data/tarnwick-ecs/Application.log"
 grep -q "Shutdown complete" "$log" || { echo "FAIL no shutdown line"; failures=$((failures + 1)); }
@@ -51,5 +55,5 @@ grep -q "Shutdown complete" "$log" || { echo "FAIL no shutdown line"; failures=$
 "$tarnwick" run </dev/null >/dev/null 2>&1; check "disclaimer refused exit" 1 $?
 grep -q "InitInstance1 exited" "$log" || { echo "FAIL no exited line"; failures=$((failures + 1)); }
 
-echo "$((19 - failures)) passed, $failures failed"
+echo "$((23 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -16,6 +16,14 @@ case "$first" in
 esac
 printf '%s\n' "$out" | tail -1 | grep -q '"text":"LOST GPS"' && fail "the state after the last fix is printed only while it is current"
 
+# A port that sends only wind beside a GPS port: its wind reaches the own-ship data.
+both=$("$tarnwick" navdata --replay "$data/humminbird-M37.log" "$data/plaka-wind.nmea" --fast 2>/dev/null) \
+  || fail "two-file replay exited $?"
+case "$(printf '%s\n' "$both" | head -1)" in
+  *'"wind":{"apparent_speed":13.21,"apparent_angle":339.0,"true_speed":8.14,"true_direction":319.0}}') ;;
+  *) fail "wind from a wind-only port: $(printf '%s\n' "$both" | head -1)" ;;
+esac
+
 # A port with only our own transponder: its VDO position stands in as the fix.
 ais=$("$tarnwick" navdata --replay "$data/own-transponder.nmea" --fast 2>/dev/null) || fail "VDO replay exited $?"
 case "$(printf '%s\n' "$ais" | head -1)" in

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end: `tarnwick route follow` along a recorded passage of a route of
 # three waypoints: arrival at the first, passing the second outside its
-# arrival circle, the end of the route, and the autopilot sentences.
+# arrival circle, the end of the route, the autopilot sentences with their
+# arrival flags, and a passage that cuts the corner and passes the last
+# waypoint abeam.
 set -u
 tarnwick="$1"
 data="${TW_SOURCE_DIR:-$(dirname "$0")/../..}/tools/tests/data"
@@ -27,8 +29,18 @@ check "ends idle" '{"waypoint":null,' "$(echo "$out" | tail -1 | cut -c1-17)"
 
 nmea=$("$tarnwick" route follow "$data/route_follow.nob" "Test passage" \
   --replay "$data/route_follow.nmea" --fast --nmea)
-check "sentences" 1 "$(echo "$nmea" | grep -c '^\$ECBWC,120229,5000\.500,N,00059\.222,W,')"
+check "sentences" 1 "$(echo "$nmea" | grep -m1 -c '^\$ECBWC,120229,5000\.500,N,00059\.222,W,')"
 check "stop forms" '$ECAPB,A,A,,,,V,V,,,,,,,,*79' "$(echo "$nmea" | tail -2 | head -1)"
+check "arrival flag of each waypoint reached" '001 002 003' \
+  "$(echo "$nmea" | grep '^\$ECRMB,.*,A\*' | cut -d, -f6 | tr '\n' ' ' | sed 's/ $//')"
+
+# The corner at 002 cut 0.26 NM inside the turn, 003 passed 0.18 NM to the west.
+out=$("$tarnwick" route follow "$data/route_follow.nob" "Test passage" \
+  --replay "$data/route_follow_cut.nmea" --fast)
+check "cut corner events" '["Arrived at waypoint 001."]
+["Passed  waypoint 002."]
+["Passed  waypoint 003.","#Arrived at end of route[[app://stop_navigation|Stop Navigation]]","You have arrived at the end of the route."]' \
+  "$(echo "$out" | grep -v '"events":\[\]}$' | sed 's/.*"events"://; s/}$//')"
 
 "$tarnwick" route follow "$data/route_follow.nob" "No such route" \
   --replay "$data/route_follow.nmea" --fast >/dev/null 2>&1

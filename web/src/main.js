@@ -18,6 +18,8 @@ import { createRecordingsPage } from './pages/RecordingsPage.js';
 import { createLogPage } from './pages/LogPage.js';
 import { createStoragePage } from './pages/StoragePage.js';
 import { createAisTargetPage } from './pages/AisTargetPage.js';
+import { createTideStationPage } from './pages/TideStationPage.js';
+import { createTidePanel } from './panels/TidePanel.js';
 import { createWeatherPage } from './pages/WeatherPage.js';
 import { attachWeather } from './panels/WeatherLayer.js';
 
@@ -50,6 +52,7 @@ const pages = {
   '/logbook': createLogPage(),
   '/storage': createStoragePage(),
   '/ais': createAisTargetPage(),
+  '/tides': createTideStationPage(),
   '/weather': createWeatherPage(store, weather),
 };
 
@@ -80,6 +83,7 @@ const side = h(
   { class: 'side' },
   createOwnShipPanel(store),
   createRoutePanel(store),
+  createTidePanel(store),
   createAisPanel(store, navigate),
 );
 document.body.replaceChildren(

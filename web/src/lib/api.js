@@ -30,6 +30,11 @@ export function getJson(url) {
   return request(url, { headers: { Accept: 'application/json' } });
 }
 
+// A page the program renders (its HTML in result.text).
+export function getPage(url) {
+  return request(url, { headers: { Accept: 'text/html' } });
+}
+
 export function postJson(url, body) {
   return request(url, {
     method: 'POST',

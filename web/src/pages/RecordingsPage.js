@@ -1,8 +1,10 @@
-// Voyage recordings: the program's recordings page, and player controls
-// (play, pause, stop, speed, seek) over "/api/player".
+// Voyage recordings: the program's list of recorded days (its play links and
+// "Show Files" work here), and player controls (play, pause, stop, speed,
+// seek) over "/api/player".
 
 import { h } from '../lib/dom.js';
-import { getJson, postJson } from '../lib/api.js';
+import { getJson, getPage, postForm, postJson } from '../lib/api.js';
+import { commandAt, playStart, showServerPage } from '../lib/serverPage.js';
 
 const DEFAULT_SPEEDS = [1, 2, 5, 10, 30, 60, 100];
 
@@ -12,7 +14,7 @@ function utcText(ms) {
 
 export function createRecordingsPage() {
   const state = h('span', { class: 'player-state', 'data-testid': 'player-state' }, '---');
-  const time = h('span', { class: 'num' }, '---');
+  const time = h('span', { class: 'num', 'data-testid': 'player-time' }, '---');
   const day = h('select', { 'aria-label': 'Day' });
   const speed = h('select', { 'aria-label': 'Speed' });
   let speeds = [];
@@ -38,8 +40,8 @@ export function createRecordingsPage() {
       'div',
       { class: 'toolbar' },
       day,
-      h('button', { onclick: () => send({ action: 'play', day: day.value || undefined }) }, '▶ Play'),
-      h('button', { onclick: () => send({ action: 'pause' }) }, '❚❚ Pause'),
+      h('button', { 'data-testid': 'player-play', onclick: () => send({ action: 'play', day: day.value || undefined }) }, '▶ Play'),
+      h('button', { 'data-testid': 'player-pause', onclick: () => send({ action: 'pause' }) }, '❚❚ Pause'),
       h('button', { onclick: () => send({ action: 'stop' }) }, '■ Stop'),
       speed,
       state,
@@ -48,8 +50,9 @@ export function createRecordingsPage() {
     ),
     seek,
   );
-  const frame = h('iframe', { class: 'embedded', src: 'about:blank', title: 'Voyage recordings' });
-  const element = h('div', { class: 'page recordings-page' }, h('h1', {}, 'Voyage recordings'), controls, frame);
+  const list = h('div', { class: 'server-page recording-days', 'data-testid': 'recording-days' });
+  const listStatus = h('p', { class: 'status', 'data-testid': 'recordings-folder' });
+  const element = h('div', { class: 'page recordings-page' }, h('h1', {}, 'Voyage recordings'), controls, list, listStatus);
   let player;
   let timer;
   let dragging = false;
@@ -82,6 +85,34 @@ export function createRecordingsPage() {
     if (!dragging && span > 0) seek.value = String(Math.round((1000 * (player.timeUtcMs - player.startUtcMs)) / span));
   }
 
+  // The list's play links start the player at the day's first record; "Show
+  // Files" opens the recordings folder in the desktop's file browser and says
+  // where it is.
+  list.addEventListener('click', async (e) => {
+    const command = commandAt(e.target);
+    if (command === undefined) return;
+    e.preventDefault();
+    const start = playStart(command);
+    if (start !== undefined) {
+      send({ action: 'play', timeUtcMs: start });
+      return;
+    }
+    if (command === 'show-voyage-recording-files') {
+      const r = await postForm('/browser/voyage_recordings/show-voyage-recording-files');
+      const folder = (r.text ?? '').replace(/^cannot show /, '').trim();
+      listStatus.textContent = r.ok
+        ? `Recordings folder: ${folder} (opened in the file browser)`
+        : `Recordings folder: ${folder || '---'} (${r.status === 0 ? r.error : 'no file browser could be opened here'})`;
+      listStatus.className = r.ok ? 'status ok' : 'status error';
+    }
+  });
+
+  async function loadList() {
+    const r = await getPage('/browser/voyage_recordings');
+    if (r.ok) showServerPage(list, r.text);
+    else list.replaceChildren(h('p', { class: 'error' }, r.error));
+  }
+
   async function loadDays() {
     const r = await getJson('/api/recordings');
     const days = Array.isArray(r.data?.days) ? r.data.days : [];
@@ -94,7 +125,7 @@ export function createRecordingsPage() {
   return {
     element,
     show() {
-      frame.src = '/browser/voyage_recordings';
+      loadList();
       loadDays();
       poll();
       timer = setInterval(poll, 1000);

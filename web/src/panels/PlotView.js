@@ -29,6 +29,7 @@ import { isDangerous, isLost, targetLabel } from '../lib/targets.js';
 import { settingBool } from '../lib/settings.js';
 import { getJson } from '../lib/api.js';
 import { palette, onSchemeChange } from '../theme.js';
+import { attachTideStations } from './TideStationsLayer.js';
 
 const PROJ = 'EPSG:3395';
 const HALF_WORLD = 20037508.342789244;
@@ -120,6 +121,8 @@ export function createPlotView(store) {
       new ScaleLine({ units: 'nautical' }),
     ]),
   });
+
+  attachTideStations(map, store);
 
   let follow = true;
   let flashPhase = false; // flashing symbols are hollow every other second
