@@ -103,7 +103,8 @@ std::vector<double> GaussianLatitudes(int n) {
 
 std::optional<CGribGeometry> CGribGeometry::Make(const GribGrid& grid, std::string& why) {
   if (!grid.Placeable()) {
-    why = "grid type " + std::to_string(grid.representation) + " is not read";
+    why = grid.representation < 0 ? "no grid description: the points cannot be placed"
+                                   : "grid type " + std::to_string(grid.representation) + " is not read";
     return std::nullopt;
   }
   CGribGeometry g(grid);
