@@ -145,7 +145,9 @@ TEST_F(WeatherRoutesTest, GridsByBoxAndSize) {
 
   Get("/api/weather/grid?type=7&time=1717200000000", 404);
   Get("/api/weather/grid?type=3", 400);
-  Get("/api/weather/grid?type=3&time=1717200000000&bbox=0,10,5,0", 400);
+  for (const char* bad : {"type=3&time=1717200000000&bbox=0,10,5,0", "type=3&time=1717200000000&bbox=nan,0,5,1",
+                          "type=1e300&time=1717200000000", "type=3&time=1e300"})
+    Get(std::string("/api/weather/grid?") + bad, 400);
 }
 
 TEST_F(WeatherRoutesTest, ValuesAndRequestTexts) {
@@ -157,6 +159,7 @@ TEST_F(WeatherRoutesTest, ValuesAndRequestTexts) {
   EXPECT_NEAR(value["values"][0]["companion"].get<double>(), 285, 1e-4);
   EXPECT_FALSE(Get("/api/weather/value?lat=0&lon=0&time=1717221600000")["values"][0].contains("text"));
   Get("/api/weather/value?lat=95&lon=0&time=0", 400);
+  Get("/api/weather/value?lat=0&lon=0&time=1e300", 400);
 
   ui_.Run([] {
     opt::Weather_DownloadDlg_Items.Set("Wind, pressure,waves");
@@ -195,7 +198,9 @@ TEST_F(WeatherRoutesTest, DisplayGroups) {
   const json custom = Get("/api/weather")["groups"][0];
   EXPECT_EQ(custom["attrs"], attrs);
   for (const json& bad : {json{{"activeGroup", 7}}, json{{"group", 0}, {"attrs", {{{"weatherType", 99}}}}},
-                          json{{"group", 0}, {"attrs", {{{"weatherType", 3}, {"displayType", "Lines"}}}}}})
+                          json{{"group", 0}, {"attrs", {{{"weatherType", 3}, {"displayType", "Lines"}}}}},
+                          json{{"group", 0}, {"attrs", {{{"weatherType", "3"}}}}}, json{{"group", 9e30}, {"attrs", 1}},
+                          json::array({1, 2})})
     EXPECT_EQ(Post("/api/weather/groups", bad), 400) << bad.dump();
   ui_.Run([] {
     opt::Weather_ActiveGroup.ResetToDefault();
