@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+#include <nlohmann/json.hpp>
 
 #include "app/Demo.h"
+#include "app/EquipmentMessages.h"
 #include "charts/s52/S52Startup.h"
 #include "core/Application.h"
 #include "core/JobQueue.h"
@@ -19,10 +21,6 @@
 #include "instruments/ais/AisReceiver.h"
 #include "instruments/navdata/NavData.h"
 #include "instruments/navdata/NavDataModule.h"
-#include "instruments/nmea/DecodeNmea.h"
-#include "instruments/nmea/NmeaPortContext.h"
-#include "instruments/nmea/NmeaRecords.h"
-#include "instruments/nmea/NmeaRouted.h"
 #include "instruments/ports/PortsModule.h"
 #include "navobjects/NavObjectsModule.h"
 #include "navobjects/navigation/RouteNavigationModule.h"
@@ -47,55 +45,59 @@ namespace {
 
 std::unique_ptr<CHttpServer> g_http;
 
-// Alarms of other equipment (ALR, ALA) go to the logbook as sensor alarms,
-// written on the user-interface thread. The other routed sentence families
-// have no taker in this program yet.
-class CLogbookAlarms final : public INmeaRoutedSentences {
- public:
-  void OnAlarmRaised(INmeaPortContext* port, const ReceivedAlarm& alarm) override {
-    std::string source = port ? port->PortName() : std::string("NMEA");
-    std::string text = alarm.description.empty() ? alarm.key : alarm.description;
-    UiJobs().Post([source = std::move(source), text = std::move(text)] {
-      LogSensorAlarm(LogBook(), source, text);
-    });
-  }
-};
-CLogbookAlarms g_logbookAlarms;
-
-void RegisterEquipmentAlarms(CApplication& app) {
-  app.OnStartupStage("Loading instruments", [] {
-    NmeaDecoderHooks hooks = GetNmeaDecoderHooks();
-    hooks.routed = &g_logbookAlarms;
-    SetNmeaDecoderHooks(hooks);
-    return true;
-  });
-  app.OnShutdownStage("Exit_Ports", [] {
-    NmeaDecoderHooks hooks = GetNmeaDecoderHooks();
-    if (hooks.routed == &g_logbookAlarms) hooks.routed = nullptr;
-    SetNmeaDecoderHooks(hooks);
-  });
+// The running server's token for scripts, in the private runtime folder.
+std::filesystem::path HttpTokenFile() {
+  return RuntimeFolder() / "http-token";
 }
 std::unique_ptr<CWebInterface> g_web;
 
-// Serves a recording controller's routes; its handlers only read files or post
-// to the player, so they run on the server's worker threads. Every route
-// answers GET (the pages) and POST (how the main window sends the commands).
+HttpResponse FromReply(HttpReply reply) {
+  HttpResponse response;
+  response.status = reply.status;
+  response.contentType = reply.contentType;
+  response.body = std::move(reply.body);
+  for (auto& header : reply.headers) response.headers[header.name] = header.value;
+  return response;
+}
+
+// A command's parameters: the query's, and the text members of a JSON body.
+QueryParams CommandParams(const HttpRequest& request) {
+  QueryParams params;
+  for (const auto& [name, value] : request.params) params.emplace(name, value);
+  const nlohmann::json body = nlohmann::json::parse(request.body, nullptr, false);
+  if (body.is_object()) {
+    for (const auto& [name, value] : body.items())
+      if (value.is_string()) params[name] = value.get<std::string>();
+  }
+  return params;
+}
+
+// Serves a recording controller's pages (GET) and commands (POST, parameters
+// from the query or the text members of a JSON body); its handlers only read
+// files or post to the player, so they run on the server's worker threads.
+// The pages may be shown inside the program's own page, by no other.
 template <typename Controller>
 void MountController(CHttpServer& server, std::shared_ptr<Controller> controller) {
   for (const std::string& route : Controller::Routes()) {
-    const auto handle = [controller](const HttpRequest& request) {
-      QueryParams params;
-      for (const auto& [name, value] : request.params) params.emplace(name, value);
-      HttpReply reply = controller->Handle(request.path, params);
-      HttpResponse response;
-      response.status = reply.status;
-      response.contentType = reply.contentType;
-      response.body = std::move(reply.body);
-      for (auto& header : reply.headers) response.headers[header.name] = header.value;
-      return response;
-    };
-    server.Get(route, handle, HandlerThread::Worker);
-    server.Post(route, handle, HandlerThread::Worker);
+    server.Get(
+        route,
+        [controller](const HttpRequest& request) {
+          QueryParams params;
+          for (const auto& [name, value] : request.params) params.emplace(name, value);
+          HttpResponse response = FromReply(controller->Handle(request.path, params));
+          response.headers["X-Frame-Options"] = "SAMEORIGIN";
+          response.headers["Content-Security-Policy"] = "frame-ancestors 'self'";
+          return response;
+        },
+        HandlerThread::Worker);
+  }
+  for (const std::string& route : Controller::CommandRoutes()) {
+    server.Post(
+        route,
+        [controller](const HttpRequest& request) {
+          return FromReply(controller->Handle(request.path, CommandParams(request)));
+        },
+        HandlerThread::Worker);
   }
 }
 
@@ -147,6 +149,9 @@ void RegisterHttpServer(CApplication& app) {
       return false;
     }
     Log("HTTP server: %s\n", g_http->Url().c_str());
+    // Scripts of the user send the page's token too; they find it here.
+    if (!WritePrivateFile(HttpTokenFile(), g_http->CsrfToken() + "\n"))
+      Log("NetStart: cannot write %s\n", HttpTokenFile().c_str());
     return true;
   });
   // The live event feed, once per tick after the navigation values are updated.
@@ -154,6 +159,8 @@ void RegisterHttpServer(CApplication& app) {
     if (g_web) g_web->Tick();
   });
   app.OnShutdownStage("Exit_ModularTcpServer", [] {
+    std::error_code ignored;
+    if (g_http) std::filesystem::remove(HttpTokenFile(), ignored);
     if (g_web) g_web->Close();  // open event streams end at once
     g_http.reset();
     g_web.reset();
@@ -197,8 +204,9 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
   // snapshot in "UpdateNavInfo", the depth alert in "UpdateAlarms"; it goes
   // after the ports in "Exit_Ports".
   RegisterNavData(app);
-  // Equipment alarms from the decoder into the logbook, from "Loading instruments" on.
-  RegisterEquipmentAlarms(app);
+  // Equipment alarms and NAVTEX messages from the decoder into the logbook and
+  // onto the page, from "Loading instruments" on.
+  RegisterEquipmentMessages(app);
   // The logbook's track takes its once-a-minute point from the own-ship snapshot.
   SetOwnShipSampleSource([]() -> std::optional<OwnShipSample> {
     CNavData* store = NavData();

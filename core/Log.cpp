@@ -163,9 +163,8 @@ void LogDebug(const char* format, ...) {
   if (g_debug.load(std::memory_order_relaxed)) {
     Emit(message);
   } else {
-    std::string_view line(message);
-    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
-    t_capture->Add(line);
+    if (!message.empty() && message.back() == '\n') message.pop_back();
+    t_capture->Add(std::move(message));
   }
 }
 

@@ -72,6 +72,7 @@ class CLogCapture {
   const std::vector<std::string>& Lines() const { return lines_; }
   void Clear() { lines_.clear(); }
   void Add(std::string_view line) { lines_.emplace_back(line); }
+  void Add(std::string&& line) { lines_.push_back(std::move(line)); }
 
  private:
   CLogCapture* previous_;

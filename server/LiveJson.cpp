@@ -91,6 +91,7 @@ json OwnShipJson(const OwnShipSnapshot& s, const SensorMenu& sensors) {
     fix["position"] = PositionText(*s.fix.position);
   }
   if (s.fix.hdop) fix["hdop"] = *s.fix.hdop;
+  if (s.fix.localDatum) fix["localDatum"] = *s.fix.localDatum;
 
   json out = {{"seq", s.sequence}, {"utcMs", s.utcMs}, {"fix", std::move(fix)}};
   const std::optional<LatLon>& where = s.fix.position;

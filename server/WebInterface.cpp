@@ -10,6 +10,7 @@
 #include "navobjects/navigation/RouteNavigationModule.h"
 #include "recording/RecordingModule.h"
 #include "recording/vdr/VdrFiles.h"
+#include "server/EquipmentApi.h"
 #include "server/EventRoutes.h"
 #include "server/LiveApi.h"
 #include "server/NavObjectsApi.h"
@@ -70,6 +71,7 @@ CWebInterface::CWebInterface(CHttpServer& server, WebInterfaceOptions options)
   CPortsApi::Mount(server, ports);
   CNavObjectsApi::Mount(server, ProgramNavObjects());
   CStorageApi::Mount(server, Storage());
+  CEquipmentApi::Mount(server);
   CPlayerApi::Mount(server, std::make_shared<CPlayerApi>([] { return ProgramPlayer(); },
                                                          [] { return RecordingsFolder(); }));
   LiveApiContext live;

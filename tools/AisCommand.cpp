@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/ControlCommands.h"
 #include "app/Subcommand.h"
 #include "core/Clock.h"
 #include "core/JsonWriter.h"
@@ -187,19 +188,17 @@ int Cpa(CArguments& args) {
 }
 
 int LogSwitch(CArguments& args) {
+  if (args.Size() != 2) {
+    fprintf(stderr, "%s\n", AisLogCommand("").c_str());
+    return 2;
+  }
+  if (auto result = RunInRunningProgram("ais.log", {args[1]})) return PrintResult(*result);
   CRegistryFile registry(CRegistryFile::DefaultPath());
   if (!LoadProgramSettings(registry)) {
     fprintf(stderr, "tarnwick ais log: cannot open storage.db; nothing was changed\n");
     return 1;
   }
-  const std::string answer = AisLogCommand(args.Size() == 2 ? args[1] : "");
-  if (args.Size() != 2 || answer.rfind("Usage:", 0) == 0) {
-    fprintf(stderr, "%s\n", answer.c_str());
-    return 2;
-  }
-  CSettingsRegistry::Instance().SaveAll();
-  printf("%s\n", answer.c_str());
-  return 0;
+  return PrintResult(RunStateCommand("ais.log", {args[1]}));
 }
 
 int AisMain(CArguments& args) {

@@ -28,8 +28,10 @@ struct PixelPoint {
   double y = 0.0;
 };
 
-// The chart view's colour schemes.
-enum class ColourScheme { kDay, kDusk, kNight };
+// The chart view's colour schemes; the values are those of the presentation
+// library's S52Scheme (Day 0, Dusk 1, Night 2), so one converts to the other
+// with a static_cast.
+enum class ColourScheme { kDay = 0, kDusk = 1, kNight = 2 };
 // "DAY", "DSK", "NGT" (the names of the matching KAP palettes).
 const char* ColourSchemeName(ColourScheme scheme);
 std::optional<ColourScheme> ParseColourScheme(std::string_view name);

@@ -118,7 +118,8 @@ class CInterpreter {
         Dot();
         return true;
       }
-      for (size_t i = 0; i < numbers.size(); i += 2) DrawTo({numbers[i], numbers[i + 1]});
+      if (numbers.size() < 2) return false;
+      for (size_t i = 0; i + 1 < numbers.size(); i += 2) DrawTo({numbers[i], numbers[i + 1]});
       return true;
     }
     if (op == "CI") {

@@ -97,6 +97,8 @@ TEST(S52ChartSource, PortraysSencFeatures) {
   // The cached path gives the same and keys by feature.
   EXPECT_EQ(portrayal.Portray(*source.Feature(3), source)->commands.size(), 4u);
   EXPECT_EQ(portrayal.CachedCount(), 1u);
+  portrayal.Forget(source);
+  EXPECT_EQ(portrayal.CachedCount(), 0u);
 }
 
 TEST(S52ChartSource, InlandCellsUseTheInlandTables) {

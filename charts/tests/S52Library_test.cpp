@@ -117,6 +117,7 @@ TEST(S52VectorDrawing, CommandsToElements) {
   }
   EXPECT_NE(DrawingOf("SPA;XX12;PU0,0;PD1,1;").warning.find("XX12"), std::string::npos);
   EXPECT_NE(DrawingOf("SPA;PU1;").warning, "") << "a coordinate pair is needed";
+  EXPECT_NE(DrawingOf("SPA;PU0,0;PD1;").warning, "");
   EXPECT_EQ(DrawingOf("SPA;PU1,2,180;PD3,4;").text, DrawingOf("SPA;PU1,2;PD3,4;").text) << "a left-over value";
 }
 

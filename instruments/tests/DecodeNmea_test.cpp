@@ -42,7 +42,7 @@ class CCorrectingRegistry final : public ISensorRegistry {
     sensors.push_back(std::make_unique<CSensor>(std::string(kind), &source, "test"));
     return sensors.back().get();
   }
-  double HeadingCorrection(const CNavSource&) override { return 2.0; }
+  double HeadingCorrection(const CNavSource&, const INmeaPortContext*) override { return 2.0; }
   void OnNewTransducer(CNavSource&, std::string_view id, char type) override {
     transducers.push_back(std::string(id) + "/" + type);
   }

@@ -18,6 +18,8 @@ import { createRecordingsPage } from './pages/RecordingsPage.js';
 import { createLogPage } from './pages/LogPage.js';
 import { createStoragePage } from './pages/StoragePage.js';
 import { createAisTargetPage } from './pages/AisTargetPage.js';
+import { createAlarmsPage } from './pages/AlarmsPage.js';
+import { createNavtexPage } from './pages/NavtexPage.js';
 import { createTideStationPage } from './pages/TideStationPage.js';
 import { createTidePanel } from './panels/TidePanel.js';
 import { createWeatherPage } from './pages/WeatherPage.js';
@@ -30,6 +32,8 @@ const MENU = [
   ['/ports', 'Ports'],
   ['/monitor', 'Data'],
   ['/logbook', 'Logbook'],
+  ['/alarms', 'Alarms'],
+  ['/navtex', 'NAVTEX'],
   ['/recordings', 'Recordings'],
   ['/storage', 'Storage'],
   ['/weather', 'Weather'],
@@ -52,6 +56,8 @@ const pages = {
   '/logbook': createLogPage(),
   '/storage': createStoragePage(),
   '/ais': createAisTargetPage(),
+  '/alarms': createAlarmsPage(),
+  '/navtex': createNavtexPage(),
   '/tides': createTideStationPage(),
   '/weather': createWeatherPage(store, weather),
 };

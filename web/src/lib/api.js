@@ -1,5 +1,13 @@
 // Requests to the program's HTTP server. Every function resolves to a result
 // object and never throws: {ok, status, data|text, error}.
+//
+// The server takes changes only from its own page: each POST carries the
+// per-run token that the server put into the page's
+// <meta name="csrf-token">, as X-CSRF-Token, with a JSON body.
+
+export function csrfToken() {
+  return globalThis.document?.querySelector('meta[name="csrf-token"]')?.getAttribute('content') ?? '';
+}
 
 async function request(url, options = {}) {
   try {
@@ -38,23 +46,14 @@ export function getPage(url) {
 export function postJson(url, body) {
   return request(url, {
     method: 'POST',
-    headers: { 'Content-Type': 'application/json', Accept: 'application/json' },
+    headers: { 'Content-Type': 'application/json', Accept: 'application/json', 'X-CSRF-Token': csrfToken() },
     body: JSON.stringify(body ?? {}),
-  });
-}
-
-// POST of form fields {name: value}.
-export function postForm(url, fields = {}) {
-  return request(url, {
-    method: 'POST',
-    headers: { 'Content-Type': 'application/x-www-form-urlencoded' },
-    body: new URLSearchParams(fields).toString(),
   });
 }
 
 // Writes one setting through "/options"; resolves to the request result.
 export function setSetting(name, value) {
-  return postForm('/options', { name, value: String(value) });
+  return postJson('/options', { name, value: String(value) });
 }
 
 // POST of raw bytes (a file) with their content type.

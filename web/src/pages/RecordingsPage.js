@@ -32,6 +32,11 @@ export function createRecordingsPage() {
     message.className = r.ok ? 'status' : 'status error';
     poll();
   };
+  async function showFiles() {
+    const r = await postJson('/browser/voyage_recordings/show-voyage-recording-files');
+    message.textContent = r.ok ? `Opened ${r.text}` : r.error;
+    message.className = r.ok ? 'status' : 'status error';
+  }
   const controls = h(
     'div',
     { class: 'card player' },
@@ -43,6 +48,7 @@ export function createRecordingsPage() {
       h('button', { 'data-testid': 'player-play', onclick: () => send({ action: 'play', day: day.value || undefined }) }, '▶ Play'),
       h('button', { 'data-testid': 'player-pause', onclick: () => send({ action: 'pause' }) }, '❚❚ Pause'),
       h('button', { onclick: () => send({ action: 'stop' }) }, '■ Stop'),
+      h('button', { onclick: showFiles, title: 'Open the recordings folder in the file manager' }, 'Show files'),
       speed,
       state,
       time,
