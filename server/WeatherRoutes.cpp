@@ -350,11 +350,51 @@ HttpResponse Open(const fs::path& folder, const HttpRequest& request) {
   return HttpResponse::Json(202, JsonText({{"state", "loading"}, {"file", name}}));
 }
 
+// Standard base64 (RFC 4648) with padding; empty when the text is not base64.
+std::optional<std::string> DecodeBase64(std::string_view text) {
+  const auto value = [](char c) -> int {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+  };
+  if (text.size() % 4 != 0) return std::nullopt;
+  std::string out;
+  out.reserve(text.size() / 4 * 3);
+  for (size_t i = 0; i < text.size(); i += 4) {
+    int v[4];
+    int padding = 0;
+    for (int k = 0; k < 4; ++k) {
+      const char c = text[i + static_cast<size_t>(k)];
+      const bool last = i + 4 == text.size();
+      if (c == '=' && last && k >= 2 && (k == 3 || text[i + 3] == '=')) {
+        v[k] = 0;
+        ++padding;
+      } else if ((v[k] = value(c)) < 0 || padding) {
+        return std::nullopt;
+      }
+    }
+    const uint32_t n = (uint32_t(v[0]) << 18) | (uint32_t(v[1]) << 12) | (uint32_t(v[2]) << 6) | uint32_t(v[3]);
+    out += static_cast<char>(n >> 16);
+    if (padding < 2) out += static_cast<char>((n >> 8) & 0xff);
+    if (padding < 1) out += static_cast<char>(n & 0xff);
+  }
+  return out;
+}
+
 HttpResponse Upload(const fs::path& folder, const HttpRequest& request) {
-  const std::string name = request.Param("name");
+  const json body = Body(request);
+  const bool shaped = body.is_object() && body.contains("name") && body["name"].is_string() &&
+                      body.contains("base64") && body["base64"].is_string();
+  if (!shaped) return Error(400, "the body is {\"name\":\"file.grb\",\"base64\":\"...\"}");
+  const std::string name = body["name"].get<std::string>();
   const auto path = WeatherFolderFile(folder, name);
   if (!path) return Error(400, "name must be a forecast file name (.grb, .grib, .bz2, .bzz)");
-  if (request.body.empty()) return Error(400, "the file is empty");
+  const auto bytes = DecodeBase64(body["base64"].get_ref<const std::string&>());
+  if (!bytes) return Error(400, "the file's bytes are not base64");
+  if (bytes->empty()) return Error(400, "the file is empty");
   std::error_code ec;
   fs::create_directories(folder, ec);
   // Written beside the file under a hidden name, then renamed over it: the
@@ -362,7 +402,7 @@ HttpResponse Upload(const fs::path& folder, const HttpRequest& request) {
   const fs::path part = folder / ("." + name + ".part");
   {
     std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    out.write(request.body.data(), static_cast<std::streamsize>(request.body.size()));
+    out.write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
     if (!out.flush()) {
       fs::remove(part, ec);
       return Error(503, "cannot write " + part.string());
@@ -373,7 +413,7 @@ HttpResponse Upload(const fs::path& folder, const HttpRequest& request) {
     fs::remove(part, ec);
     return Error(503, "cannot store " + path->string());
   }
-  Log("CWeather: %s uploaded (%zu bytes)\n", path->c_str(), request.body.size());
+  Log("CWeather: %s uploaded (%zu bytes)\n", path->c_str(), bytes->size());
   OpenWeatherFile(*path);
   return HttpResponse::Json(202, JsonText({{"state", "loading"}, {"file", name}}));
 }
