@@ -27,6 +27,7 @@ using nlohmann::json;
 namespace fs = std::filesystem;
 
 constexpr size_t kDefaultGridPoints = 20000;
+constexpr double kMaxTimeMs = 1e15;  // about the year 33658: beyond it no time is read
 constexpr size_t kMaxGridPoints = 250000;
 
 HttpResponse Error(int status, const std::string& message) {
@@ -170,11 +171,13 @@ std::optional<Window> WindowOf(const WeatherGrid& g, const std::optional<std::ar
 HttpResponse Grid(const HttpRequest& request) {
   const auto type = Number(request, "type");
   const auto time = Number(request, "time");
-  if (!type || !time) return Error(400, "type and time (milliseconds since 1970) are needed");
+  if (!type || !time || *type < 1 || *type > 99 || std::fabs(*time) > kMaxTimeMs)
+    return Error(400, "type and time (milliseconds since 1970) are needed");
   std::optional<std::array<double, 4>> box;
   if (request.HasParam("bbox")) {
     std::array<double, 4> b{};
-    if (std::sscanf(request.Param("bbox").c_str(), "%lf,%lf,%lf,%lf", &b[0], &b[1], &b[2], &b[3]) != 4 ||
+    const bool read = std::sscanf(request.Param("bbox").c_str(), "%lf,%lf,%lf,%lf", &b[0], &b[1], &b[2], &b[3]) == 4;
+    if (!read || !std::all_of(b.begin(), b.end(), [](double x) { return std::isfinite(x) && std::fabs(x) <= 720; }) ||
         b[1] > b[3] || b[1] < -90 || b[3] > 90)
       return Error(400, "bbox must be west,south,east,north in degrees");
     box = b;
@@ -240,7 +243,8 @@ HttpResponse Value(const HttpRequest& request) {
   const auto lat = Number(request, "lat");
   const auto lon = Number(request, "lon");
   const auto time = Number(request, "time");
-  if (!lat || !lon || !time || std::fabs(*lat) > 90) return Error(400, "lat, lon (degrees) and time (milliseconds) are needed");
+  if (!lat || !lon || !time || std::fabs(*lat) > 90 || std::fabs(*lon) > 720 || std::fabs(*time) > kMaxTimeMs)
+    return Error(400, "lat, lon (degrees) and time (milliseconds) are needed");
   const WeatherStatus status = WeatherService().Status();
   if (!status.forecast) return Error(404, "no weather forecast is open");
   const int64_t seconds = static_cast<int64_t>(std::floor(*time / 1000));
@@ -299,19 +303,28 @@ HttpResponse Groups(const HttpRequest& request) {
   if (!body.is_object()) return Error(400, "the body must be a JSON object");
   if (body.contains("activeGroup")) {
     const auto& shipped = opt::WeatherGroupDefaults();
-    if (!body["activeGroup"].is_number_integer() || body["activeGroup"].get<int>() < 0 ||
-        body["activeGroup"].get<int>() >= opt::kWeatherGroupCount)
+    if (!body["activeGroup"].is_number_integer() || body["activeGroup"].get<int64_t>() < 0 ||
+        body["activeGroup"].get<int64_t>() >= opt::kWeatherGroupCount)
       return Error(400, "activeGroup must be a group's index");
     if (!opt::Weather_ActiveGroup.Set(shipped[body["activeGroup"].get<size_t>()].name))
       return Error(409, "Weather_ActiveGroup is locked");
   }
   if (body.contains("group")) {
-    if (!body["group"].is_number_integer() || !body["attrs"].is_array()) return Error(400, "group and attrs are needed");
+    if (!body["group"].is_number_integer() || !body.contains("attrs") || !body["attrs"].is_array())
+      return Error(400, "group and attrs are needed");
     std::vector<WeatherDisplayAttr> attrs;
     for (const json& a : body["attrs"]) {
-      if (!a.is_object()) return Error(400, "each attr must be an object");
+      // Members of the wrong type are refused here: nothing below may throw.
+      const auto has = [&](const char* key, json::value_t type) {
+        return !a.contains(key) || a[key].type() == type ||
+               (type == json::value_t::number_integer && a[key].is_number_unsigned());
+      };
+      if (!a.is_object() || !has("weatherType", json::value_t::number_integer) ||
+          !has("displayType", json::value_t::string) || !has("gradientType", json::value_t::string) ||
+          !has("showText", json::value_t::boolean) || !has("argb", json::value_t::string))
+        return Error(400, "each attr is {weatherType, displayType, gradientType, showText, argb}");
       WeatherDisplayAttr attr;
-      attr.weatherType = a.value("weatherType", 0);
+      attr.weatherType = a.contains("weatherType") ? static_cast<int>(std::clamp<int64_t>(a["weatherType"].get<int64_t>(), -1, 1000)) : 0;
       attr.displayType = a.value("displayType", std::string("None"));
       attr.gradientType = a.value("gradientType", std::string("None"));
       attr.showText = a.value("showText", false);
@@ -319,7 +332,8 @@ HttpResponse Groups(const HttpRequest& request) {
       attrs.push_back(std::move(attr));
     }
     std::string error;
-    if (!SetWeatherGroupAttrs(body["group"].get<int>(), attrs, error)) return Error(400, error);
+    if (!SetWeatherGroupAttrs(static_cast<int>(std::clamp<int64_t>(body["group"].get<int64_t>(), -1, 100)), attrs, error))
+      return Error(400, error);
   }
   return HttpResponse::Json(200, JsonText({{"groups", GroupsJson()}, {"activeGroup", ActiveWeatherGroup()},
                                            {"weatherTypes", WeatherTypesJson()}}));
@@ -336,11 +350,51 @@ HttpResponse Open(const fs::path& folder, const HttpRequest& request) {
   return HttpResponse::Json(202, JsonText({{"state", "loading"}, {"file", name}}));
 }
 
+// Standard base64 (RFC 4648) with padding; empty when the text is not base64.
+std::optional<std::string> DecodeBase64(std::string_view text) {
+  const auto value = [](char c) -> int {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+  };
+  if (text.size() % 4 != 0) return std::nullopt;
+  std::string out;
+  out.reserve(text.size() / 4 * 3);
+  for (size_t i = 0; i < text.size(); i += 4) {
+    int v[4];
+    int padding = 0;
+    for (int k = 0; k < 4; ++k) {
+      const char c = text[i + static_cast<size_t>(k)];
+      const bool last = i + 4 == text.size();
+      if (c == '=' && last && k >= 2 && (k == 3 || text[i + 3] == '=')) {
+        v[k] = 0;
+        ++padding;
+      } else if ((v[k] = value(c)) < 0 || padding) {
+        return std::nullopt;
+      }
+    }
+    const uint32_t n = (uint32_t(v[0]) << 18) | (uint32_t(v[1]) << 12) | (uint32_t(v[2]) << 6) | uint32_t(v[3]);
+    out += static_cast<char>(n >> 16);
+    if (padding < 2) out += static_cast<char>((n >> 8) & 0xff);
+    if (padding < 1) out += static_cast<char>(n & 0xff);
+  }
+  return out;
+}
+
 HttpResponse Upload(const fs::path& folder, const HttpRequest& request) {
-  const std::string name = request.Param("name");
+  const json body = Body(request);
+  const bool shaped = body.is_object() && body.contains("name") && body["name"].is_string() &&
+                      body.contains("base64") && body["base64"].is_string();
+  if (!shaped) return Error(400, "the body is {\"name\":\"file.grb\",\"base64\":\"...\"}");
+  const std::string name = body["name"].get<std::string>();
   const auto path = WeatherFolderFile(folder, name);
   if (!path) return Error(400, "name must be a forecast file name (.grb, .grib, .bz2, .bzz)");
-  if (request.body.empty()) return Error(400, "the file is empty");
+  const auto bytes = DecodeBase64(body["base64"].get_ref<const std::string&>());
+  if (!bytes) return Error(400, "the file's bytes are not base64");
+  if (bytes->empty()) return Error(400, "the file is empty");
   std::error_code ec;
   fs::create_directories(folder, ec);
   // Written beside the file under a hidden name, then renamed over it: the
@@ -348,7 +402,7 @@ HttpResponse Upload(const fs::path& folder, const HttpRequest& request) {
   const fs::path part = folder / ("." + name + ".part");
   {
     std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    out.write(request.body.data(), static_cast<std::streamsize>(request.body.size()));
+    out.write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
     if (!out.flush()) {
       fs::remove(part, ec);
       return Error(503, "cannot write " + part.string());
@@ -359,7 +413,7 @@ HttpResponse Upload(const fs::path& folder, const HttpRequest& request) {
     fs::remove(part, ec);
     return Error(503, "cannot store " + path->string());
   }
-  Log("CWeather: %s uploaded (%zu bytes)\n", path->c_str(), request.body.size());
+  Log("CWeather: %s uploaded (%zu bytes)\n", path->c_str(), bytes->size());
   OpenWeatherFile(*path);
   return HttpResponse::Json(202, JsonText({{"state", "loading"}, {"file", name}}));
 }

@@ -8,7 +8,7 @@
 //   GET  /api/weather/request          a forecast request's text and where its reply goes
 //   POST /api/weather/graphical-weather-open-grib   {"name"}: opens a file of the weather folder
 //   POST /api/weather/graphical-weather-close-grib  closes the forecast
-//   POST /api/weather/upload?name=N    the body is a forecast file: stored in the weather folder and opened
+//   POST /api/weather/upload           {"name","base64"}: a forecast file, stored in the weather folder and opened
 //   GET  /api/weather/groups           the display groups and the weather types they may show
 //   POST /api/weather/groups           {"activeGroup"} or {"group","attrs"}: the display groups
 // See server/README.md for the JSON.

@@ -70,9 +70,12 @@ void RegisterWeather(CApplication& app) {
     });
     std::string error;
     if (!g_watch.Start(WeatherFolder(), error)) Log("CWeather: not watching the weather folder: %s\n", error.c_str());
+    // Forecasts are opened from the weather folder only; a setting naming a
+    // file elsewhere (it can be written over HTTP) is not followed.
     const std::filesystem::path last = opt::Weather_LastFile.Text();
     std::error_code ec;
-    if (!last.empty() && std::filesystem::is_regular_file(last, ec)) OpenWeatherFile(last);
+    if (!last.empty() && last.parent_path() == WeatherFolder() && std::filesystem::is_regular_file(last, ec))
+      OpenWeatherFile(last);
     return true;
   });
   app.AddTimer(kFolderPollMs, [] {

@@ -50,7 +50,7 @@ class WeatherRoutesTest : public ::testing::Test {
     return json::parse(r->body, nullptr, false);
   }
   int Post(const std::string& path, const json& body) {
-    auto r = Client().Post(path.c_str(), body.dump(), "application/json");
+    auto r = testing::PageClient(server_).Post(path.c_str(), body.dump(), "application/json");
     return r ? r->status : 0;
   }
   // Opens a file of the folder and waits until it is loaded.
@@ -91,16 +91,31 @@ TEST_F(WeatherRoutesTest, OpensFilesOfTheWeatherFolderOnly) {
   Get("/api/weather/grid?type=7&time=1717200000000", 404);
 }
 
+// Standard base64 with padding.
+std::string Base64(const std::string& bytes) {
+  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    uint32_t n = uint32_t(uint8_t(bytes[i])) << 16;
+    if (i + 1 < bytes.size()) n |= uint32_t(uint8_t(bytes[i + 1])) << 8;
+    if (i + 2 < bytes.size()) n |= uint8_t(bytes[i + 2]);
+    out += kDigits[n >> 18];
+    out += kDigits[(n >> 12) & 63];
+    out += i + 1 < bytes.size() ? kDigits[(n >> 6) & 63] : '=';
+    out += i + 2 < bytes.size() ? kDigits[n & 63] : '=';
+  }
+  return out;
+}
+
 TEST_F(WeatherRoutesTest, UploadsAreStoredThenOpened) {
   std::ifstream in(Fixtures() / "currents_uv.grb", std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), {});
-  auto bad = Client().Post("/api/weather/upload?name=../x.grb", bytes, "application/octet-stream");
-  ASSERT_TRUE(bad);
-  EXPECT_EQ(bad->status, 400);
-  auto r = Client().Post("/api/weather/upload?name=currents.grb", bytes, "application/octet-stream");
-  ASSERT_TRUE(r);
-  EXPECT_EQ(r->status, 202) << r->body;
-  EXPECT_TRUE(fs::exists(folder_ / "currents.grb"));
+  for (const json& bad : {json{{"name", "../x.grb"}, {"base64", Base64(bytes)}}, json{{"name", "x.grb"}, {"base64", "abc"}},
+                          json{{"name", "x.grb"}, {"base64", "ab=c"}}, json{{"name", "x.grb"}}, json{{"name", "x.grb"}, {"base64", ""}}})
+    EXPECT_EQ(Post("/api/weather/upload", bad), 400) << bad.dump().substr(0, 60);
+  EXPECT_EQ(Post("/api/weather/upload", {{"name", "currents.grb"}, {"base64", Base64(bytes)}}), 202);
+  std::ifstream stored(folder_ / "currents.grb", std::ios::binary);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(stored)), {}), bytes);
   EXPECT_FALSE(fs::exists(folder_ / ".currents.grb.part"));
   json state;
   for (int i = 0; i < 200 && (state = Get("/api/weather"))["state"] == "loading"; ++i)
@@ -145,7 +160,9 @@ TEST_F(WeatherRoutesTest, GridsByBoxAndSize) {
 
   Get("/api/weather/grid?type=7&time=1717200000000", 404);
   Get("/api/weather/grid?type=3", 400);
-  Get("/api/weather/grid?type=3&time=1717200000000&bbox=0,10,5,0", 400);
+  for (const char* bad : {"type=3&time=1717200000000&bbox=0,10,5,0", "type=3&time=1717200000000&bbox=nan,0,5,1",
+                          "type=1e300&time=1717200000000", "type=3&time=1e300"})
+    Get(std::string("/api/weather/grid?") + bad, 400);
 }
 
 TEST_F(WeatherRoutesTest, ValuesAndRequestTexts) {
@@ -157,6 +174,7 @@ TEST_F(WeatherRoutesTest, ValuesAndRequestTexts) {
   EXPECT_NEAR(value["values"][0]["companion"].get<double>(), 285, 1e-4);
   EXPECT_FALSE(Get("/api/weather/value?lat=0&lon=0&time=1717221600000")["values"][0].contains("text"));
   Get("/api/weather/value?lat=95&lon=0&time=0", 400);
+  Get("/api/weather/value?lat=0&lon=0&time=1e300", 400);
 
   ui_.Run([] {
     opt::Weather_DownloadDlg_Items.Set("Wind, pressure,waves");
@@ -195,7 +213,9 @@ TEST_F(WeatherRoutesTest, DisplayGroups) {
   const json custom = Get("/api/weather")["groups"][0];
   EXPECT_EQ(custom["attrs"], attrs);
   for (const json& bad : {json{{"activeGroup", 7}}, json{{"group", 0}, {"attrs", {{{"weatherType", 99}}}}},
-                          json{{"group", 0}, {"attrs", {{{"weatherType", 3}, {"displayType", "Lines"}}}}}})
+                          json{{"group", 0}, {"attrs", {{{"weatherType", 3}, {"displayType", "Lines"}}}}},
+                          json{{"group", 0}, {"attrs", {{{"weatherType", "3"}}}}}, json{{"group", 9e30}, {"attrs", 1}},
+                          json::array({1, 2})})
     EXPECT_EQ(Post("/api/weather/groups", bad), 400) << bad.dump();
   ui_.Run([] {
     opt::Weather_ActiveGroup.ResetToDefault();

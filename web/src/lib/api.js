@@ -58,8 +58,3 @@ export function postJson(url, body) {
 export function setSetting(name, value) {
   return postJson('/options', { name, value: String(value) });
 }
-
-// POST of raw bytes (a file) with their content type.
-export function postBytes(url, bytes, contentType = 'application/octet-stream') {
-  return request(url, { method: 'POST', headers: { 'Content-Type': contentType, Accept: 'application/json' }, body: bytes });
-}

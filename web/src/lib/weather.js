@@ -140,11 +140,18 @@ const STOPS = [
   [1, [220, 40, 40]],
 ];
 
-// [r, g, b] of a value on a ramp; banded: the colour of its band's middle.
-export function rampColor(value, ramp, banded = false) {
+// Where a value lies on a ramp, 0..1; banded: its band's middle.
+export function rampFraction(value, ramp, banded = false) {
   let v = value;
   if (banded && ramp.band > 0) v = (Math.floor((v - ramp.low) / ramp.band) + 0.5) * ramp.band + ramp.low;
-  const f = Math.min(Math.max((v - ramp.low) / (ramp.high - ramp.low), 0), 1);
+  return Math.min(Math.max((v - ramp.low) / (ramp.high - ramp.low), 0), 1);
+}
+
+// [r, g, b] of a value on a ramp; banded: the colour of its band's middle.
+// At night the ramp runs from dark red to amber: no blue light on the bridge.
+export function rampColor(value, ramp, banded = false, night = false) {
+  const f = rampFraction(value, ramp, banded);
+  if (night) return [Math.round(60 + 140 * f), Math.round(15 + 45 * f), 0];
   for (let k = 1; k < STOPS.length; k++) {
     if (f <= STOPS[k][0]) {
       const [f0, a] = STOPS[k - 1];

@@ -273,7 +273,8 @@ export function attachWeather(plot, store) {
     const lons = [], lats = [];
     for (let c = 0; c < cols; c++) lons.push(toLonLat([extent[0] + ((c + 0.5) / cols) * (extent[2] - extent[0]), 0], PROJ)[0]);
     for (let r = 0; r < rows; r++) lats.push(toLonLat([0, extent[3] - ((r + 0.5) / rows) * (extent[3] - extent[1])], PROJ)[1]);
-    const dim = currentScheme() === 'night' ? 0.3 : currentScheme() === 'dusk' ? 0.7 : 1;
+    const night = currentScheme() === 'night';
+    const dim = currentScheme() === 'dusk' ? 0.7 : 1;
     for (const attr of attrs) {
       const info = typeInfo(attr.weatherType);
       const ramp = rampOf(attr.weatherType, info?.unitClass, info?.interval);
@@ -282,7 +283,7 @@ export function attachWeather(plot, store) {
         for (let c = 0; c < cols; c++) {
           const v = valueOf(attr, lats[r], lons[c]);
           if (!v) continue;
-          const [red, green, blue] = rampColor(v.value, ramp, banded);
+          const [red, green, blue] = rampColor(v.value, ramp, banded, night);
           const k = (r * cols + c) * 4;
           image.data[k] = red * dim;
           image.data[k + 1] = green * dim;

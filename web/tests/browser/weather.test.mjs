@@ -122,6 +122,34 @@ test('the values under the cursor are read out', async () => {
   assert.match(await readout.textContent(), /Significant wave height: \d+\.\d m [NESW]+/);
 });
 
+test('at night the layer and its bar give no blue or white light', async () => {
+  await page.locator('button[data-choose-scheme=night]').click();
+  await page.waitForFunction(() => document.documentElement.dataset.scheme === 'night');
+  await page.waitForTimeout(500);
+  const offenders = await page.evaluate(() => {
+    const bad = [];
+    for (const canvas of document.querySelectorAll('[data-testid=map] canvas')) {
+      const { data } = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height);
+      for (let k = 0; k < data.length; k += 4 * 97) {
+        const [r, g, b, a] = data.slice(k, k + 4);
+        if (a > 0 && (b > r + 8 || Math.min(r, g, b) > 160)) bad.push(`canvas pixel ${r},${g},${b}`);
+      }
+    }
+    const parse = (c) => (c.match(/[\d.]+/g) || []).map(Number);
+    for (const el of document.querySelectorAll('[data-testid=weather-bar] *, [data-testid=weather-bar]')) {
+      const style = getComputedStyle(el);
+      for (const prop of ['color', 'background-color']) {
+        const [r, g, b, a = 1] = parse(style[prop]);
+        if (a > 0 && (b > r + 8 || Math.min(r, g, b) > 160)) bad.push(`${el.tagName} ${prop} ${style[prop]}`);
+      }
+    }
+    return bad.slice(0, 5);
+  });
+  await page.screenshot({ path: path.join(artifacts, 'weather-night.png') });
+  await page.locator('button[data-choose-scheme=day]').click();
+  assert.deepEqual(offenders, []);
+});
+
 test('a file dropped into the weather folder opens by itself', async () => {
   await copyFile(path.join(FIXTURES, 'currents_sd.grb'), path.join(weatherFolder, 'dropped.grb'));
   await page.waitForFunction(() => document.querySelector('.weather-file')?.textContent === 'dropped.grb', null, { timeout: 10000 });

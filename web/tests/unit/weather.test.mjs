@@ -78,6 +78,7 @@ test('colour ramps and labels', async (t) => {
   assert.deepEqual(rampColor(99, ramp), [220, 40, 40], 'above the ramp');
   assert.deepEqual(rampColor(4.2, ramp, true), rampColor(4.5, ramp), 'banded values take their band\'s middle');
   assert.equal(rampOf(3, 13, 4).band, 400, 'isobars every 4 hPa');
+  for (const v of [-5, 3, 99]) assert.equal(rampColor(v, ramp, false, true)[2], 0, 'no blue at night');
   const cases = [
     [3, 13, 101325, { Units_AirPressure: 'mbar' }, '1013'],
     [3, 13, 101325, { Units_AirPressure: 'inHg' }, '29.92'],
