@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 
+#include "app/ChartsModule.h"
 #include "core/InstanceGuard.h"
 #include "core/JobQueue.h"
 #include "core/Log.h"
@@ -153,6 +154,10 @@ const CommandRow kCommands[] = {
     {"ports.add", 1, 64, [](const Args& a) { return Ports("add", a); }},
     {"ports.set", 2, 64, [](const Args& a) { return Ports("set", a); }},
     {"ports.remove", 1, 1, [](const Args& a) { return Ports("remove", a); }},
+    {"charts.add", 1, 1, [](const Args& a) { return RunChartsCommand("charts.add", a); }},
+    {"charts.list", 0, 0, [](const Args& a) { return RunChartsCommand("charts.list", a); }},
+    {"charts.remove", 1, 1, [](const Args& a) { return RunChartsCommand("charts.remove", a); }},
+    {"charts.sources", 0, 0, [](const Args& a) { return RunChartsCommand("charts.sources", a); }},
 };
 
 bool SameFolder(const std::filesystem::path& a, const std::filesystem::path& b) {

@@ -11,6 +11,7 @@
 //   settings.set NAME VALUE     settings.reset NAME         ais.log on|off
 //   storage.put DOMAIN NAME VALUE                           storage.remove DOMAIN NAME
 //   ports.add ADDRESS [key=value...]   ports.set ADDRESS key=value...   ports.remove ADDRESS
+//   charts.add PATH   charts.list   charts.remove NAME   charts.sources (app/ChartsModule.h)
 //
 // Control request: {"command":"settings.set","args":[...],"dataFolder":"/abs"}
 // Answer: {"exit":0,"out":"...","err":"..."}, or {"otherDataFolder":true}

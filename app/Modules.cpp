@@ -5,6 +5,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "app/ChartsModule.h"
 #include "app/Demo.h"
 #include "app/EquipmentMessages.h"
 #include "charts/s52/S52Startup.h"
@@ -187,6 +188,8 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
   RegisterRecording(app);
   // The presentation library S52PL.zip is read in "Init_ENC".
   RegisterS52Library(app);
+  // The chart library from "Init_ENC" on; its folders are looked at from "Init Charts".
+  RegisterCharts(app);
   // The tide and current station databases the data-product registry names.
   app.OnStartupStage("Init Tides", [] {
     TideLibrary().Load();
