@@ -1,14 +1,26 @@
 #include "app/ChartsModule.h"
 
 #include <memory>
+#include <mutex>
 
 #include "charts/library/ChartJson.h"
 #include "charts/library/ChartLibrary.h"
+#include "charts/lookahead/ObstacleAlarm.h"
+#include "charts/s52/S52MarinerSettings.h"
 #include "core/Application.h"
+#include "core/Clock.h"
 #include "core/Log.h"
 #include "core/Notifications.h"
 #include "core/Setting.h"
+#include "core/settings/AlertsSettings.h"
 #include "core/settings/ChartsSettings.h"
+#include "core/settings/OwnShipSettings.h"
+#include "core/settings/S52Settings.h"
+#include "core/units/Duration.h"
+#include "core/units/Length.h"
+#include "instruments/navdata/DepthAlert.h"
+#include "instruments/navdata/NavData.h"
+#include "instruments/navdata/NavDataModule.h"
 
 namespace tarnwick {
 namespace {
@@ -23,6 +35,85 @@ class CInstallationFolderWatch final : public CSettingListener {
 };
 
 std::unique_ptr<CInstallationFolderWatch> g_folderWatch;
+
+// The sweep's margin on either side of the ship, and the beam assumed when
+// OwnShip_Beam is not set, metres.
+constexpr double kSweepMarginMetres = 20;
+constexpr double kDefaultBeamMetres = 10;
+constexpr uint64_t kObstacleEventIntervalMs = 1000;
+
+struct ObstacleState {
+  CObstacleAlarm alarm{[](const std::string& text, bool raised, bool voice) {
+                         if (raised) Notifications().Post(NotificationKind::MessageBar, text);
+                         if (voice)
+                           Notifications().Speak(text);
+                         else if (!raised)
+                           Notifications().Post(NotificationKind::Warning, text);
+                       },
+                       SpokenDepth};
+  std::function<void(const std::string&)> eventSink;
+  std::string posted;
+  uint64_t postedAt = 0;
+  mutable std::mutex mutex;
+  std::string json = "{\"enabled\":false,\"active\":false}";
+};
+
+ObstacleState& Obstacles() {
+  static ObstacleState state;
+  return state;
+}
+
+double SweepWidthMetres() {
+  const Length width = ParseLength(opt::Alerts_ObstacleSweepWidth.Text());
+  if (width.IsValid() && width.Metres() > 0) return width.Metres();
+  const Length beam = ParseLength(opt::OwnShip_Beam.Text());
+  const double beamMetres =
+      beam.IsValid() && beam.Metres() > 0 ? beam.Metres() : kDefaultBeamMetres;
+  return beamMetres + 2 * kSweepMarginMetres;
+}
+
+// The look-ahead's input from the own-ship snapshot and the settings; none
+// without a position, course and speed.
+std::optional<LookAheadInput> LookAheadInputNow() {
+  const CNavData* store = NavData();
+  if (!store) return std::nullopt;
+  const auto snapshot = store->Snapshot();
+  if (!snapshot || !snapshot->fix.position || !snapshot->cog || !snapshot->sog) return std::nullopt;
+  LookAheadInput input;
+  input.position = *snapshot->fix.position;
+  input.cogDeg = snapshot->cog->value;
+  input.sogKnots = snapshot->sog->value;
+  input.lookAheadSeconds = ParseDurationSeconds(opt::Alerts_LookAhead.Text()).value_or(60);
+  input.widthMetres = SweepWidthMetres();
+  input.safetyDepthMetres = ParseS52Depth(opt::S52_SafetyContourDepth.Text()).value_or(10);
+  return input;
+}
+
+void UpdateObstacles() {
+  ObstacleState& state = Obstacles();
+  const std::shared_ptr<CChartLibrary> library = ChartLibrary();
+  ObstacleAlarmSettings settings;
+  settings.enabled = opt::Alerts_Obstacles.GetBool() && library;
+  const DepthAlertLimits limits = DepthAlertLimitsFromSettings();
+  settings.repeatMs = limits.repeatMs;
+  settings.voice = limits.voice;
+  LookAheadResult result;
+  if (settings.enabled) {
+    if (const auto input = LookAheadInputNow()) result = LookAhead(*library, *input);
+  }
+  const uint64_t now = TickCount();
+  const bool changed = state.alarm.Update(result, settings, now);
+  const std::string json = state.alarm.Json();
+  {
+    std::lock_guard lock(state.mutex);
+    state.json = json;
+  }
+  if (!state.eventSink || json == state.posted) return;
+  if (!changed && now - state.postedAt < kObstacleEventIntervalMs) return;
+  state.posted = json;
+  state.postedAt = now;
+  state.eventSink(json);
+}
 
 CommandResult Fail(std::string err) {
   return {1, "", "tarnwick charts: " + err + "\n"};
@@ -57,6 +148,16 @@ CommandResult Remove(CChartLibrary& library, const std::string& what) {
 }
 
 }  // namespace
+
+std::string ObstacleStateJson() {
+  const ObstacleState& state = Obstacles();
+  std::lock_guard lock(state.mutex);
+  return state.json;
+}
+
+void SetObstacleEventSink(std::function<void(const std::string& json)> sink) {
+  Obstacles().eventSink = std::move(sink);
+}
 
 CommandResult RunChartsCommand(const std::string& command, const std::vector<std::string>& args) {
   const std::shared_ptr<CChartLibrary> library = ChartLibrary();
@@ -99,9 +200,16 @@ void RegisterCharts(CApplication& app) {
   // The folders are looked at once the program is up; builds never hold up start-up.
   app.OnStartupStage("Init Charts", [] {
     if (auto library = ChartLibrary()) library->Start();
+    // Without a sounder the depth alert reads the chart under the ship.
+    SetChartedDepthProvider([](const LatLon& position) -> std::optional<double> {
+      const auto library = ChartLibrary();
+      return library ? ChartedDepthAt(*library, position) : std::nullopt;
+    });
     return true;
   });
+  app.OnTick(TickStage::UpdateObstacles, UpdateObstacles);
   app.OnShutdownStage("Exit_Charts", [] {
+    SetChartedDepthProvider(nullptr);
     g_folderWatch.reset();
     if (auto library = ChartLibrary()) library->Stop();
     InstallChartLibrary(nullptr);

@@ -3,7 +3,8 @@
 // "Init_ENC" (the library is then the process-wide ChartLibrary(), with the
 // folder of the setting Charts_InstallationFolder), its workers start looking
 // at the chart folders in "Init Charts", the look-ahead for dangers runs in
-// "UpdateObstacles", and the library stops in "Exit_Charts".
+// "UpdateObstacles" (charts/lookahead/ObstacleAlarm.h), the charted depth under
+// the ship feeds the depth alert, and the library stops in "Exit_Charts".
 //
 // The command line's chart commands, run on the process-wide library (in the
 // running program through its control socket, else in the command's own
@@ -14,6 +15,7 @@
 //                         out: the names removed, one a line
 //   charts.sources        out: one SOURCE line per folder or file
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,13 @@ namespace tarnwick {
 class CApplication;
 
 void RegisterCharts(CApplication& app);
+
+// The look-ahead's state as OBSTACLE JSON (charts/lookahead/ObstacleAlarm.h); any thread.
+std::string ObstacleStateJson();
+// Receives the OBSTACLE JSON when the alarm is raised, changes or clears, and
+// at most once a second while the sweep moves (the live feed's "obstacle"
+// event). User-interface thread; nullptr: nobody.
+void SetObstacleEventSink(std::function<void(const std::string& json)> sink);
 
 // Runs a chart command on ChartLibrary(); exit 1 with the reason when there
 // is no library or the command is refused.

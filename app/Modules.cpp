@@ -135,6 +135,10 @@ void RegisterHttpServer(CApplication& app) {
     web.webFolder = ProgramFolder() / "web";
     web.demoDescription = [] { return DemoDescription(); };
     g_web = std::make_unique<CWebInterface>(*g_http, std::move(web));
+    // The look-ahead's sweep and danger, for the chart.
+    SetObstacleEventSink([](const std::string& json) {
+      if (g_web) g_web->Hub()->Post("obstacle", json);
+    });
     const int port = ConfiguredHttpPort();
     if (!g_http->Start("127.0.0.1", port)) {
       // Without its pages the program cannot be used: start-up ends here.
@@ -162,6 +166,7 @@ void RegisterHttpServer(CApplication& app) {
   app.OnShutdownStage("Exit_ModularTcpServer", [] {
     std::error_code ignored;
     if (g_http) std::filesystem::remove(HttpTokenFile(), ignored);
+    SetObstacleEventSink(nullptr);
     if (g_web) g_web->Close();  // open event streams end at once
     g_http.reset();
     g_web.reset();

@@ -93,20 +93,20 @@ std::optional<FeatureDanger> ClassifyDanger(const S57FeatureView& feature, doubl
       if (feature.Prim() != kPrimArea) return std::nullopt;
       const auto drval1 = NumberAttribute(feature, kDrval1);
       if (drval1 && *drval1 >= safetyDepth) return std::nullopt;
-      return FeatureDanger{DangerKind::kShallowWater, drval1};
+      return FeatureDanger{DangerKind::kShallowWater, drval1, drval1.has_value()};
     }
     case kLndare:
     case kSlcons:
     case kPonton:
     case kHulkes:
-      return FeatureDanger{DangerKind::kLand, std::nullopt};
+      return FeatureDanger{DangerKind::kLand, std::nullopt, false};
     case kWrecks:
     case kObstrn:
     case kUwtroc: {
       const auto valsou = NumberAttribute(feature, kValsou);
       const double depth = valsou ? *valsou : DangerDepth(feature, surrounding);
       if (depth > safetyDepth) return std::nullopt;
-      return FeatureDanger{DangerKind::kObstruction, depth};
+      return FeatureDanger{DangerKind::kObstruction, depth, valsou.has_value()};
     }
     default:
       return std::nullopt;

@@ -25,6 +25,7 @@ enum class DangerKind { kShallowWater, kLand, kObstruction };
 struct FeatureDanger {
   DangerKind kind = DangerKind::kShallowWater;
   std::optional<double> depth;  // metres; none for land
+  bool charted = false;         // depth is the chart's (VALSOU, DRVAL1), not a rule's estimate
 };
 
 // The shallowest depth (DRVAL1) of the depth areas around the feature, none

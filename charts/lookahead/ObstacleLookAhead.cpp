@@ -198,6 +198,7 @@ LookAheadResult LookAhead(const CChartLibrary& library, const LookAheadInput& in
       LookAheadDanger found;
       found.kind = danger->kind;
       found.depth = danger->depth;
+      found.depthCharted = danger->charted;
       found.chart = cell.CellName();
       found.feature = feature.Index();
       found.objl = objl;

@@ -37,6 +37,7 @@ struct LookAheadDanger {
   uint16_t objl = 0;            // object class
   std::string objectName;       // OBJNAM, "" when absent
   std::optional<double> depth;  // metres
+  bool depthCharted = false;    // the chart's depth, not a rule's estimate
   LatLon position;              // where the sweep first meets it
   double distanceMetres = 0;    // from the ship along the course to there
   double seconds = 0;           // at the present speed

@@ -5,6 +5,7 @@
 // And the danger rules themselves, over crafted features.
 
 #include "charts/lookahead/ObstacleLookAhead.h"
+#include "charts/lookahead/ObstacleAlarm.h"
 
 #include <gtest/gtest.h>
 
@@ -206,6 +207,69 @@ TEST(DangerRules, WhatIsADangerAtASafetyDepthOfTenMetres) {
     EXPECT_EQ(found->kind, *row.kind) << i << " " << row.acronym;
     EXPECT_EQ(found->depth, row.depth) << i << " " << row.acronym;
   }
+}
+
+TEST(ObstacleAlarm, RaisedOnceRepeatedAfterTheIntervalAndClearedWhenFree) {
+  std::vector<std::string> said;
+  CObstacleAlarm alarm([&](const std::string& text, bool raised,
+                           bool) { said.push_back((raised ? "raise " : "again ") + text); },
+                       [](double m) { return std::to_string(static_cast<int>(m)) + " m"; });
+  LookAheadDanger wreck;
+  wreck.kind = DangerKind::kObstruction;
+  wreck.chart = "US5HA57M";
+  wreck.feature = 7;
+  wreck.objl = 159;
+  wreck.depth = 2;
+  wreck.depthCharted = true;
+  wreck.seconds = 101;
+  LookAheadDanger rock = wreck;
+  rock.feature = 8;
+  rock.objl = 153;
+  rock.objectName = "Pyramid";
+  rock.depthCharted = false;
+  rock.seconds = 44;
+  const auto ahead = [](const LookAheadDanger& d) {
+    LookAheadResult r;
+    r.swept = true;
+    r.sweep = {{21, -157}, {21, -157.001}, {21.01, -157.001}, {21.01, -157}};
+    r.danger = d;
+    return r;
+  };
+  LookAheadResult free;
+  free.swept = true;
+  const ObstacleAlarmSettings on{true, 30000, true}, off{false, 30000, true};
+  struct Step {
+    LookAheadResult result;
+    ObstacleAlarmSettings settings;
+    uint64_t now;
+    bool changed;
+    const char* said;  // "" when nothing is said
+  } steps[] = {
+      {free, on, 0, false, ""},
+      {ahead(wreck), on, 100, true, "raise Obstacle ahead: Wreck (2 m) in 1 minute 40 seconds"},
+      {ahead(wreck), on, 10000, false, ""},
+      {ahead(wreck), on, 30100, false, "again Obstacle ahead: Wreck (2 m) in 1 minute 40 seconds"},
+      {ahead(rock), on, 30200, true, "raise Obstacle ahead: Rock \"Pyramid\" in 45 seconds"},
+      {free, on, 30300, true, ""},
+      {ahead(rock), off, 30400, false, ""},
+  };
+  for (const Step& step : steps) {
+    said.clear();
+    EXPECT_EQ(alarm.Update(step.result, step.settings, step.now), step.changed) << step.now;
+    EXPECT_EQ(said.empty() ? "" : said.back(), std::string(step.said)) << step.now;
+  }
+  // The page's view of the last raised state and of the cleared one.
+  alarm.Update(ahead(rock), on, 40000);
+  EXPECT_EQ(
+      alarm.Json().rfind(
+          R"({"enabled":true,"active":true,"text":"Obstacle ahead: Rock \"Pyramid\" in 45 seconds")",
+          0),
+      0u);
+  EXPECT_NE(alarm.Json().find(
+                R"("danger":{"name":"Rock \"Pyramid\"","kind":"obstruction","class":"UWTROC")"),
+            std::string::npos);
+  alarm.Update(free, on, 40100);
+  EXPECT_EQ(alarm.Json(), R"({"enabled":true,"active":false,"sweep":[]})");
 }
 
 }  // namespace
