@@ -32,6 +32,7 @@
 #include "recording/logbook/TrackRecorder.h"
 #include "recording/vdr/VdrFiles.h"
 #include "recording/vdr/VoyageDataPlayer.h"
+#include "server/ChartLibraryRoutes.h"
 #include "server/CoastlineRoutes.h"
 #include "server/DocumentRoutes.h"
 #include "server/HttpServer.h"
@@ -112,6 +113,8 @@ void RegisterHttpServer(CApplication& app) {
     CDocumentRoutes::Mount(*g_http, &FindDocumentObject);
     // The world coastline base map by resolution, from the shipped files.
     CCoastlineRoutes::Mount(*g_http, std::make_shared<CCoastlineRoutes>(ProgramFolder() / "World"));
+    // The chart library: charts, folders, build progress, picks and the look-ahead.
+    CChartLibraryRoutes::Mount(*g_http, std::make_shared<CChartLibraryRoutes>(&ChartLibrary, &ObstacleStateJson));
     // Tide and current stations, at the played recording's time while one plays.
     CTideRoutes::Mount(*g_http, std::make_shared<CTideRoutes>(TideLibrary(), [] {
       const auto played = VirtualTime().UtcMs();

@@ -181,6 +181,16 @@ AddSourceResult CChartLibrary::AddSource(const std::filesystem::path& path) {
     result.error = absolute.string() + " does not exist";
     return result;
   }
+  // Never the whole file system or its kernel views: searched to any depth,
+  // they would never end.
+  const std::filesystem::path real = std::filesystem::weakly_canonical(absolute, ec);
+  for (const char* refused : {"/", "/proc", "/sys", "/dev"}) {
+    const std::filesystem::path top(refused);
+    if (real == top || (top != "/" && real.string().rfind(top.string() + "/", 0) == 0)) {
+      result.error = absolute.string() + " is not a chart folder";
+      return result;
+    }
+  }
   result.folder = std::filesystem::is_directory(status);
   if (!result.folder && (!std::filesystem::is_regular_file(status) || !ChartKindOfFile(absolute))) {
     result.error =
