@@ -56,6 +56,8 @@ CommandResult SetOrReset(const Args& args, bool reset) {
     return Fail(1, "tarnwick settings: a value is at most " +
                        std::to_string(kMaxSettingTextBytes) + " bytes");
   if (!reset) {
+    if (const auto reason = setting->Refusal(args[1]))
+      return Fail(1, "tarnwick settings: " + *reason + "; nothing was changed");
     if (const std::string problem = CheckRecordingSettingChange(setting->Name(), args[1]);
         !problem.empty())
       return Fail(1, "tarnwick settings: " + problem);

@@ -51,9 +51,11 @@ bool IsOwnOrigin(std::string_view origin, const GuardPolicy& policy) {
   return IsOwnAuthority(authority, policy);
 }
 
-bool IsJsonType(std::string_view contentType) {
-  const std::string_view media = Trim(contentType.substr(0, contentType.find(';')));
-  return Lower(media) == "application/json";
+// JSON, or raw bytes for file uploads: types that no HTML form can send, so a
+// browser sends them cross-site only after a preflight that we never grant.
+bool IsChangeBodyType(std::string_view contentType) {
+  const std::string media = Lower(Trim(contentType.substr(0, contentType.find(';'))));
+  return media == "application/json" || media == "application/octet-stream";
 }
 
 std::optional<Refusal> CheckRead(const GuardedRequest& request, const GuardPolicy& policy) {
@@ -76,8 +78,8 @@ std::optional<Refusal> CheckWrite(const GuardedRequest& request, const GuardPoli
   } else if (!request.fetchSite || Lower(*request.fetchSite) != "same-origin") {
     return Refusal{403, "Only the program's own page may change it (no Origin)."};
   }
-  if (!request.contentType || !IsJsonType(*request.contentType))
-    return Refusal{403, "Changes are sent as application/json."};
+  if (!request.contentType || !IsChangeBodyType(*request.contentType))
+    return Refusal{403, "Changes are sent as application/json (files as application/octet-stream)."};
   if (!request.csrfToken || policy.token.empty() ||
       !ConstantTimeEquals(*request.csrfToken, policy.token))
     return Refusal{403, "The request lacks the page's X-CSRF-Token; reload the page."};

@@ -11,7 +11,8 @@
 //   except the user following a link to our page (a top-level navigation).
 // - A request that may change state (POST, PUT, PATCH, DELETE) must come from
 //   our own page: Origin one of ours (or, without Origin, Sec-Fetch-Site
-//   same-origin), a JSON body type and the per-run token in X-CSRF-Token.
+//   same-origin), a JSON body type (raw bytes for file uploads) and the
+//   per-run token in X-CSRF-Token.
 // - Other methods (OPTIONS, TRACE, ...) are refused: no route answers them.
 // - A read with a body, or a request that repeats one of these headers, is
 //   refused (400) before its body is read.

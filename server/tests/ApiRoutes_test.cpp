@@ -356,7 +356,7 @@ TEST(PlayerApi, PlayOfADayStartsAtItsFirstRecordAndResumesWhereItPaused) {
   CPlayerApi::Mount(server, std::make_shared<CPlayerApi>([&player] { return &player; },
                                                          [&temp] { return temp.Path(); }));
   ASSERT_TRUE(server.Start("127.0.0.1", 0));
-  httplib::Client client("127.0.0.1", server.Port());
+  httplib::Client client = testing::PageClient(server);
   const auto post = [&](const char* body) {
     auto answer = client.Post("/api/player", body, "application/json");
     ASSERT_TRUE(answer && answer->status == 200) << body;

@@ -41,7 +41,7 @@ class WeatherRoutesTest : public ::testing::Test {
     server_.Stop();
     WeatherService().Close();
   }
-  httplib::Client Client() { return httplib::Client("127.0.0.1", server_.Port()); }
+  httplib::Client Client() { return testing::PageClient(server_); }
   json Get(const std::string& path, int expected = 200) {
     auto r = Client().Get(path.c_str());
     EXPECT_TRUE(r) << path;

@@ -1,17 +1,20 @@
 // Requests to the program's HTTP server. Every function resolves to a result
 // object and never throws: {ok, status, data|text, error}.
 //
-// The server takes changes only from its own page: each POST carries the
-// per-run token that the server put into the page's
-// <meta name="csrf-token">, as X-CSRF-Token, with a JSON body.
+// The server takes changes only from its own page: each request other than a
+// read carries the per-run token that the server put into the page's
+// <meta name="csrf-token">, as X-CSRF-Token, with a JSON body (raw bytes for a
+// file).
 
 export function csrfToken() {
   return globalThis.document?.querySelector('meta[name="csrf-token"]')?.getAttribute('content') ?? '';
 }
 
 async function request(url, options = {}) {
+  const method = (options.method ?? 'GET').toUpperCase();
+  const headers = method === 'GET' || method === 'HEAD' ? options.headers : { ...options.headers, 'X-CSRF-Token': csrfToken() };
   try {
-    const response = await fetch(url, { cache: 'no-store', ...options });
+    const response = await fetch(url, { cache: 'no-store', ...options, headers });
     const text = await response.text();
     let data;
     if ((response.headers.get('content-type') || '').includes('json')) {
@@ -46,7 +49,7 @@ export function getPage(url) {
 export function postJson(url, body) {
   return request(url, {
     method: 'POST',
-    headers: { 'Content-Type': 'application/json', Accept: 'application/json', 'X-CSRF-Token': csrfToken() },
+    headers: { 'Content-Type': 'application/json', Accept: 'application/json' },
     body: JSON.stringify(body ?? {}),
   });
 }

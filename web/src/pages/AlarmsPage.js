@@ -3,7 +3,7 @@
 // link, which sends the ACK sentence to the device that raised it.
 
 import { h, clear } from '../lib/dom.js';
-import { getJson, postForm } from '../lib/api.js';
+import { getJson, postJson } from '../lib/api.js';
 
 const REFRESH_MS = 2000;
 
@@ -21,7 +21,7 @@ export function createAlarmsPage() {
   let timer;
 
   async function acknowledge(alarm) {
-    const r = await postForm(`/${alarm.link}`);
+    const r = await postJson(`/${alarm.link}`, {});
     message.textContent = r.ok ? (r.data?.sent ?? 'Sent.') : r.error;
     message.className = r.ok ? 'status ok' : 'status error';
     load();

@@ -3,7 +3,7 @@
 // seek) over "/api/player".
 
 import { h } from '../lib/dom.js';
-import { getJson, getPage, postForm, postJson } from '../lib/api.js';
+import { getJson, getPage, postJson } from '../lib/api.js';
 import { commandAt, playStart, showServerPage } from '../lib/serverPage.js';
 
 const DEFAULT_SPEEDS = [1, 2, 5, 10, 30, 60, 100];
@@ -104,7 +104,7 @@ export function createRecordingsPage() {
       return;
     }
     if (command === 'show-voyage-recording-files') {
-      const r = await postForm('/browser/voyage_recordings/show-voyage-recording-files');
+      const r = await postJson('/browser/voyage_recordings/show-voyage-recording-files', {});
       const folder = (r.text ?? '').replace(/^cannot show /, '').trim();
       listStatus.textContent = r.ok
         ? `Recordings folder: ${folder} (opened in the file browser)`
