@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 
+#include "app/ChartsModule.h"
 #include "core/InstanceGuard.h"
 #include "core/JobQueue.h"
 #include "core/Log.h"
@@ -178,6 +179,10 @@ const CommandRow kCommands[] = {
     {"ais.aside", 1, 1, [](const Args& a) { return AisTargetAction("aside", a); }},
     {"ais.back", 1, 1, [](const Args& a) { return AisTargetAction("back", a); }},
     {"ais.reset", 0, 0, [](const Args&) { return FromAisAction(ResetAisTargets(AisReceiver())); }},
+    {"charts.add", 1, 1, [](const Args& a) { return RunChartsCommand("charts.add", a); }},
+    {"charts.list", 0, 0, [](const Args& a) { return RunChartsCommand("charts.list", a); }},
+    {"charts.remove", 1, 1, [](const Args& a) { return RunChartsCommand("charts.remove", a); }},
+    {"charts.sources", 0, 0, [](const Args& a) { return RunChartsCommand("charts.sources", a); }},
 };
 
 bool SameFolder(const std::filesystem::path& a, const std::filesystem::path& b) {

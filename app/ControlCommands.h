@@ -13,6 +13,7 @@
 //   ports.add ADDRESS [key=value...]   ports.set ADDRESS key=value...   ports.remove ADDRESS
 //   ais.acknowledge MMSI   ais.aside MMSI   ais.back MMSI   ais.reset
 //   (the AIS actions act on the running program's targets only)
+//   charts.add PATH   charts.list   charts.remove NAME   charts.sources (app/ChartsModule.h)
 //
 // Control request: {"command":"settings.set","args":[...],"dataFolder":"/abs"}
 // Answer: {"exit":0,"out":"...","err":"..."}, or {"otherDataFolder":true}

@@ -5,6 +5,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "app/ChartsModule.h"
 #include "app/Demo.h"
 #include "app/EquipmentMessages.h"
 #include "charts/s52/S52Startup.h"
@@ -31,6 +32,7 @@
 #include "recording/logbook/TrackRecorder.h"
 #include "recording/vdr/VdrFiles.h"
 #include "recording/vdr/VoyageDataPlayer.h"
+#include "server/ChartLibraryRoutes.h"
 #include "server/CoastlineRoutes.h"
 #include "server/DocumentRoutes.h"
 #include "server/HttpServer.h"
@@ -107,6 +109,8 @@ void RegisterHttpServer(CApplication& app) {
     CDocumentRoutes::Mount(*g_http, &FindDocumentObject);
     // The world coastline base map by resolution, from the shipped files.
     CCoastlineRoutes::Mount(*g_http, std::make_shared<CCoastlineRoutes>(ProgramFolder() / "World"));
+    // The chart library: charts, folders, build progress, picks and the look-ahead.
+    CChartLibraryRoutes::Mount(*g_http, std::make_shared<CChartLibraryRoutes>(&ChartLibrary, &ObstacleStateJson));
     // Tide and current stations, at the played recording's time while one plays.
     CTideRoutes::Mount(*g_http, std::make_shared<CTideRoutes>(TideLibrary(), [] {
       const auto played = VirtualTime().UtcMs();
@@ -130,6 +134,10 @@ void RegisterHttpServer(CApplication& app) {
     web.webFolder = ProgramFolder() / "web";
     web.demoDescription = [] { return DemoDescription(); };
     g_web = std::make_unique<CWebInterface>(*g_http, std::move(web));
+    // The look-ahead's sweep and danger, for the chart.
+    SetObstacleEventSink([](const std::string& json) {
+      if (g_web) g_web->Hub()->Post("obstacle", json);
+    });
     const int port = ConfiguredHttpPort();
     if (!g_http->Start("127.0.0.1", port)) {
       // Without its pages the program cannot be used: start-up ends here.
@@ -157,6 +165,7 @@ void RegisterHttpServer(CApplication& app) {
   app.OnShutdownStage("Exit_ModularTcpServer", [] {
     std::error_code ignored;
     if (g_http) std::filesystem::remove(HttpTokenFile(), ignored);
+    SetObstacleEventSink(nullptr);
     if (g_web) g_web->Close();  // open event streams end at once
     g_http.reset();
     g_web.reset();
@@ -183,6 +192,8 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
   RegisterRecording(app);
   // The presentation library S52PL.zip is read in "Init_ENC".
   RegisterS52Library(app);
+  // The chart library from "Init_ENC" on; its folders are looked at from "Init Charts".
+  RegisterCharts(app);
   // The tide and current station databases the data-product registry names.
   app.OnStartupStage("Init Tides", [] {
     TideLibrary().Load();

@@ -12,7 +12,7 @@ namespace {
 
 // The app's own paths; the browser shows them, the page routes them.
 constexpr const char* kAppPaths =
-    "/(settings|ports|monitor|routes|recordings|storage|ais|plot|logbook|tides|alarms|navtex|weather)(/[^.]*)?";
+    "/(settings|ports|monitor|routes|recordings|storage|ais|plot|logbook|tides|alarms|navtex|weather|charts)(/[^.]*)?";
 // Files the front end's build puts next to index.html.
 constexpr const char* kTopLevelFiles =
     R"(/([A-Za-z0-9_-]+\.(ico|png|svg|json|webmanifest|txt|js|css)))";
