@@ -82,11 +82,10 @@ void CAisActionsApi::Mount(CHttpServer& server, CAisReceiver& receiver) {
   server.Get(
       "/api/ais",
       [ais](const HttpRequest&) {
-        const uint64_t now = TickCount();
         json aside = json::array();
         for (const CAisTarget& target : ais->Targets())
           if (target.hidden && !target.IsLost() && !target.ownVessel)
-            aside.push_back(AisTargetJson(target, now));
+            aside.push_back(AisTargetLiveJson(target));
         return HttpResponse::Json(200, JsonText({{"aside", std::move(aside)}}));
       },
       HandlerThread::Worker);
