@@ -2,7 +2,8 @@
 // ("/events"). Every part of the state remembers when (client clock) its last
 // event arrived, so values can be aged on the client. Listeners subscribe to
 // topics: "ownship", "ais", "route", "notification", "speak", "settings",
-// "demo", "connection", "ports", "tick" (once a second, for ageing).
+// "demo", "connection", "ports", "obstacle" (the look-ahead for dangers),
+// "tick" (once a second, for ageing).
 
 import { clientNow } from './lib/values.js';
 import { getJson } from './lib/api.js';
@@ -76,6 +77,7 @@ export class LiveStore {
         this.ports = d;
         this.emit('ports', d);
       },
+      obstacle: (d) => this.emit('obstacle', d),
     };
     for (const [name, handle] of Object.entries(handlers)) {
       source.addEventListener(name, (event) => {
