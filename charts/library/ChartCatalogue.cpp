@@ -8,6 +8,7 @@ namespace {
 
 constexpr const char* kSchema =
     "PRAGMA journal_mode=WAL;"
+    "PRAGMA synchronous=NORMAL;"
     "CREATE TABLE IF NOT EXISTS ChartSources("
     "  path TEXT PRIMARY KEY, folder INTEGER NOT NULL, installation INTEGER NOT NULL);"
     "CREATE TABLE IF NOT EXISTS Charts("
@@ -123,7 +124,7 @@ std::unique_ptr<CChartCatalogue> CChartCatalogue::Open(const std::filesystem::pa
 }
 
 bool CChartCatalogue::PutSource(const ChartSource& source) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard db(dbMutex_);
   CSqliteStatement s(db_,
                      "INSERT OR REPLACE INTO ChartSources(path, folder, installation) "
                      "VALUES(:path, :folder, :installation)");
@@ -134,13 +135,17 @@ bool CChartCatalogue::PutSource(const ChartSource& source) {
     Log("CChartCatalogue::PutSource(%s): %s\n", source.path.c_str(), db_.ErrorMessage().c_str());
     return false;
   }
+  std::lock_guard lock(mutex_);
   sources_[source.path] = source;
   return true;
 }
 
 bool CChartCatalogue::RemoveSource(const std::filesystem::path& path) {
-  std::lock_guard lock(mutex_);
-  if (!sources_.erase(path)) return false;
+  std::lock_guard db(dbMutex_);
+  {
+    std::lock_guard lock(mutex_);
+    if (!sources_.erase(path)) return false;
+  }
   CSqliteStatement s(db_, "DELETE FROM ChartSources WHERE path = :path");
   s.Bind(":path", path.string());
   return s.Step() == SQLITE_DONE;
@@ -159,17 +164,21 @@ std::vector<ChartSource> CChartCatalogue::Sources() const {
 }
 
 bool CChartCatalogue::Exclude(const std::filesystem::path& path) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard db(dbMutex_);
   CSqliteStatement s(db_, "INSERT OR IGNORE INTO ChartExclusions(path) VALUES(:path)");
   s.Bind(":path", path.string());
   if (s.Step() != SQLITE_DONE) return false;
+  std::lock_guard lock(mutex_);
   exclusions_.insert(path);
   return true;
 }
 
 bool CChartCatalogue::Include(const std::filesystem::path& path) {
-  std::lock_guard lock(mutex_);
-  if (!exclusions_.erase(path)) return false;
+  std::lock_guard db(dbMutex_);
+  {
+    std::lock_guard lock(mutex_);
+    if (!exclusions_.erase(path)) return false;
+  }
   CSqliteStatement s(db_, "DELETE FROM ChartExclusions WHERE path = :path");
   s.Bind(":path", path.string());
   return s.Step() == SQLITE_DONE;
@@ -230,7 +239,7 @@ bool CChartCatalogue::WriteRow(const CatalogueRow& row) {
 }
 
 int64_t CChartCatalogue::Put(CatalogueRow row) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard db(dbMutex_);
   if (row.record.id == 0) {
     CSqliteStatement next(db_, "SELECT COALESCE(MAX(id), 0) + 1 FROM Charts");
     if (next.Step() != SQLITE_ROW) return 0;
@@ -244,13 +253,17 @@ int64_t CChartCatalogue::Put(CatalogueRow row) {
   }
   db_.Exec("COMMIT");
   const int64_t id = row.record.id;
+  std::lock_guard lock(mutex_);
   rows_[id] = std::move(row);
   return id;
 }
 
 bool CChartCatalogue::Remove(int64_t id) {
-  std::lock_guard lock(mutex_);
-  if (!rows_.erase(id)) return false;
+  std::lock_guard db(dbMutex_);
+  {
+    std::lock_guard lock(mutex_);
+    if (!rows_.erase(id)) return false;
+  }
   db_.Exec("BEGIN");
   CSqliteStatement chart(db_, "DELETE FROM Charts WHERE id = :id");
   chart.Bind(":id", id);
@@ -284,11 +297,14 @@ std::vector<CatalogueRow> CChartCatalogue::Rows() const {
 }
 
 bool CChartCatalogue::SetStatus(int64_t id, ChartStatus status, const std::string& message) {
-  std::lock_guard lock(mutex_);
-  const auto it = rows_.find(id);
-  if (it == rows_.end()) return false;
-  it->second.record.status = status;
-  it->second.record.message = message;
+  std::lock_guard db(dbMutex_);
+  {
+    std::lock_guard lock(mutex_);
+    const auto it = rows_.find(id);
+    if (it == rows_.end()) return false;
+    it->second.record.status = status;
+    it->second.record.message = message;
+  }
   if (status == ChartStatus::kPending || status == ChartStatus::kBuilding) return true;
   CSqliteStatement s(db_, "UPDATE Charts SET status = :status, message = :message WHERE id = :id");
   s.Bind(":status", ChartStatusName(status));

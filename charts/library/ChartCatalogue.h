@@ -11,9 +11,10 @@
 //   ChartExtents USING rtree(id, west, east, south, north)
 //   ChartExclusions(path TEXT PRIMARY KEY)
 //
-// Every row is also held in memory. Writes go through one connection under
-// the catalogue's lock; extent queries run on pooled read connections, so any
-// number of threads may query at once (the file is in WAL mode).
+// Every row is also held in memory. Writes go through one connection, one at
+// a time, and update the rows in memory once written; readers of the rows
+// never wait for the file. Extent queries run on pooled read connections, so
+// any number of threads may query at once (the file is in WAL mode).
 
 #include <cstdint>
 #include <filesystem>
@@ -76,8 +77,9 @@ class CChartCatalogue {
   void ReturnReader(std::unique_ptr<Reader> reader) const;
 
   std::filesystem::path file_;
-  mutable std::mutex mutex_;
+  std::mutex dbMutex_;  // the write connection; taken before mutex_
   CSqliteDatabase db_;
+  mutable std::mutex mutex_;  // the rows, sources and exclusions in memory
   std::map<int64_t, CatalogueRow> rows_;
   std::map<std::filesystem::path, ChartSource> sources_;
   std::set<std::filesystem::path> exclusions_;

@@ -2,9 +2,10 @@
 // ("/events"). Every part of the state remembers when (client clock) its last
 // event arrived, so values can be aged on the client; AIS targets carry the
 // time of their last report on the server's clock, aged against that clock as
-// the "state" and "ais" events tell it ("serverMs"). Listeners subscribe to topics: "ownship", "ais",
-// "route", "notification", "speak", "settings", "demo", "connection",
-// "ports", "tick" (once a second, for ageing).
+// the "state" and "ais" events tell it ("serverMs"). Listeners subscribe to
+// topics: "ownship", "ais", "route", "notification", "speak", "settings",
+// "demo", "connection", "ports", "obstacle" (the look-ahead for dangers),
+// "tick" (once a second, for ageing).
 
 import { clientNow } from './lib/values.js';
 import { getJson } from './lib/api.js';
@@ -80,6 +81,7 @@ export class LiveStore {
         this.ports = d;
         this.emit('ports', d);
       },
+      obstacle: (d) => this.emit('obstacle', d),
     };
     for (const [name, handle] of Object.entries(handlers)) {
       source.addEventListener(name, (event) => {

@@ -24,6 +24,9 @@ import { createTideStationPage } from './pages/TideStationPage.js';
 import { createTidePanel } from './panels/TidePanel.js';
 import { createWeatherPage } from './pages/WeatherPage.js';
 import { attachWeather } from './panels/WeatherLayer.js';
+import { createChartsPage } from './pages/ChartsPage.js';
+import { attachChartPick, fitToExtent } from './panels/ChartInfo.js';
+import { attachObstacleLayer } from './panels/ObstacleLayer.js';
 
 const MENU = [
   ['/', 'Plot'],
@@ -37,6 +40,7 @@ const MENU = [
   ['/recordings', 'Recordings'],
   ['/storage', 'Storage'],
   ['/weather', 'Weather'],
+  ['/charts', 'Charts'],
 ];
 
 function navigate(path) {
@@ -47,6 +51,9 @@ function navigate(path) {
 const plot = createPlotView(store);
 // The weather forecast over the plot, with its time bar; its page opens files.
 const weather = attachWeather(plot, store);
+// The look-ahead's sweep and danger; a click asks the charts what lies there.
+attachObstacleLayer(plot.map, store);
+attachChartPick(plot.map);
 const pages = {
   '/settings': createSettingsPage(store),
   '/ports': createPortsPage(store),
@@ -60,6 +67,12 @@ const pages = {
   '/navtex': createNavtexPage(),
   '/tides': createTideStationPage(),
   '/weather': createWeatherPage(store, weather),
+  '/charts': createChartsPage({
+    showOnPlot: (extent) => {
+      navigate('/');
+      requestAnimationFrame(() => fitToExtent(plot.map, extent));
+    },
+  }),
 };
 
 const menu = h(
