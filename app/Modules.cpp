@@ -3,8 +3,11 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+#include <nlohmann/json.hpp>
 
+#include "app/ChartsModule.h"
 #include "app/Demo.h"
+#include "app/EquipmentMessages.h"
 #include "charts/s52/S52Startup.h"
 #include "core/Application.h"
 #include "core/JobQueue.h"
@@ -13,14 +16,12 @@
 #include "core/Paths.h"
 #include "environment/tides/TideLibrary.h"
 #include "core/units/UnitSystem.h"
+#include "environment/grib/ForecastRequest.h"
+#include "environment/grib/WeatherModule.h"
 #include "instruments/ais/AisModule.h"
 #include "instruments/ais/AisReceiver.h"
 #include "instruments/navdata/NavData.h"
 #include "instruments/navdata/NavDataModule.h"
-#include "instruments/nmea/DecodeNmea.h"
-#include "instruments/nmea/NmeaPortContext.h"
-#include "instruments/nmea/NmeaRecords.h"
-#include "instruments/nmea/NmeaRouted.h"
 #include "instruments/ports/PortsModule.h"
 #include "navobjects/NavObjectsModule.h"
 #include "navobjects/navigation/RouteNavigationModule.h"
@@ -31,12 +32,14 @@
 #include "recording/logbook/TrackRecorder.h"
 #include "recording/vdr/VdrFiles.h"
 #include "recording/vdr/VoyageDataPlayer.h"
+#include "server/ChartLibraryRoutes.h"
 #include "server/CoastlineRoutes.h"
 #include "server/DocumentRoutes.h"
 #include "server/HttpServer.h"
 #include "server/NavRoutes.h"
 #include "server/OptionsController.h"
 #include "server/TideRoutes.h"
+#include "server/WeatherRoutes.h"
 #include "server/WebInterface.h"
 
 namespace tarnwick {
@@ -44,55 +47,55 @@ namespace {
 
 std::unique_ptr<CHttpServer> g_http;
 
-// Alarms of other equipment (ALR, ALA) go to the logbook as sensor alarms,
-// written on the user-interface thread. The other routed sentence families
-// have no taker in this program yet.
-class CLogbookAlarms final : public INmeaRoutedSentences {
- public:
-  void OnAlarmRaised(INmeaPortContext* port, const ReceivedAlarm& alarm) override {
-    std::string source = port ? port->PortName() : std::string("NMEA");
-    std::string text = alarm.description.empty() ? alarm.key : alarm.description;
-    UiJobs().Post([source = std::move(source), text = std::move(text)] {
-      LogSensorAlarm(LogBook(), source, text);
-    });
-  }
-};
-CLogbookAlarms g_logbookAlarms;
-
-void RegisterEquipmentAlarms(CApplication& app) {
-  app.OnStartupStage("Loading instruments", [] {
-    NmeaDecoderHooks hooks = GetNmeaDecoderHooks();
-    hooks.routed = &g_logbookAlarms;
-    SetNmeaDecoderHooks(hooks);
-    return true;
-  });
-  app.OnShutdownStage("Exit_Ports", [] {
-    NmeaDecoderHooks hooks = GetNmeaDecoderHooks();
-    if (hooks.routed == &g_logbookAlarms) hooks.routed = nullptr;
-    SetNmeaDecoderHooks(hooks);
-  });
+// The running server's token for scripts, in the private runtime folder.
+std::filesystem::path HttpTokenFile() {
+  return RuntimeFolder() / "http-token";
 }
 std::unique_ptr<CWebInterface> g_web;
 
-// Serves a recording controller's routes; its handlers only read files or post
-// to the player, so they run on the server's worker threads. Every route
-// answers GET (the pages) and POST (how the main window sends the commands).
+HttpResponse FromReply(HttpReply reply) {
+  HttpResponse response;
+  response.status = reply.status;
+  response.contentType = reply.contentType;
+  response.body = std::move(reply.body);
+  for (auto& header : reply.headers) response.headers[header.name] = header.value;
+  return response;
+}
+
+// A command's parameters: the query's, and the text members of a JSON body.
+QueryParams CommandParams(const HttpRequest& request) {
+  QueryParams params;
+  for (const auto& [name, value] : request.params) params.emplace(name, value);
+  const nlohmann::json body = nlohmann::json::parse(request.body, nullptr, false);
+  if (body.is_object()) {
+    for (const auto& [name, value] : body.items())
+      if (value.is_string()) params[name] = value.get<std::string>();
+  }
+  return params;
+}
+
+// Serves a recording controller's pages (GET) and commands (POST, parameters
+// from the query or the text members of a JSON body); its handlers only read
+// files or post to the player, so they run on the server's worker threads.
 template <typename Controller>
 void MountController(CHttpServer& server, std::shared_ptr<Controller> controller) {
   for (const std::string& route : Controller::Routes()) {
-    const auto handle = [controller](const HttpRequest& request) {
-      QueryParams params;
-      for (const auto& [name, value] : request.params) params.emplace(name, value);
-      HttpReply reply = controller->Handle(request.path, params);
-      HttpResponse response;
-      response.status = reply.status;
-      response.contentType = reply.contentType;
-      response.body = std::move(reply.body);
-      for (auto& header : reply.headers) response.headers[header.name] = header.value;
-      return response;
-    };
-    server.Get(route, handle, HandlerThread::Worker);
-    server.Post(route, handle, HandlerThread::Worker);
+    server.Get(
+        route,
+        [controller](const HttpRequest& request) {
+          QueryParams params;
+          for (const auto& [name, value] : request.params) params.emplace(name, value);
+          return FromReply(controller->Handle(request.path, params));
+        },
+        HandlerThread::Worker);
+  }
+  for (const std::string& route : Controller::CommandRoutes()) {
+    server.Post(
+        route,
+        [controller](const HttpRequest& request) {
+          return FromReply(controller->Handle(request.path, CommandParams(request)));
+        },
+        HandlerThread::Worker);
   }
 }
 
@@ -106,11 +109,15 @@ void RegisterHttpServer(CApplication& app) {
     CDocumentRoutes::Mount(*g_http, &FindDocumentObject);
     // The world coastline base map by resolution, from the shipped files.
     CCoastlineRoutes::Mount(*g_http, std::make_shared<CCoastlineRoutes>(ProgramFolder() / "World"));
+    // The chart library: charts, folders, build progress, picks and the look-ahead.
+    CChartLibraryRoutes::Mount(*g_http, std::make_shared<CChartLibraryRoutes>(&ChartLibrary, &ObstacleStateJson));
     // Tide and current stations, at the played recording's time while one plays.
     CTideRoutes::Mount(*g_http, std::make_shared<CTideRoutes>(TideLibrary(), [] {
       const auto played = VirtualTime().UtcMs();
       return played ? *played / 1000 : static_cast<int64_t>(std::time(nullptr));
     }));
+    // The weather forecast: its grids, values, files and commands.
+    CWeatherRoutes::Mount(*g_http, WeatherFolder());
     MountController(*g_http, std::make_shared<CLogHttpController>(DataFolder() / "log.db"));
     // The log page's "CheckLog": it renders again when the logbook was written.
     g_http->Get(
@@ -127,6 +134,10 @@ void RegisterHttpServer(CApplication& app) {
     web.webFolder = ProgramFolder() / "web";
     web.demoDescription = [] { return DemoDescription(); };
     g_web = std::make_unique<CWebInterface>(*g_http, std::move(web));
+    // The look-ahead's sweep and danger, for the chart.
+    SetObstacleEventSink([](const std::string& json) {
+      if (g_web) g_web->Hub()->Post("obstacle", json);
+    });
     const int port = ConfiguredHttpPort();
     if (!g_http->Start("127.0.0.1", port)) {
       // Without its pages the program cannot be used: start-up ends here.
@@ -142,6 +153,9 @@ void RegisterHttpServer(CApplication& app) {
       return false;
     }
     Log("HTTP server: %s\n", g_http->Url().c_str());
+    // Scripts of the user send the page's token too; they find it here.
+    if (!WritePrivateFile(HttpTokenFile(), g_http->CsrfToken() + "\n"))
+      Log("NetStart: cannot write %s\n", HttpTokenFile().c_str());
     return true;
   });
   // The live event feed, once per tick after the navigation values are updated.
@@ -149,6 +163,9 @@ void RegisterHttpServer(CApplication& app) {
     if (g_web) g_web->Tick();
   });
   app.OnShutdownStage("Exit_ModularTcpServer", [] {
+    std::error_code ignored;
+    if (g_http) std::filesystem::remove(HttpTokenFile(), ignored);
+    SetObstacleEventSink(nullptr);
     if (g_web) g_web->Close();  // open event streams end at once
     g_http.reset();
     g_web.reset();
@@ -175,11 +192,15 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
   RegisterRecording(app);
   // The presentation library S52PL.zip is read in "Init_ENC".
   RegisterS52Library(app);
+  // The chart library from "Init_ENC" on; its folders are looked at from "Init Charts".
+  RegisterCharts(app);
   // The tide and current station databases the data-product registry names.
   app.OnStartupStage("Init Tides", [] {
     TideLibrary().Load();
     return true;
   });
+  // The weather forecast from "Init Weather" on; files dropped into the weather folder open.
+  RegisterWeather(app);
   RegisterHttpServer(app);
   // AIS fragments from the NMEA decoder; targets aged and assessed in "UpdateAIS".
   RegisterAis(app);
@@ -190,8 +211,9 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
   // snapshot in "UpdateNavInfo", the depth alert in "UpdateAlarms"; it goes
   // after the ports in "Exit_Ports".
   RegisterNavData(app);
-  // Equipment alarms from the decoder into the logbook, from "Loading instruments" on.
-  RegisterEquipmentAlarms(app);
+  // Equipment alarms and NAVTEX messages from the decoder into the logbook and
+  // onto the page, from "Loading instruments" on.
+  RegisterEquipmentMessages(app);
   // The logbook's track takes its once-a-minute point from the own-ship snapshot.
   SetOwnShipSampleSource([]() -> std::optional<OwnShipSample> {
     CNavData* store = NavData();

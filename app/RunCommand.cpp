@@ -12,6 +12,7 @@
 
 #include "app/Demo.h"
 #include "app/BrowserLauncher.h"
+#include "app/ControlCommands.h"
 #include "app/Modules.h"
 #include "app/Subcommand.h"
 #include "core/Application.h"
@@ -111,6 +112,8 @@ int Run(CArguments& args) {
     return false;
   };
   options.showRequest = [] { return MainPageUrl(); };
+  // `tarnwick settings set` and the other changes of the command line.
+  options.controlRequest = AnswerControlRequest;
 
   CSignalWatcher signals(app);
   RegisterModules(app, modules);

@@ -215,7 +215,7 @@ StartupResult CApplication::Start(const StartupOptions& options) {
 
   if (options.singleInstance) {
     instance_ = std::make_unique<CInstanceGuard>(RuntimeFolder());
-    switch (instance_->Acquire(options.showRequest)) {
+    switch (instance_->Acquire(options.showRequest, options.controlRequest)) {
       case CInstanceGuard::Outcome::Acquired: break;
       case CInstanceGuard::Outcome::OtherUser:
         Notifications().Post(NotificationKind::Error,
@@ -231,8 +231,13 @@ StartupResult CApplication::Start(const StartupOptions& options) {
         return StartupResult::AlreadyRunning;
       }
       case CInstanceGuard::Outcome::Error:
+        // Without a private runtime folder another user could take over the
+        // control socket: refuse to start.
+        Notifications().Post(NotificationKind::Error,
+                             "$AppTitle cannot start: " + instance_->Problem() + ".");
         instance_.reset();
-        break;
+        state_.store(0);
+        return StartupResult::Failed;
     }
   }
 

@@ -36,6 +36,9 @@ struct StartupOptions {
   // Called when a second instance asks this one to show itself; returns the
   // text sent back (the address of the main window's page).
   std::function<std::string()> showRequest;
+  // Answers a command line of the command line tools on the control socket
+  // (see CInstanceGuard); runs on the socket's own thread.
+  std::function<std::string(const std::string&)> controlRequest;
 };
 
 enum class StartupResult { Running, Failed, Exited, AlreadyRunning };

@@ -4,12 +4,13 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "core/Log.h"
@@ -19,6 +20,7 @@ namespace tarnwick {
 namespace {
 
 constexpr int kAnswerTimeoutMs = 3000;
+constexpr size_t kMaxLineBytes = 512 * 1024;
 
 bool FillAddress(const std::filesystem::path& path, sockaddr_un& address) {
   std::memset(&address, 0, sizeof address);
@@ -29,17 +31,43 @@ bool FillAddress(const std::filesystem::path& path, sockaddr_un& address) {
   return true;
 }
 
-std::string ReadLine(int fd, int timeoutMs) {
+// Reads up to the first line feed (not included) or the end of the stream,
+// waiting at most timeoutMs in all. Empty when the time ran out first.
+std::optional<std::string> ReadLine(int fd, int timeoutMs) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   std::string line;
-  char c;
-  pollfd p{fd, POLLIN, 0};
-  while (poll(&p, 1, timeoutMs) > 0) {
-    ssize_t n = read(fd, &c, 1);
-    if (n <= 0 || c == '\n') break;
-    line += c;
-    if (line.size() > 4096) break;
+  char chunk[4096];
+  for (;;) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    pollfd p{fd, POLLIN, 0};
+    if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0) return std::nullopt;
+    const ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return line;
+    line.append(chunk, static_cast<size_t>(n));
+    if (const size_t end = line.find('\n'); end != std::string::npos) return line.substr(0, end);
+    if (line.size() > kMaxLineBytes) return std::nullopt;
   }
-  return line;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+  for (size_t done = 0; done < text.size();) {
+    const ssize_t n = ::send(fd, text.data() + done, text.size() - done, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// The user id of the process at the other end of a local socket.
+std::optional<uid_t> PeerUid(int fd) {
+  ucred credentials{};
+  socklen_t length = sizeof credentials;
+  if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0) return std::nullopt;
+  return credentials.uid;
 }
 
 }  // namespace
@@ -48,35 +76,41 @@ CInstanceGuard::CInstanceGuard(std::filesystem::path folder) : folder_(std::move
 
 CInstanceGuard::~CInstanceGuard() { Release(); }
 
-CInstanceGuard::Outcome CInstanceGuard::Acquire(std::function<std::string()> onShow) {
-  if (!EnsureFolder(folder_)) return Outcome::Error;
-  ::chmod(folder_.c_str(), 0700);
+CInstanceGuard::Outcome CInstanceGuard::Acquire(std::function<std::string()> onShow,
+                                                CommandHandler onCommand) {
+  problem_ = PreparePrivateFolder(folder_);
+  if (!problem_.empty()) return Outcome::Error;
   const auto lockPath = folder_ / "instance.lock";
-  lockFd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (lockFd_ < 0) return errno == EACCES ? Outcome::OtherUser : Outcome::Error;
+  lockFd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (lockFd_ < 0) {
+    problem_ = lockPath.string() + " cannot be opened (" + std::strerror(errno) + ")";
+    return errno == EACCES ? Outcome::OtherUser : Outcome::Error;
+  }
   const auto socketPath = folder_ / "control.sock";
   sockaddr_un address;
-  if (!FillAddress(socketPath, address)) return Outcome::Error;
+  if (!FillAddress(socketPath, address)) {
+    problem_ = socketPath.string() + " is too long for a socket address";
+    return Outcome::Error;
+  }
 
   if (flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
     ::close(lockFd_);
     lockFd_ = -1;
-    if (errno != EWOULDBLOCK) return Outcome::Error;
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-      static const char kShow[] = "show\n";
-      if (write(fd, kShow, sizeof kShow - 1) == sizeof kShow - 1)
-        answer_ = ReadLine(fd, kAnswerTimeoutMs);
+    if (errno != EWOULDBLOCK) {
+      problem_ = lockPath.string() + " cannot be locked (" + std::strerror(errno) + ")";
+      return Outcome::Error;
     }
-    if (fd >= 0) ::close(fd);
+    std::string ignored;
+    answer_ = Request(folder_, "show", kAnswerTimeoutMs, ignored).value_or("");
     return Outcome::AlreadyRunning;
   }
 
   onShow_ = std::move(onShow);
+  onCommand_ = std::move(onCommand);
   ::unlink(socketPath.c_str());
   listenFd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (listenFd_ < 0 || bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      listen(listenFd_, 4) != 0) {
+      ::chmod(socketPath.c_str(), 0600) != 0 || listen(listenFd_, 4) != 0) {
     Log("CInstanceGuard: cannot listen on %s (%d)\n", socketPath.c_str(), errno);
     if (listenFd_ >= 0) ::close(listenFd_);
     listenFd_ = -1;
@@ -98,13 +132,48 @@ void CInstanceGuard::Serve() {
     if (!(fds[0].revents & POLLIN)) continue;
     int client = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
     if (client < 0) continue;
-    if (ReadLine(client, kAnswerTimeoutMs) == "show") {
-      Log("Another instance asked this one to show its window\n");
-      std::string reply = (onShow_ ? onShow_() : std::string()) + "\n";
-      (void)!write(client, reply.data(), reply.size());
+    const std::optional<uid_t> peer = PeerUid(client);
+    if (!peer || *peer != ::geteuid()) {
+      Log("CInstanceGuard: refused a control connection of user %d\n", peer ? int(*peer) : -1);
+      ::close(client);
+      continue;
     }
+    const std::optional<std::string> line = ReadLine(client, kAnswerTimeoutMs);
+    std::string reply;
+    if (line == "show") {
+      Log("Another instance asked this one to show its window\n");
+      reply = onShow_ ? onShow_() : std::string();
+    } else if (line && !line->empty() && onCommand_) {
+      reply = onCommand_(*line);
+    }
+    WriteAll(client, reply + "\n");
     ::close(client);
   }
+}
+
+std::optional<std::string> CInstanceGuard::Request(const std::filesystem::path& folder,
+                                                   const std::string& line, int timeoutMs,
+                                                   std::string& problem) {
+  problem.clear();
+  std::error_code ec;
+  if (!std::filesystem::exists(folder / "control.sock", ec)) return std::nullopt;
+  problem = CheckPrivateFolder(folder);
+  if (!problem.empty()) return std::nullopt;
+  sockaddr_un address;
+  if (!FillAddress(folder / "control.sock", address)) return std::nullopt;
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return std::nullopt;
+  std::optional<std::string> answer;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+    if (PeerUid(fd) != ::geteuid()) {
+      problem = "the control socket in " + folder.string() + " belongs to another user";
+    } else if (WriteAll(fd, line + "\n")) {
+      answer = ReadLine(fd, timeoutMs);
+      if (!answer) problem = "the running program did not answer";
+    }
+  }
+  ::close(fd);
+  return answer;
 }
 
 void CInstanceGuard::Release() {

@@ -1,5 +1,6 @@
 #include "core/JsonWriter.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -34,6 +35,14 @@ size_t Utf8SequenceLength(std::string_view text) {
   return length;
 }
 
+// The bytes that end a run of plain characters: controls, '"', '\\' and
+// every byte of a multi-byte sequence (checked one sequence at a time).
+constexpr std::array<bool, 256> kNotPlain = [] {
+  std::array<bool, 256> table{};
+  for (int c = 0; c < 256; ++c) table[c] = c < 0x20 || c >= 0x80 || c == '"' || c == '\\';
+  return table;
+}();
+
 }  // namespace
 
 void AppendJsonString(std::string& out, std::string_view text) {
@@ -43,11 +52,7 @@ void AppendJsonString(std::string& out, std::string_view text) {
   while (i < text.size()) {
     // Copy the run of characters that need no escaping in one go.
     size_t run = i;
-    while (run < text.size()) {
-      const auto c = static_cast<unsigned char>(text[run]);
-      if (c < 0x20 || c >= 0x80 || c == '"' || c == '\\') break;
-      ++run;
-    }
+    while (run < text.size() && !kNotPlain[static_cast<unsigned char>(text[run])]) ++run;
     out.append(text.data() + i, run - i);
     i = run;
     if (i == text.size()) break;
@@ -160,11 +165,20 @@ CJsonWriter& CJsonWriter::Double(double value) {
   if (!std::isfinite(value)) return Null();
   Separate();
   char buffer[40];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  // The shortest digits, positional from 1e-4 up to below 1e15 (100000.0,
+  // not 1e+05) and with an exponent outside that range.
+  const double magnitude = std::fabs(value);
+  if (magnitude != 0.0 && (magnitude < 1e-4 || magnitude >= 1e15)) {
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    out_.append(buffer, result.ptr);
+    return *this;
+  }
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
   const std::string_view text(buffer, static_cast<size_t>(result.ptr - buffer));
   out_.append(text);
   // Keep whole numbers recognisable as reals, as readers that type by form expect.
-  if (text.find_first_of(".e") == std::string_view::npos) out_.append(".0");
+  if (text.find('.') == std::string_view::npos) out_.append(".0");
   return *this;
 }
 

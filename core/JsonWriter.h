@@ -27,8 +27,9 @@ class CJsonWriter {
   CJsonWriter& String(std::string_view text);
   CJsonWriter& Int(int64_t value);
   CJsonWriter& UInt(uint64_t value);
-  // The shortest text that reads back as the same double, with ".0" on whole
-  // numbers (12.0, not 12); NaN and infinities are written as null.
+  // The shortest digits that read back as the same double: positional from
+  // 1e-4 up to below 1e15 with ".0" on whole numbers (12.0, 100000.0), else
+  // with an exponent (1e-05, 1e+15); NaN and infinities are written as null.
   CJsonWriter& Double(double value);
   CJsonWriter& Bool(bool value);
   CJsonWriter& Null();

@@ -134,7 +134,7 @@ std::filesystem::path OpenApplicationLog(const std::filesystem::path& dataFolder
   std::error_code ec;
   if (std::filesystem::exists(current, ec))
     std::filesystem::rename(current, dataFolder / "PreviousApplication.log", ec);
-  auto log = std::make_shared<CLogFile>(current);
+  auto log = std::make_shared<CLogFile>(current, kApplicationLogCapKb);
   std::lock_guard lock(g_appLogMutex);
   g_appLog = std::move(log);
   return current;
@@ -163,14 +163,14 @@ void LogDebug(const char* format, ...) {
   if (g_debug.load(std::memory_order_relaxed)) {
     Emit(message);
   } else {
-    std::string_view line(message);
-    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
-    t_capture->Add(line);
+    if (!message.empty() && message.back() == '\n') message.pop_back();
+    t_capture->Add(std::move(message));
   }
 }
 
 void SetDebugLogging(bool on) { g_debug.store(on); }
 bool DebugLogging() { return g_debug.load(); }
+bool DebugLogActive() { return g_debug.load(std::memory_order_relaxed) || t_capture != nullptr; }
 void SetLogEcho(bool on) { g_echo.store(on); }
 
 CLogCapture::CLogCapture() : previous_(t_capture) { t_capture = this; }

@@ -43,8 +43,14 @@ class CLogFile {
   uint64_t lastTick_;
 };
 
+// The size of Application.log beyond which it is trimmed to its newest 90 %:
+// a flood of log lines (a failing device, a stream of bad input) cannot fill
+// the disk.
+inline constexpr unsigned kApplicationLogCapKb = 10 * 1024;
+
 // Renames an existing Application.log in dataFolder to PreviousApplication.log
-// and makes a fresh Application.log the target of Log(). Returns its path.
+// and makes a fresh Application.log (capped at kApplicationLogCapKb) the
+// target of Log(). Returns its path.
 std::filesystem::path OpenApplicationLog(const std::filesystem::path& dataFolder);
 // Stops writing to the application log (lines are then only echoed or captured).
 void CloseApplicationLog();
@@ -57,6 +63,9 @@ void LogDebug(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 void SetDebugLogging(bool on);
 bool DebugLogging();
+// True when LogDebug writes somewhere (debug logging on, or a capture active
+// on this thread): lets a caller skip preparing a line nobody reads.
+bool DebugLogActive();
 // When on, every log line is also written to standard error (subcommands).
 void SetLogEcho(bool on);
 
@@ -72,6 +81,7 @@ class CLogCapture {
   const std::vector<std::string>& Lines() const { return lines_; }
   void Clear() { lines_.clear(); }
   void Add(std::string_view line) { lines_.emplace_back(line); }
+  void Add(std::string&& line) { lines_.push_back(std::move(line)); }
 
  private:
   CLogCapture* previous_;

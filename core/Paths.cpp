@@ -1,8 +1,13 @@
 #include "core/Paths.h"
 
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 
 namespace tarnwick {
@@ -44,8 +49,30 @@ std::filesystem::path CacheFolder() { return XdgFolder("XDG_CACHE_HOME", ".cache
 
 std::filesystem::path RuntimeFolder() {
   const char* value = getenv("XDG_RUNTIME_DIR");
-  if (value && *value) return std::filesystem::path(value) / kAppFolderName;
-  return std::filesystem::path("/tmp") / ("tarnwick-ecs-" + std::to_string(getuid()));
+  if (value && value[0] == '/') return std::filesystem::path(value) / kAppFolderName;
+  return CacheFolder() / "run";
+}
+
+std::string CheckPrivateFolder(const std::filesystem::path& folder) {
+  struct stat info {};
+  if (::lstat(folder.c_str(), &info) != 0)
+    return folder.string() + " cannot be used (" + std::strerror(errno) + ")";
+  if (!S_ISDIR(info.st_mode)) return folder.string() + " is not a folder";
+  if (info.st_uid != ::geteuid()) return folder.string() + " belongs to another user";
+  if (info.st_mode & 077) return folder.string() + " is open to other users";
+  return "";
+}
+
+std::string PreparePrivateFolder(const std::filesystem::path& folder) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder.parent_path(), ec);
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+    return folder.string() + " cannot be made (" + std::strerror(errno) + ")";
+  struct stat info {};
+  if (::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+      info.st_uid == ::geteuid() && (info.st_mode & 077) && !(info.st_mode & 022))
+    ::chmod(folder.c_str(), 0700);
+  return CheckPrivateFolder(folder);
 }
 
 std::filesystem::path ProgramFolder() {
@@ -65,6 +92,25 @@ bool EnsureFolder(const std::filesystem::path& folder) {
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   return std::filesystem::is_directory(folder, ec);
+}
+
+bool WritePrivateFile(const std::filesystem::path& file, std::string_view text) {
+  unsigned int nonce = 0;
+  (void)!getrandom(&nonce, sizeof nonce, 0);
+  const std::filesystem::path temp =
+      file.parent_path() / ("." + file.filename().string() + "." + std::to_string(nonce));
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  bool ok = ::fchmod(fd, 0600) == 0;
+  for (size_t done = 0; ok && done < text.size();) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    ok = n > 0;
+    if (ok) done += static_cast<size_t>(n);
+  }
+  ok = ::close(fd) == 0 && ok;
+  if (ok) ok = ::rename(temp.c_str(), file.c_str()) == 0;
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
 }
 
 }  // namespace tarnwick

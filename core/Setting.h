@@ -23,6 +23,10 @@ enum class SettingKind : int {
 
 const char* SettingKindName(SettingKind kind);  // "choice", "boolean", ...
 
+// The longest text a setting takes from the page or the command line; longer
+// texts are no setting's value and would only fill storage.db.
+inline constexpr size_t kMaxSettingTextBytes = 4096;
+
 // Describes the admissible values of choice, text, colour and font settings.
 class CSettingDescriptor {
  public:

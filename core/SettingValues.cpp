@@ -23,7 +23,9 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+  return "\"" + std::string(text) + "\"";
+}
 
 // A plain decimal number: sign, digits with at most one point, an exponent.
 // No hexadecimal, infinity or NaN.

@@ -1,5 +1,7 @@
 #include "core/Storage.h"
 
+#include <algorithm>
+
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +25,9 @@ constexpr const char* kListNamesSql = "SELECT Name FROM Storage WHERE Domain = :
 constexpr const char* kListEntriesSql = "SELECT Name, Value FROM Storage WHERE Domain = :domain;";
 constexpr const char* kListDomainsSql = "SELECT DISTINCT Domain FROM Storage ORDER BY Domain;";
 constexpr const char* kQuickCheckSql = "PRAGMA quick_check(1);";
+constexpr const char* kTotalBytesSql =
+    "SELECT IFNULL(SUM(LENGTH(CAST(Domain AS BLOB)) + LENGTH(CAST(Name AS BLOB)) + "
+    "LENGTH(CAST(Value AS BLOB))), 0) FROM Storage;";
 
 }  // namespace
 
@@ -133,6 +138,27 @@ std::vector<std::string> CStorage::ListDomains() const {
   CSqliteStatement stmt(db_, kListDomainsSql);
   while (stmt.Step() == SQLITE_ROW) domains.push_back(stmt.Text(0));
   return domains;
+}
+
+uint64_t CStorage::TotalBytes() const {
+  std::lock_guard lock(mutex_);
+  CSqliteStatement stmt(db_, kTotalBytesSql);
+  return stmt.Step() == SQLITE_ROW ? static_cast<uint64_t>(stmt.Int(0)) : 0;
+}
+
+std::string CheckStorageEntry(const CStorage& store, const std::string& domain,
+                              const std::string& name, const std::string& value) {
+  if (domain.size() > kMaxStorageKeyBytes || name.size() > kMaxStorageKeyBytes)
+    return "A domain or name is at most " + std::to_string(kMaxStorageKeyBytes) + " bytes.";
+  if (value.size() > kMaxStorageValueBytes)
+    return "A value is at most " + std::to_string(kMaxStorageValueBytes / 1024) + " KiB.";
+  const std::optional<std::string> old = store.Get(domain, name);
+  const uint64_t total = store.TotalBytes();
+  const uint64_t replaced = old ? std::min<uint64_t>(total, domain.size() + name.size() + old->size()) : 0;
+  if (total - replaced + domain.size() + name.size() + value.size() > kMaxStorageTotalBytes)
+    return "The store is full (" + std::to_string(kMaxStorageTotalBytes / (1024 * 1024)) +
+           " MiB); remove entries first.";
+  return "";
 }
 
 bool CStorage::PutBool(const std::string& domain, const std::string& name, bool value) {

@@ -47,6 +47,8 @@ class CStorage {
   std::vector<std::string> ListNames(const std::string& domain) const;
   std::vector<StorageEntry> ListEntries(const std::string& domain) const;
   std::vector<std::string> ListDomains() const;
+  // The bytes of every domain, name and value together.
+  uint64_t TotalBytes() const;
 
   // Typed forms: booleans as "true"/"false", numbers as their shortest decimal text.
   bool PutBool(const std::string& domain, const std::string& name, bool value);
@@ -60,6 +62,17 @@ class CStorage {
   mutable std::mutex mutex_;
   CSqliteDatabase db_;
 };
+
+// Limits of the entries written from outside the program (the storage page,
+// the command line): the program's own entries are not bound by them.
+inline constexpr size_t kMaxStorageKeyBytes = 256;          // domain, name
+inline constexpr size_t kMaxStorageValueBytes = 64 * 1024;  // one value
+inline constexpr uint64_t kMaxStorageTotalBytes = 32ull * 1024 * 1024;
+
+// Empty when domain/name = value may be written from outside; else why not,
+// for the user.
+std::string CheckStorageEntry(const CStorage& store, const std::string& domain,
+                              const std::string& name, const std::string& value);
 
 // The process store. The first call opens DataFolder()/storage.db; start-up
 // reopens it at the data folder it settles on.

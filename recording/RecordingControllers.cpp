@@ -42,6 +42,11 @@ const std::vector<std::string>& CLogHttpController::Routes() {
   return kRoutes;
 }
 
+const std::vector<std::string>& CLogHttpController::CommandRoutes() {
+  static const std::vector<std::string> kNone;
+  return kNone;
+}
+
 HttpReply CLogHttpController::Handle(std::string_view path, const QueryParams& params) const {
   if (path == "/log") return RunLogQuery(logDb_, params);
   if (path == "/browser/log") {
@@ -60,9 +65,13 @@ CVoyageRecordingsController::CVoyageRecordingsController(
     : folder_(std::move(folder)), player_(std::move(player)), openFolder_(std::move(openFolder)) {}
 
 const std::vector<std::string>& CVoyageRecordingsController::Routes() {
+  static const std::vector<std::string> kRoutes = {"/browser/voyage_recordings/?"};
+  return kRoutes;
+}
+
+const std::vector<std::string>& CVoyageRecordingsController::CommandRoutes() {
   static const std::vector<std::string> kRoutes = {
-      "/browser/voyage_recordings", "/browser/voyage_recordings/play",
-      "/browser/voyage_recordings/show-voyage-recording-files"};
+      "/browser/voyage_recordings/play", "/browser/voyage_recordings/show-voyage-recording-files"};
   return kRoutes;
 }
 
@@ -81,6 +90,9 @@ HttpReply CVoyageRecordingsController::Handle(std::string_view path,
     return Reply(200, "text/plain", "Playing from " + FormatIsoUtcMs(*start));
   }
   if (path == "/browser/voyage_recordings/show-voyage-recording-files") {
+    std::error_code ec;
+    if (!folder_.is_absolute() || !std::filesystem::is_directory(folder_, ec))
+      return Reply(404, "text/plain", "There is no recordings folder yet.");
     if (!openFolder_ || !openFolder_(folder_))
       return Reply(500, "text/plain", "cannot show " + folder_.string());
     return Reply(200, "text/plain", folder_.string());
@@ -89,7 +101,8 @@ HttpReply CVoyageRecordingsController::Handle(std::string_view path,
 }
 
 bool OpenFolderInFileBrowser(const std::filesystem::path& folder) {
-  const std::string path = folder.string();
+  // An absolute path never reads as an option of xdg-open.
+  const std::string path = std::filesystem::absolute(folder).string();
   char program[] = "xdg-open";
   char* argv[] = {program, const_cast<char*>(path.c_str()), nullptr};
   pid_t child = 0;

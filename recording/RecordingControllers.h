@@ -2,7 +2,8 @@
 // The recording pages and queries of the HTTP server, as handlers of a path
 // and its query parameters: "/browser/log" (the log page), "/log" (the
 // logbook query) and "/browser/voyage_recordings" with its commands "play"
-// and "show-voyage-recording-files".
+// and "show-voyage-recording-files". Routes() only read (GET); the commands
+// of CommandRoutes() change state and are served as POSTs.
 
 #include <filesystem>
 #include <functional>
@@ -21,8 +22,9 @@ class CLogHttpController {
   // logDb: the logbook database, read through its own read-only connections.
   explicit CLogHttpController(std::filesystem::path logDb) : logDb_(std::move(logDb)) {}
 
-  // The paths this controller answers.
+  // The paths this controller answers; it has no commands.
   static const std::vector<std::string>& Routes();
+  static const std::vector<std::string>& CommandRoutes();
   // Answers path with its query parameters; 404 for any other path.
   HttpReply Handle(std::string_view path, const QueryParams& params) const;
 
@@ -40,7 +42,10 @@ class CVoyageRecordingsController {
                               std::function<VoyageDataPlayer*()> player,
                               std::function<bool(const std::filesystem::path&)> openFolder);
 
+  // The page, and the commands "play" (parameter "start") and
+  // "show-voyage-recording-files".
   static const std::vector<std::string>& Routes();
+  static const std::vector<std::string>& CommandRoutes();
   HttpReply Handle(std::string_view path, const QueryParams& params) const;
 
  private:

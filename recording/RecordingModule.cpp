@@ -6,6 +6,7 @@
 #include "core/Application.h"
 #include "core/Clock.h"
 #include "core/Log.h"
+#include "core/Setting.h"
 #include "core/settings/VdrSettings.h"
 #include "instruments/navdata/NavData.h"
 #include "instruments/nmea/DecodeNmea.h"
@@ -97,6 +98,11 @@ void RegisterRecording(CApplication& app) {
     VoyageRecorder().Close();
     LogBook().Close();
   });
+}
+
+std::string CheckRecordingSettingChange(std::string_view setting, std::string_view value) {
+  if (!EqualsIgnoreCase(setting, opt::VDR_DataLog.Name()) || value.empty()) return "";
+  return CheckRecordingsFolderChoice(std::filesystem::path(std::string(value)));
 }
 
 }  // namespace tarnwick

@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "recording/logbook/TrackRecorder.h"
 
@@ -16,6 +18,11 @@ class VoyageDataPlayer;
 
 // Registers the recording hooks into the application's stages.
 void RegisterRecording(CApplication& app);
+
+// Empty when the page or the command line may give setting the text value;
+// else why not, for the user. The recordings folder (VDR_DataLog) must be
+// new, empty or hold recordings already (CheckRecordingsFolderChoice).
+std::string CheckRecordingSettingChange(std::string_view setting, std::string_view value);
 
 // The program's player, while the program runs (else nullptr).
 VoyageDataPlayer* ProgramPlayer();

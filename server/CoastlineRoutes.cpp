@@ -1,5 +1,8 @@
 #include "server/CoastlineRoutes.h"
 
+#include <chrono>
+#include <cstdio>
+
 #include "charts/coastline/CoastlineGeoJson.h"
 #include "core/Log.h"
 
@@ -52,9 +55,42 @@ HttpResponse CCoastlineRoutes::Handle(const HttpRequest& request) {
     return HttpResponse::Text(
         400, "bbox must be minLon,minLat,maxLon,maxLat in degrees (latitudes -90..90)\n");
   }
+  const auto [maxWidth, maxHeight] = kMaxBox[Slot(*resolution)];
+  if (box->east - box->west > maxWidth || box->north - box->south > maxHeight) {
+    char text[160];
+    snprintf(text, sizeof text,
+             "the box is too large for resolution %s (at most %g by %g degrees); use a coarser "
+             "one\n",
+             request.Param("res").c_str(), maxWidth, maxHeight);
+    return HttpResponse::Text(413, text);
+  }
   const CCoastlineFile* file = File(*resolution);
   if (file == nullptr) return HttpResponse::Text(503, "coastline file not available\n");
-  HttpResponse response = HttpResponse::Json(200, CoastlineGeoJson(*file, *box));
+  {
+    std::unique_lock lock(mutex_);
+    if (!slotFree_.wait_for(lock, std::chrono::milliseconds(kSlotWaitMs),
+                            [this] { return running_ < kMaxRunning; })) {
+      HttpResponse busy = HttpResponse::Text(503, "busy with other coastline requests\n");
+      busy.headers["Retry-After"] = "1";
+      return busy;
+    }
+    ++running_;
+  }
+  std::string geoJson;
+  try {
+    geoJson = CoastlineGeoJson(*file, *box);
+  } catch (...) {
+    std::lock_guard lock(mutex_);
+    --running_;
+    slotFree_.notify_one();
+    throw;
+  }
+  {
+    std::lock_guard lock(mutex_);
+    --running_;
+  }
+  slotFree_.notify_one();
+  HttpResponse response = HttpResponse::Json(200, std::move(geoJson));
   response.contentType = "application/geo+json";
   response.headers["Cache-Control"] = "max-age=3600";
   return response;

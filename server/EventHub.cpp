@@ -54,31 +54,67 @@ void CEventHub::SetPorts(std::string json) {
   SetLatestLocked(ports_, std::move(json));
 }
 
-void CEventHub::SetAisTargets(const std::map<uint32_t, std::string>& targets) {
-  std::lock_guard lock(mutex_);
+void CEventHub::UpdateAisTargets(std::vector<std::pair<uint32_t, std::string>> changed,
+                                 const std::vector<uint32_t>& removed) {
+  std::lock_guard producer(aisProducer_);
+  std::shared_ptr<const AisTable> current;
+  {
+    std::lock_guard lock(mutex_);
+    current = ais_;
+  }
+  // The next table, merged by MMSI from the current one and the changes,
+  // outside the lock. A target given twice keeps its last text.
+  std::stable_sort(changed.begin(), changed.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::pair<uint32_t, std::string>> changes;
+  changes.reserve(changed.size());
+  for (auto& change : changed) {
+    if (!changes.empty() && changes.back().first == change.first) {
+      changes.back() = std::move(change);
+    } else {
+      changes.push_back(std::move(change));
+    }
+  }
+  std::vector<uint32_t> gone(removed);
+  std::sort(gone.begin(), gone.end());
+  auto next = std::make_shared<AisTable>();
+  const uint64_t version = current->version + 1;
+  next->targets.reserve(current->targets.size() + changes.size());
+  next->removed = current->removed;
+  next->removedFloor = current->removedFloor;
   bool any = false;
-  for (auto it = ais_.begin(); it != ais_.end();) {
-    if (targets.count(it->first)) {
-      ++it;
+  auto entry = current->targets.begin();
+  auto change = changes.begin();
+  while (entry != current->targets.end() || change != changes.end()) {
+    if (change == changes.end() || (entry != current->targets.end() && entry->mmsi < change->first)) {
+      if (std::binary_search(gone.begin(), gone.end(), entry->mmsi)) {
+        next->removed.push_back({version, entry->mmsi});
+        any = true;
+      } else {
+        next->targets.push_back(*entry);
+      }
+      ++entry;
       continue;
     }
-    aisRemoved_.push_back({++version_, it->first});
-    it = ais_.erase(it);
-    any = true;
-  }
-  for (const auto& [mmsi, json] : targets) {
-    Stamped& slot = ais_[mmsi];
-    if (slot.version != 0 && slot.json == json) continue;
-    slot.json = json;
-    slot.version = ++version_;
-    any = true;
-  }
-  while (aisRemoved_.size() > limits_.historyCapacity) {
-    aisRemovedFloor_ = aisRemoved_.front().version;
-    aisRemoved_.pop_front();
+    const bool known = entry != current->targets.end() && entry->mmsi == change->first;
+    if (known && *entry->json == change->second) {
+      next->targets.push_back(*entry);
+    } else {
+      next->targets.push_back(
+          {change->first, version, std::make_shared<const std::string>(std::move(change->second))});
+      any = true;
+    }
+    if (known) ++entry;
+    ++change;
   }
   if (!any) return;
-  aisVersion_ = version_;
+  while (next->removed.size() > limits_.historyCapacity) {
+    next->removedFloor = next->removed.front().version;
+    next->removed.pop_front();
+  }
+  next->version = version;
+  std::lock_guard lock(mutex_);
+  ais_ = std::move(next);
   changed_.notify_all();
 }
 
@@ -92,15 +128,21 @@ void CEventHub::SetDemo(std::string json) {
   demo_ = std::move(json);
 }
 
-void CEventHub::Append(std::deque<Logged>& log, uint64_t& sequence, std::string frame,
-                       size_t capacity) {
+void CEventHub::Append(std::deque<Logged>& log, uint64_t& sequence, size_t& bytes,
+                       std::string frame, size_t capacity, size_t maxBytes) {
+  bytes += frame.size();
   log.push_back({++sequence, std::move(frame)});
-  while (log.size() > std::max<size_t>(capacity, 1)) log.pop_front();
+  // The newest event stays even when it alone is over the byte limit.
+  while (log.size() > 1 && (log.size() > capacity || bytes > maxBytes)) {
+    bytes -= log.front().frame.size();
+    log.pop_front();
+  }
 }
 
 void CEventHub::Post(const std::string& name, const std::string& json) {
   std::lock_guard lock(mutex_);
-  Append(history_, historySequence_, Frame(name, json), limits_.historyCapacity);
+  Append(history_, historySequence_, historyBytes_, Frame(name, json), limits_.historyCapacity,
+         limits_.historyBytes);
   changed_.notify_all();
 }
 
@@ -108,14 +150,16 @@ void CEventHub::PostNotification(const std::string& json) {
   std::lock_guard lock(mutex_);
   recentNotes_.push_back(json);
   while (recentNotes_.size() > kRecentNotes) recentNotes_.pop_front();
-  Append(history_, historySequence_, Frame("notification", json), limits_.historyCapacity);
+  Append(history_, historySequence_, historyBytes_, Frame("notification", json),
+         limits_.historyCapacity, limits_.historyBytes);
   changed_.notify_all();
 }
 
 void CEventHub::PostMonitorLine(const std::string& json) {
   std::lock_guard lock(mutex_);
   if (monitorClients_ == 0) return;
-  Append(monitor_, monitorSequence_, Frame("monitor", json), limits_.monitorCapacity);
+  Append(monitor_, monitorSequence_, monitorBytes_, Frame("monitor", json),
+         limits_.monitorCapacity, limits_.monitorBytes);
   changed_.notify_all();
 }
 
@@ -157,69 +201,84 @@ bool CEventHub::IsClosed() const {
   return closed_;
 }
 
-std::string CEventHub::StateFrameLocked(EventCursor& cursor, uint64_t now) const {
-  std::string json = "{\"ownship\":";
-  json += ownShip_.version ? ownShip_.json : "null";
-  json += ",\"ais\":[";
-  bool first = true;
-  for (const auto& [mmsi, target] : ais_) {
-    if (!first) json += ',';
-    json += target.json;
-    first = false;
-  }
-  json += "],\"route\":";
-  json += route_.version ? route_.json : "null";
-  json += ",\"ports\":";
-  json += ports_.version ? ports_.json : "[]";
-  json += ",\"notifications\":[";
-  first = true;
-  for (const std::string& note : recentNotes_) {
-    if (!first) json += ',';
-    json += note;
-    first = false;
-  }
-  json += "],\"demo\":" + demo_ + ",\"colorMode\":\"" + colorMode_ +
-          "\",\"serverTimeMs\":" + std::to_string(UtcNowMs()) + "}";
+CEventHub::Pending CEventHub::StateLocked(EventCursor& cursor, uint64_t now) const {
+  Pending pending;
+  StateParts& state = pending.state.emplace();
+  state.ownship = ownShip_.version ? ownShip_.json : "null";
+  state.route = route_.version ? route_.json : "null";
+  state.ports = ports_.version ? ports_.json : "[]";
+  state.notes.assign(recentNotes_.begin(), recentNotes_.end());
+  state.demo = demo_;
+  state.colorMode = colorMode_;
+  pending.ais = ais_;
 
   cursor.needState = false;
   cursor.ownShip = ownShip_.version;
   cursor.route = route_.version;
   cursor.ports = ports_.version;
-  cursor.ais = aisVersion_;
+  cursor.ais = ais_->version;
   cursor.history = historySequence_;
   cursor.monitorLine = monitorSequence_;
   cursor.ownShipSentTick = now;
   cursor.aisSentTick = now;
-  return kRetryField + Frame("state", json);
+  return pending;
 }
 
-std::string CEventHub::AisFrameLocked(const EventCursor& cursor) const {
-  std::string json = "{\"targets\":[";
-  bool first = true;
-  for (const auto& [mmsi, target] : ais_) {
-    if (target.version <= cursor.ais) continue;
-    if (!first) json += ',';
-    json += target.json;
-    first = false;
+std::string CEventHub::Render(const Pending& pending) {
+  if (pending.state) {
+    const StateParts& state = *pending.state;
+    std::string json = "{\"ownship\":" + state.ownship + ",\"ais\":[";
+    bool first = true;
+    for (const AisEntry& target : pending.ais->targets) {
+      if (!first) json += ',';
+      json += *target.json;
+      first = false;
+    }
+    json += "],\"route\":" + state.route + ",\"ports\":" + state.ports + ",\"notifications\":[";
+    first = true;
+    for (const std::string& note : state.notes) {
+      if (!first) json += ',';
+      json += note;
+      first = false;
+    }
+    json += "],\"demo\":" + state.demo + ",\"colorMode\":\"" + state.colorMode +
+            "\",\"serverTimeMs\":" + std::to_string(UtcNowMs()) +
+            ",\"serverMs\":" + std::to_string(TickCount()) + "}";
+    return kRetryField + Frame("state", json);
   }
-  json += "],\"removed\":[";
-  first = true;
-  for (const Removal& removal : aisRemoved_) {
-    if (removal.version <= cursor.ais) continue;
-    if (!first) json += ',';
-    json += std::to_string(removal.mmsi);
-    first = false;
+  std::string out = pending.frames;
+  if (pending.ais) {
+    std::string json = "{\"targets\":[";
+    bool first = true;
+    for (const AisEntry& target : pending.ais->targets) {
+      if (target.version <= pending.aisSince) continue;
+      if (!first) json += ',';
+      json += *target.json;
+      first = false;
+    }
+    json += "],\"removed\":[";
+    first = true;
+    for (const Removal& removal : pending.ais->removed) {
+      if (removal.version <= pending.aisSince) continue;
+      if (!first) json += ',';
+      json += std::to_string(removal.mmsi);
+      first = false;
+    }
+    json += "],\"serverMs\":" + std::to_string(TickCount()) + "}";
+    out += Frame("ais", json);
   }
-  return Frame("ais", json + "]}");
+  return out;
 }
 
-std::string CEventHub::PendingLocked(EventCursor& cursor, uint64_t now, uint64_t& dueTick) const {
+CEventHub::Pending CEventHub::PendingLocked(EventCursor& cursor, uint64_t now,
+                                            uint64_t& dueTick) const {
   // A client that missed forgotten events starts over from the full state.
   const bool lostHistory = !history_.empty() && cursor.history + 1 < history_.front().sequence;
-  const bool lostRemovals = cursor.ais < aisRemovedFloor_;
-  if (cursor.needState || lostHistory || lostRemovals) return StateFrameLocked(cursor, now);
+  const bool lostRemovals = cursor.ais < ais_->removedFloor;
+  if (cursor.needState || lostHistory || lostRemovals) return StateLocked(cursor, now);
 
-  std::string out;
+  Pending pending;
+  std::string& out = pending.frames;
   for (const Logged& event : history_)
     if (event.sequence > cursor.history) out += event.frame;
   cursor.history = historySequence_;
@@ -242,12 +301,13 @@ std::string CEventHub::PendingLocked(EventCursor& cursor, uint64_t now, uint64_t
     cursor.ownShip = ownShip_.version;
     cursor.ownShipSentTick = now;
   }
-  if (aisVersion_ > cursor.ais && Due(cursor.aisSentTick, now, limits_.aisIntervalMs, dueTick)) {
-    out += AisFrameLocked(cursor);
-    cursor.ais = aisVersion_;
+  if (ais_->version > cursor.ais && Due(cursor.aisSentTick, now, limits_.aisIntervalMs, dueTick)) {
+    pending.ais = ais_;
+    pending.aisSince = cursor.ais;
+    cursor.ais = ais_->version;
     cursor.aisSentTick = now;
   }
-  return out;
+  return pending;
 }
 
 std::optional<std::string> CEventHub::Next(EventCursor& cursor, uint64_t maxWaitMs) {
@@ -258,11 +318,15 @@ std::optional<std::string> CEventHub::Next(EventCursor& cursor, uint64_t maxWait
     if (closed_) return std::nullopt;
     const uint64_t now = TickCount();
     uint64_t dueTick = cursor.lastOutputTick + limits_.pingIntervalMs;
-    std::string out = PendingLocked(cursor, now, dueTick);
-    if (out.empty() && now - cursor.lastOutputTick >= limits_.pingIntervalMs) out = ": ping\n\n";
-    if (!out.empty()) {
+    Pending pending = PendingLocked(cursor, now, dueTick);
+    if (pending.state || pending.ais || !pending.frames.empty()) {
       cursor.lastOutputTick = now;
-      return out;
+      lock.unlock();
+      return Render(pending);
+    }
+    if (now - cursor.lastOutputTick >= limits_.pingIntervalMs) {
+      cursor.lastOutputTick = now;
+      return std::string(": ping\n\n");
     }
     const auto realNow = std::chrono::steady_clock::now();
     if (realNow >= deadline) return std::string();

@@ -19,6 +19,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarnwick {
@@ -28,7 +29,9 @@ struct EventHubLimits {
   uint64_t aisIntervalMs = 1000;     // at most one "ais" event a second per client
   uint64_t pingIntervalMs = 15000;   // ": ping" after this long without output
   size_t historyCapacity = 1000;     // discrete events kept for slow clients
+  size_t historyBytes = 2 << 20;     // ... and at most this many bytes of them
   size_t monitorCapacity = 500;      // monitor lines kept
+  size_t monitorBytes = 1 << 20;     // ... in at most this many bytes
   size_t maxClients = 8;             // concurrent streams
 };
 
@@ -55,9 +58,12 @@ class CEventHub {
 
   // Producer side; any thread. json is one line of JSON text.
   void SetOwnShip(std::string json);
-  // The whole target table by MMSI; targets whose text changed, and those that
-  // are gone, go to clients in the next "ais" event.
-  void SetAisTargets(const std::map<uint32_t, std::string>& targets);
+  // AIS changes: the new text of each changed target and the MMSIs of the
+  // targets that are gone; both go to clients in the next "ais" event (a text
+  // equal to the one held is no change). The new table is built outside the
+  // lock the streams and the other producers take; AIS producers take turns.
+  void UpdateAisTargets(std::vector<std::pair<uint32_t, std::string>> changed,
+                        const std::vector<uint32_t>& removed);
   // "null" while no route is active. Unchanged text is not sent again.
   void SetRoute(std::string json);
   void SetPorts(std::string json);
@@ -77,7 +83,8 @@ class CEventHub {
   void Disconnect(const EventCursor& cursor);
   // Waits up to maxWaitMs (real time) for output for cursor and returns it:
   // framed events, or ": ping\n\n". "" when nothing is due yet; empty once
-  // the hub is closed.
+  // the hub is closed. The large events ("state", "ais") are written after
+  // the lock is released.
   std::optional<std::string> Next(EventCursor& cursor, uint64_t maxWaitMs);
   size_t ClientCount() const;
 
@@ -97,17 +104,43 @@ class CEventHub {
     uint64_t sequence = 0;
     std::string frame;
   };
+  struct AisEntry {
+    uint32_t mmsi = 0;
+    uint64_t version = 0;
+    std::shared_ptr<const std::string> json;
+  };
   struct Removal {
     uint64_t version = 0;
     uint32_t mmsi = 0;
   };
+  // The AIS table as published. Never changed once published: a stream keeps
+  // it while writing its event, and the next publication is a new table.
+  struct AisTable {
+    uint64_t version = 0;           // of the newest change
+    std::vector<AisEntry> targets;  // by MMSI
+    std::deque<Removal> removed;    // the newest removals, oldest first
+    uint64_t removedFloor = 0;      // removals up to this version were forgotten
+  };
+  // The small parts of a "state" event, copied under the lock.
+  struct StateParts {
+    std::string ownship, route, ports, demo, colorMode;
+    std::vector<std::string> notes;
+  };
+  // One call's output: frames copied under the lock, and what is written
+  // after it is released.
+  struct Pending {
+    std::string frames;
+    std::optional<StateParts> state;
+    std::shared_ptr<const AisTable> ais;  // "ais" event (or the state's table) when set
+    uint64_t aisSince = 0;
+  };
 
-  std::string StateFrameLocked(EventCursor& cursor, uint64_t now) const;
-  std::string PendingLocked(EventCursor& cursor, uint64_t now, uint64_t& dueTick) const;
-  std::string AisFrameLocked(const EventCursor& cursor) const;
+  Pending StateLocked(EventCursor& cursor, uint64_t now) const;
+  Pending PendingLocked(EventCursor& cursor, uint64_t now, uint64_t& dueTick) const;
+  static std::string Render(const Pending& pending);
   void SetLatestLocked(Stamped& slot, std::string json);
-  static void Append(std::deque<Logged>& log, uint64_t& sequence, std::string frame,
-                     size_t capacity);
+  static void Append(std::deque<Logged>& log, uint64_t& sequence, size_t& bytes,
+                     std::string frame, size_t capacity, size_t maxBytes);
 
   const EventHubLimits limits_;
   mutable std::mutex mutex_;
@@ -117,14 +150,14 @@ class CEventHub {
   size_t monitorClients_ = 0;
   uint64_t version_ = 0;  // stamps every change of a latest value
   Stamped ownShip_, route_, ports_;
-  std::map<uint32_t, Stamped> ais_;
-  uint64_t aisVersion_ = 0;
-  std::deque<Removal> aisRemoved_;
-  uint64_t aisRemovedFloor_ = 0;  // removals up to this version were forgotten
+  std::shared_ptr<const AisTable> ais_ = std::make_shared<const AisTable>();
+  std::mutex aisProducer_;  // AIS producers take turns; taken before mutex_
   std::deque<Logged> history_;
   uint64_t historySequence_ = 0;
+  size_t historyBytes_ = 0;
   std::deque<Logged> monitor_;
   uint64_t monitorSequence_ = 0;
+  size_t monitorBytes_ = 0;
   std::deque<std::string> recentNotes_;
   std::string colorMode_ = "day";
   std::string demo_ = "null";

@@ -2,21 +2,35 @@
 
 #include <httplib.h>
 
+#include <nlohmann/json.hpp>
+
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 
+#include "core/Clock.h"
 #include "core/JobQueue.h"
 #include "core/Log.h"
 #include "core/ShutdownEvent.h"
 #include "core/settings/NetworkSettings.h"
+#include "server/HttpConnections.h"
+#include "server/RequestGuard.h"
 
 namespace tarnwick {
 namespace {
 
-// Live event streams hold a worker each (at most 8 of them).
-constexpr size_t kWorkerThreads = 16;
 constexpr size_t kMaxBodyBytes = 16 * 1024 * 1024;
+
+// Sent with every answer: no page may frame ours, and no browser may guess
+// a type other than the one we name.
+const httplib::Headers kSecurityHeaders = {
+    {"X-Frame-Options", "DENY"},
+    {"Content-Security-Policy", "frame-ancestors 'none'"},
+    {"X-Content-Type-Options", "nosniff"},
+    {"Cross-Origin-Resource-Policy", "same-origin"},
+    {"Referrer-Policy", "no-referrer"},
+};
 
 HttpRequest ToRequest(const httplib::Request& in) {
   HttpRequest out;
@@ -26,14 +40,69 @@ HttpRequest ToRequest(const httplib::Request& in) {
   for (size_t i = 0; i < in.matches.size(); ++i) out.matches.push_back(in.matches[i].str());
   out.body = in.body;
   for (const auto& [name, value] : in.headers) out.headers[name] = value;
-  // Form posts carry their fields in the body.
-  auto type = in.headers.find("Content-Type");
-  if (type != in.headers.end() && type->second.rfind("application/x-www-form-urlencoded", 0) == 0) {
-    httplib::Params form;
-    httplib::detail::parse_query_text(in.body, form);
-    for (const auto& [name, value] : form) out.params.emplace(name, value);
-  }
   return out;
+}
+
+std::optional<std::string> Header(const httplib::Request& request, const char* name,
+                                  bool& ambiguous) {
+  const size_t count = request.get_header_value_count(name);
+  if (count > 1) ambiguous = true;
+  if (count == 0) return std::nullopt;
+  return request.get_header_value(name);
+}
+
+GuardedRequest Guarded(const httplib::Request& request) {
+  GuardedRequest out;
+  out.method = request.method;
+  out.host = Header(request, "Host", out.ambiguous);
+  out.origin = Header(request, "Origin", out.ambiguous);
+  out.fetchSite = Header(request, "Sec-Fetch-Site", out.ambiguous);
+  out.fetchMode = Header(request, "Sec-Fetch-Mode", out.ambiguous);
+  out.fetchDest = Header(request, "Sec-Fetch-Dest", out.ambiguous);
+  out.contentType = Header(request, "Content-Type", out.ambiguous);
+  out.csrfToken = Header(request, "X-CSRF-Token", out.ambiguous);
+  const std::optional<std::string> length = Header(request, "Content-Length", out.ambiguous);
+  out.hasBody = (length && *length != "0") || request.has_header("Transfer-Encoding");
+  return out;
+}
+
+// One log line per refused request, but not more than one a second: a page
+// that keeps trying must not fill the log.
+void LogRefusal(const httplib::Request& request, const Refusal& refusal) {
+  static std::atomic<uint64_t> lastTick{0};
+  static std::atomic<uint64_t> quiet{0};
+  const uint64_t now = TickCount();
+  uint64_t last = lastTick.load();
+  if (now - last < 1000 || !lastTick.compare_exchange_strong(last, now)) {
+    ++quiet;
+    return;
+  }
+  const uint64_t skipped = quiet.exchange(0);
+  Log("CHttpServer: refused %s %s from %s (%d, %s)%s\n", request.method.c_str(),
+      request.path.substr(0, 200).c_str(), request.remote_addr.c_str(), refusal.status,
+      refusal.message.c_str(),
+      skipped ? (" and " + std::to_string(skipped) + " more since").c_str() : "");
+}
+
+HttpResponse JsonError(int status, const std::string& message) {
+  return HttpResponse::Json(status, nlohmann::json{{"error", message}}.dump());
+}
+
+// Runs handler, turning an exception into an answer: a JSON value of the
+// wrong type is the request's fault (400), anything else ours (500).
+HttpResponse RunGuarded(const HttpHandler& handler, const HttpRequest& request) {
+  try {
+    return handler(request);
+  } catch (const nlohmann::json::exception& e) {
+    Log("CHttpServer: %s %s: %s\n", request.method.c_str(), request.path.c_str(), e.what());
+    return JsonError(400, "A value in the request has the wrong type.");
+  } catch (const std::exception& e) {
+    Log("CHttpServer: %s %s failed: %s\n", request.method.c_str(), request.path.c_str(), e.what());
+    return JsonError(500, "The program could not answer this request.");
+  } catch (...) {
+    Log("CHttpServer: %s %s failed\n", request.method.c_str(), request.path.c_str());
+    return JsonError(500, "The program could not answer this request.");
+  }
 }
 
 // Runs handler on the user-interface thread and waits for its answer.
@@ -46,7 +115,7 @@ HttpResponse RunOnUiThread(const HttpHandler& handler, const HttpRequest& reques
   };
   auto exchange = std::make_shared<Exchange>();
   UiJobs().Post([exchange, handler, request] {
-    HttpResponse response = handler(request);
+    HttpResponse response = RunGuarded(handler, request);
     std::lock_guard lock(exchange->mutex);
     exchange->response = std::move(response);
     exchange->finished = true;
@@ -82,11 +151,24 @@ HttpResponse HttpResponse::Json(int status, std::string body) {
   return {status, "application/json; charset=utf-8", std::move(body), {}};
 }
 
-CHttpServer::CHttpServer() : server_(std::make_unique<httplib::Server>()) {
-  server_->new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
+CHttpServer::CHttpServer(ConnectionLimits limits)
+    : server_(std::make_unique<CGatedServer>(limits)), token_(NewCsrfToken()) {
   server_->set_payload_max_length(kMaxBodyBytes);
-  server_->set_read_timeout(5, 0);
-  server_->set_write_timeout(5, 0);
+  server_->set_default_headers(kSecurityHeaders);
+  server_->set_pre_routing_handler([this](const httplib::Request& request,
+                                          httplib::Response& response) {
+    GuardPolicy policy;
+    policy.port = port_;
+    policy.hostNames = ParseHostNames(opt::Network_HttpHostNames.Text());
+    policy.token = token_;
+    const std::optional<Refusal> refusal = CheckRequest(Guarded(request), policy);
+    if (!refusal) return httplib::Server::HandlerResponse::Unhandled;
+    LogRefusal(request, *refusal);
+    response.status = refusal->status;
+    response.set_content(nlohmann::json{{"error", refusal->message}}.dump(),
+                         "application/json; charset=utf-8");
+    return httplib::Server::HandlerResponse::Handled;
+  });
   server_->set_exception_handler(
       [](const httplib::Request& req, httplib::Response& res, std::exception_ptr) {
         Log("CHttpServer: handler for %s failed\n", req.path.c_str());
@@ -113,10 +195,14 @@ void CHttpServer::Route(const std::string& method, const std::string& pattern, H
   auto run = [handler = std::move(handler), thread](const httplib::Request& in,
                                                     httplib::Response& out) {
     HttpRequest request = ToRequest(in);
-    HttpResponse response =
-        thread == HandlerThread::Ui ? RunOnUiThread(handler, request) : handler(request);
+    HttpResponse response = thread == HandlerThread::Ui ? RunOnUiThread(handler, request)
+                                                        : RunGuarded(handler, request);
     out.status = response.status;
-    for (const auto& [name, value] : response.headers) out.set_header(name, value);
+    // A handler's header replaces the server's default of the same name.
+    for (const auto& [name, value] : response.headers) {
+      out.headers.erase(name);
+      out.set_header(name, value);
+    }
     out.set_content(response.body, response.contentType);
   };
   if (method == "GET")
@@ -157,6 +243,7 @@ bool CHttpServer::Start(const std::string& host, int port) {
 void CHttpServer::Stop() {
   if (!thread_.joinable()) return;
   for (const auto& hook : stopHooks_) hook();
+  server_->DropWaiting();
   server_->stop();
   thread_.join();
 }

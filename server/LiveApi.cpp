@@ -4,7 +4,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "core/Clock.h"
 #include "instruments/navdata/NavData.h"
 #include "server/LiveJson.h"
 
@@ -36,7 +35,9 @@ HttpResponse CLiveApi::AisTarget(const LiveApiContext& context, const HttpReques
   const std::optional<CAisTarget> target = context.target ? context.target(*mmsi) : std::nullopt;
   if (!target) return Error(404, "No AIS target " + text + ".");
   const auto texts = context.texts ? context.texts->Texts(*mmsi) : std::vector<AisText>{};
-  return HttpResponse::Json(200, JsonText(AisTargetDetailJson(*target, TickCount(), texts)));
+  json detail = AisTargetDetailJson(*target, texts);
+  detail["aside"] = target->hidden && !target->IsLost();  // set aside by the navigator
+  return HttpResponse::Json(200, JsonText(detail));
 }
 
 HttpResponse CLiveApi::Track(const LiveApiContext& context, const HttpRequest& request) {

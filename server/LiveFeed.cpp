@@ -16,8 +16,9 @@ bool Elapsed(std::optional<uint64_t>& last, uint64_t now, uint64_t interval) {
 }  // namespace
 
 CLiveFeed::CLiveFeed(std::shared_ptr<CEventHub> hub, LiveSources sources,
-                     std::shared_ptr<COwnShipTrack> track)
+                     std::shared_ptr<COwnShipTrack> track, bool aisThread)
     : hub_(std::move(hub)), sources_(std::move(sources)), track_(std::move(track)) {
+  if (sources_.aisChanges) ais_ = std::make_unique<CAisFeed>(hub_, sources_.aisChanges, aisThread);
   // Warnings and errors of the start-up (posted before the page could be
   // served: a damaged settings store, the last session's crash) reach every
   // page that opens; other older notes are not repeated.
@@ -28,6 +29,9 @@ CLiveFeed::CLiveFeed(std::shared_ptr<CEventHub> hub, LiveSources sources,
   }
   hub_->SetColorMode(ColorModeName(opt::S52_ColorMode.Text()));
 }
+
+// The AIS thread ends before the sources it reads go away.
+CLiveFeed::~CLiveFeed() = default;
 
 void CLiveFeed::Tick() {
   const uint64_t now = TickCount();
@@ -40,18 +44,13 @@ void CLiveFeed::Tick() {
       if (track_ && snapshot->fix.position) track_->Add(*snapshot->fix.position, snapshot->utcMs);
     }
   }
-  if (sources_.aisTargets) {
-    const std::optional<uint64_t> generation =
-        sources_.aisGeneration ? std::optional(sources_.aisGeneration()) : std::nullopt;
-    // Ages change every second even when nothing else does.
-    if (generation != aisGeneration_ || Elapsed(aisTick_, now, kAisRefreshMs)) {
+  // The AIS thread publishes every second by itself; a change of a shown
+  // value (an acknowledged warning, a new danger) goes out at once.
+  if (ais_ && sources_.aisGeneration) {
+    const uint64_t generation = sources_.aisGeneration();
+    if (generation != aisGeneration_) {
       aisGeneration_ = generation;
-      aisTick_ = now;
-      std::map<uint32_t, std::string> table;
-      for (const CAisTarget& target : sources_.aisTargets())
-        if (!target.ownVessel && target.state != AisTargetState::LostHidden && !target.hidden)
-          table[target.mmsi] = JsonText(AisTargetJson(target, now));
-      hub_->SetAisTargets(table);
+      ais_->Poke();
     }
   }
   if (sources_.route) hub_->SetRoute(JsonText(sources_.route()));
@@ -67,6 +66,8 @@ void CLiveFeed::Tick() {
 
 void CLiveFeed::SettingChanged(CSetting& setting) {
   if (&setting == &opt::S52_ColorMode) hub_->SetColorMode(ColorModeName(setting.Text()));
+  // Distances and bearings of the targets are texts in the display units.
+  if (ais_ && std::string_view(setting.Name()).starts_with("Units_")) ais_->RewriteAll();
   hub_->Post("settings", JsonText({{"name", setting.Name()}, {"value", setting.Text()}}));
 }
 

@@ -91,6 +91,7 @@ json OwnShipJson(const OwnShipSnapshot& s, const SensorMenu& sensors) {
     fix["position"] = PositionText(*s.fix.position);
   }
   if (s.fix.hdop) fix["hdop"] = *s.fix.hdop;
+  if (s.fix.localDatum) fix["localDatum"] = *s.fix.localDatum;
 
   json out = {{"seq", s.sequence}, {"utcMs", s.utcMs}, {"fix", std::move(fix)}};
   const std::optional<LatLon>& where = s.fix.position;
@@ -135,7 +136,7 @@ const char* AisStateText(AisTargetState state) {
   return "";
 }
 
-json AisTargetJson(const CAisTarget& t, uint64_t nowTick) {
+json AisTargetLiveJson(const CAisTarget& t) {
   json out = {{"mmsi", t.mmsi}, {"class", TargetClass(t)}};
   const std::string name = Trimmed(t.name);
   if (!name.empty()) out["name"] = name;
@@ -175,7 +176,7 @@ json AisTargetJson(const CAisTarget& t, uint64_t nowTick) {
   out["dangerous"] = t.IsDangerous();
   out["lost"] = t.IsLost();
   out["active"] = t.activated;
-  out["age"] = nowTick >= t.tick ? nowTick - t.tick : 0;
+  out["reportMs"] = t.tick;
   if (t.kind == AisTargetKind::Vessel) {
     if (t.shipType) out["shipType"] = ShipTypeText(t.shipType);
     if (const char* status = NavStatusText(t.navStatus); status && *status)
@@ -184,8 +185,9 @@ json AisTargetJson(const CAisTarget& t, uint64_t nowTick) {
   return out;
 }
 
-json AisTargetDetailJson(const CAisTarget& t, uint64_t nowTick, const std::vector<AisText>& texts) {
-  json out = AisTargetJson(t, nowTick);
+json AisTargetDetailJson(const CAisTarget& t, const std::vector<AisText>& texts) {
+  json out = AisTargetLiveJson(t);
+  if (t.received.utcMs > 0) out["reportUtcMs"] = t.received.utcMs;
   if (t.HasPosition()) {
     out["reportedPosition"] = LatLonJson({t.lat, t.lon});
     out["position"] = PositionText({t.lat, t.lon});

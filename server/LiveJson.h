@@ -39,16 +39,19 @@ nlohmann::json OwnShipJson(const OwnShipSnapshot& snapshot, const SensorMenu& se
 // "Lost", "Lost (hidden)".
 const char* AisStateText(AisTargetState state);
 
-// TARGET: what the target list and the plot need. nowTick: TickCount() now.
-nlohmann::json AisTargetJson(const CAisTarget& target, uint64_t nowTick);
-// TARGET plus every static and voyage field; texts: the safety texts received
-// from the target, oldest first.
+// TARGET: what the target list and the plot need. It carries the time of the
+// last report on the program's monotonic clock ("reportMs"), not its age, so
+// an unchanged target keeps the same text; the events say what that clock
+// reads ("serverMs").
+nlohmann::json AisTargetLiveJson(const CAisTarget& target);
+// TARGET plus every static and voyage field and the UTC of the last report
+// ("reportUtcMs", the recorded time when it was played back); texts: the
+// safety texts received from the target, oldest first.
 struct AisText {
   int64_t utcMs = 0;
   std::string text;
 };
-nlohmann::json AisTargetDetailJson(const CAisTarget& target, uint64_t nowTick,
-                                   const std::vector<AisText>& texts);
+nlohmann::json AisTargetDetailJson(const CAisTarget& target, const std::vector<AisText>& texts);
 
 // ROUTE, or null while no route or mark is active. nowUtcMs: for the ETA.
 nlohmann::json RouteJson(const CNavController& navigation, int64_t nowUtcMs);

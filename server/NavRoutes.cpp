@@ -1,5 +1,7 @@
 #include "server/NavRoutes.h"
 
+#include <nlohmann/json.hpp>
+
 #include "core/Log.h"
 #include "core/units/UnitFormat.h"
 #include "core/units/UnitSystem.h"
@@ -72,31 +74,38 @@ void CNavRoutes::Mount(CHttpServer& server, CNavController& navigation, NavObjec
     navigation.Stop();
     return Done();
   };
-  for (auto route : {&CHttpServer::Get, &CHttpServer::Post}) {
-    (server.*route)("/nav/?", status, HandlerThread::Ui);
-    (server.*route)("/nav/activate", activate, HandlerThread::Ui);
-    (server.*route)("/nav/reset_xte", resetXte, HandlerThread::Ui);
-    (server.*route)("/nav/next_wp", next, HandlerThread::Ui);
-    (server.*route)("/nav/prev_wp", previous, HandlerThread::Ui);
-    (server.*route)("/nav/stop", stop, HandlerThread::Ui);
-  }
+  server.Get("/nav/?", status, HandlerThread::Ui);
+  // The commands change the active route: POST only, from the program's own page.
+  server.Post("/nav/activate", activate, HandlerThread::Ui);
+  server.Post("/nav/reset_xte", resetXte, HandlerThread::Ui);
+  server.Post("/nav/next_wp", next, HandlerThread::Ui);
+  server.Post("/nav/prev_wp", previous, HandlerThread::Ui);
+  server.Post("/nav/stop", stop, HandlerThread::Ui);
 }
 
 HttpResponse CNavRoutes::Activate(CNavController& navigation, const NavObjectLookup& lookup,
                                   const HttpRequest& request) {
-  const char* key = request.HasParam("objid") ? "objid" : "id";
-  if (!request.HasParam(key)) {
+  std::optional<std::string> id;
+  for (const char* key : {"objid", "id"}) {
+    if (!id && request.HasParam(key)) id = request.Param(key);
+  }
+  const nlohmann::json body = nlohmann::json::parse(request.body, nullptr, false);
+  for (const char* key : {"objid", "id"}) {
+    if (id || !body.is_object() || !body.contains(key)) continue;
+    if (!body[key].is_string()) return Done(400);
+    id = body[key].get<std::string>();
+  }
+  if (!id) {
     navigation.Stop();
     return Done();
   }
-  const std::string id = request.Param(key);
-  std::shared_ptr<CNavObject> object = lookup ? lookup(id) : nullptr;
+  std::shared_ptr<CNavObject> object = lookup ? lookup(*id) : nullptr;
   if (!object) {
-    Log("/nav/activate: no object %s\n", id.c_str());
+    Log("/nav/activate: no object %s\n", id->substr(0, 100).c_str());
     return Done(404);
   }
   if (navigation.Activate(object) != ActivateResult::Activated) {
-    Log("/nav/activate: %s %s cannot be navigated\n", object->ClassName(), id.c_str());
+    Log("/nav/activate: %s %s cannot be navigated\n", object->ClassName(), id->c_str());
     return Done(500);
   }
   return Done();

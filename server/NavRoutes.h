@@ -2,8 +2,8 @@
 // The navigation routes of the embedded HTTP server: "/nav" (the status page
 // of the active route), "/nav/activate", "/nav/reset_xte", "/nav/next_wp" and
 // "/nav/prev_wp", "/nav/stop". Handlers run on the user-interface thread, where the route
-// navigator lives. Commands answer an empty "text/plain" body with
-// "Cache-Control: no-cache".
+// navigator lives. The commands are POSTs; they answer an empty "text/plain"
+// body with "Cache-Control: no-cache".
 
 #include <functional>
 #include <memory>
@@ -21,11 +21,12 @@ using NavObjectLookup = std::function<std::shared_ptr<CNavObject>(const std::str
 
 class CNavRoutes {
  public:
-  // Mounts the routes (GET and POST) on server. navigation and lookup must
+  // Mounts the status page (GET) and the commands (POST) on server. navigation and lookup must
   // outlive the server.
   static void Mount(CHttpServer& server, CNavController& navigation, NavObjectLookup lookup);
 
-  // "/nav/activate": with "objid" (or "id") activates that object (404 when
+  // "/nav/activate": with "objid" (or "id"), in the query or as a text member
+  // of the JSON body, activates that object (404 when
   // no object has the id, 500 when it cannot be navigated); without it stops
   // navigation, as "/nav/stop" does.
   static HttpResponse Activate(CNavController& navigation, const NavObjectLookup& lookup,

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/Setting.h"
+#include "recording/RecordingModule.h"
 
 namespace tarnwick {
 namespace {
@@ -36,7 +37,7 @@ void COptionsController::Mount(CHttpServer& server) {
 HttpResponse COptionsController::Get(const HttpRequest& request) {
   if (request.HasParam("name")) {
     const CSetting* setting = FindSetting(request.Param("name"));
-    if (!setting) return Error(404, "No setting named " + request.Param("name") + ".");
+    if (!setting) return Error(404, "No setting named " + request.Param("name").substr(0, 100) + ".");
     return HttpResponse::Json(200, Describe(*setting).dump());
   }
   const std::string group = request.Param("group");
@@ -49,23 +50,27 @@ HttpResponse COptionsController::Get(const HttpRequest& request) {
 }
 
 HttpResponse COptionsController::Post(const HttpRequest& request) {
-  std::string name = request.Param("name");
-  std::string value = request.Param("value");
-  bool hasValue = request.HasParam("value");
-  if (name.empty() && !request.body.empty() && request.body.front() == '{') {
-    auto body = nlohmann::json::parse(request.body, nullptr, false);
-    if (body.is_discarded() || !body.is_object()) return Error(400, "The body is not a JSON object.");
-    if (body.contains("name") && body["name"].is_string()) name = body["name"];
-    if (body.contains("value") && body["value"].is_string()) {
-      value = body["value"];
-      hasValue = true;
-    }
-  }
-  if (name.empty() || !hasValue) return Error(400, "Give the setting's name and value.");
-  CSetting* setting = FindSetting(name);
-  if (!setting) return Error(404, "No setting named " + name + ".");
-  if (const auto reason = setting->Refusal(value)) return Error(400, *reason + ".");
-  if (!setting->Set(value)) return Error(409, std::string(setting->Name()) + " is locked.");
+  const nlohmann::json body = nlohmann::json::parse(request.body, nullptr, false);
+  if (body.is_discarded() || !body.is_object()) return Error(400, "The body is not a JSON object.");
+  const auto text = [&body](const char* member) -> std::optional<std::string> {
+    if (!body.contains(member) || !body[member].is_string()) return std::nullopt;
+    return body[member].get<std::string>();
+  };
+  const std::optional<std::string> name = text("name");
+  const std::optional<std::string> value = text("value");
+  if (!name || name->empty() || !value)
+    return Error(400, "Give the setting's \"name\" and \"value\" as texts.");
+  if (value->size() > kMaxSettingTextBytes)
+    return Error(413, "A setting's value is at most " + std::to_string(kMaxSettingTextBytes) +
+                          " bytes.");
+  CSetting* setting = FindSetting(*name);
+  if (!setting) return Error(404, "No setting named " + name->substr(0, 100) + ".");
+  if (const auto reason = setting->Refusal(*value)) return Error(400, *reason + ".");
+  if (const std::string problem = CheckRecordingSettingChange(setting->Name(), *value);
+      !problem.empty())
+    return Error(400, problem);
+  if (const auto reason = setting->Refusal(*value)) return Error(400, *reason + ".");
+  if (!setting->Set(*value)) return Error(409, std::string(setting->Name()) + " is locked.");
   return HttpResponse::Json(200, Describe(*setting).dump());
 }
 

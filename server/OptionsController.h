@@ -1,9 +1,10 @@
 #pragma once
 // "/options": settings over HTTP. GET with "name" answers one setting, with
-// "group" every setting of that group, with neither every setting; POST with
-// "name" and "value" (form fields, query or a JSON body) sets one. Answers are
-// JSON objects {"name","kind","default","value","locked"}; a locked setting
-// answers 409, an unknown one 404, a request without a name 400.
+// "group" every setting of that group, with neither every setting; POST of a
+// JSON body {"name","value"} (texts) sets one. Answers are JSON objects
+// {"name","kind","default","value","locked"}; a locked setting answers 409,
+// an unknown one 404, a request without a name or value 400, a value longer
+// than kMaxSettingTextBytes 413.
 
 #include "server/HttpServer.h"
 

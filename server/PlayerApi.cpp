@@ -103,6 +103,8 @@ HttpResponse CPlayerApi::State() const {
 HttpResponse CPlayerApi::Control(const HttpRequest& request) {
   const json body = json::parse(request.body, nullptr, false);
   if (body.is_discarded() || !body.is_object()) return Error(400, "The body is not a JSON object.");
+  if (body.contains("action") && !body["action"].is_string())
+    return Error(400, "\"action\" must be a text.");
   const std::string action = body.value("action", std::string());
   if (action.empty()) return Error(400, "Give an \"action\": play, pause, stop, speed or seek.");
   VoyageDataPlayer* player = player_ ? player_() : nullptr;

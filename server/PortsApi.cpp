@@ -1,5 +1,8 @@
 #include "server/PortsApi.h"
 
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+
 #include "core/Log.h"
 #include "instruments/ports/ElectronicsDb.h"
 #include "instruments/ports/PortAddress.h"
@@ -16,6 +19,12 @@ constexpr const char* kRoles[] = {"listener", "talker", "repeater"};
 
 HttpResponse Error(int status, const std::string& message) {
   return HttpResponse::Json(status, JsonText({{"error", message}}));
+}
+
+// "an address is ..." as a sentence: "An address is ....".
+std::string Sentence(std::string text) {
+  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 32);
+  return text + ".";
 }
 
 const char* ParityName(Parity parity) {
@@ -69,6 +78,8 @@ json PortJson(const PortRow& row, const std::map<std::string, PortStatus>& statu
   out["parity"] = ParityName(s.serial.parity);
   out["stop"] = StopName(s.serial.stopBits);
   out["enabled"] = s.openAtStartup;
+  out["interface"] = s.listenInterface;
+  out["headingCorrection"] = s.headingCorrection;
   const auto status = statuses.find(row.port);
   if (status == statuses.end()) {
     out["state"] = "closed";
@@ -113,10 +124,17 @@ json CPortsApi::List(const PortsApiContext& context) {
 HttpResponse CPortsApi::Save(const PortsApiContext& context, const HttpRequest& request) {
   const json body = json::parse(request.body, nullptr, false);
   if (body.is_discarded() || !body.is_object()) return Error(400, "The body is not a JSON object.");
+  for (const char* member : {"id", "address"}) {
+    if (body.contains(member) && !body[member].is_string())
+      return Error(400, std::string("\"") + member + "\" must be a text.");
+  }
   const std::string id = body.value("id", std::string());
   const std::string address = body.value("address", id);
   if (address.empty()) return Error(400, "Give the port's address.");
-  if (!ParsePortAddress(address)) return Error(400, "'" + address + "' is not a port address.");
+  if (address != id) {
+    const std::string problem = CheckPortAddress(address, AddressSource::Page);
+    if (!problem.empty()) return Error(400, Sentence(problem));
+  }
 
   CElectronicsDb db;
   if (!db.Open(context.database)) return Error(500, "Cannot open the port settings database.");
@@ -145,7 +163,8 @@ HttpResponse CPortsApi::Save(const PortsApiContext& context, const HttpRequest& 
   const std::pair<const char*, const char*> fields[] = {
       {"enabled", "openAtStartup"}, {"baud", "baud"},    {"data", "data"},
       {"parity", "parity"},         {"stop", "stop"},    {"label", "label"},
-      {"filter", "filter"},         {"driver", "driver"}};
+      {"filter", "filter"},         {"driver", "driver"}, {"interface", "interface"},
+      {"headingCorrection", "headingCorrection"}};
   for (const auto& [member, key] : fields) {
     if (!body.contains(member)) continue;
     const std::optional<std::string> text = SettingText(body[member]);
@@ -176,8 +195,27 @@ HttpResponse CPortsApi::Delete(const PortsApiContext& context, const std::string
   return HttpResponse::Json(200, JsonText({{"deleted", id}}));
 }
 
+json CPortsApi::Interfaces() {
+  json out = json::array();
+  ifaddrs* list = nullptr;
+  if (::getifaddrs(&list) != 0) return out;
+  for (const ifaddrs* entry = list; entry; entry = entry->ifa_next) {
+    if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET) continue;
+    char text[INET_ADDRSTRLEN] = "";
+    ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr, text,
+                sizeof text);
+    out.push_back({{"address", text}, {"name", entry->ifa_name ? entry->ifa_name : ""}});
+  }
+  ::freeifaddrs(list);
+  return out;
+}
+
 void CPortsApi::Mount(CHttpServer& server, PortsApiContext context) {
   auto shared = std::make_shared<PortsApiContext>(std::move(context));
+  server.Get(
+      "/api/ports/interfaces",
+      [](const HttpRequest&) { return HttpResponse::Json(200, JsonText(Interfaces())); },
+      HandlerThread::Worker);
   server.Get("/api/ports", [shared](const HttpRequest&) {
     return HttpResponse::Json(200, JsonText(List(*shared)));
   });

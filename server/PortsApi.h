@@ -4,7 +4,8 @@
 // "POST /api/ports" adds a port or (with "id") edits one; "POST
 // /api/ports/<id>/delete" (or "POST /api/ports/delete" with {"id"}) removes
 // one. A change is written to electronics.db and the ports are restarted,
-// as when the file changes under the program.
+// as when the file changes under the program. "GET /api/ports/interfaces"
+// lists the computer's IPv4 interfaces a listening port may choose.
 
 #include <filesystem>
 #include <functional>
@@ -32,6 +33,8 @@ class CPortsApi {
   static nlohmann::json List(const PortsApiContext& context);
   static HttpResponse Save(const PortsApiContext& context, const HttpRequest& request);
   static HttpResponse Delete(const PortsApiContext& context, const std::string& id);
+  // [{"address":"127.0.0.1","name":"lo"}, ...].
+  static nlohmann::json Interfaces();
 };
 
 // The statuses of the program's running ports, by address.

@@ -12,7 +12,7 @@ namespace {
 
 // The app's own paths; the browser shows them, the page routes them.
 constexpr const char* kAppPaths =
-    "/(settings|ports|monitor|routes|recordings|storage|ais|plot|logbook|tides)(/[^.]*)?";
+    "/(settings|ports|monitor|routes|recordings|storage|ais|plot|logbook|tides|alarms|navtex|weather|charts)(/[^.]*)?";
 // Files the front end's build puts next to index.html.
 constexpr const char* kTopLevelFiles =
     R"(/([A-Za-z0-9_-]+\.(ico|png|svg|json|webmanifest|txt|js|css)))";
@@ -137,8 +137,32 @@ HttpResponse CStaticFiles::Serve(const std::filesystem::path& root, std::string_
   return response;
 }
 
+HttpResponse CStaticFiles::ServeIndex(const std::filesystem::path& root, const std::string& token) {
+  HttpResponse response = Serve(root, "index.html");
+  if (response.status != 200) return response;
+  const std::string meta = "<meta name=\"csrf-token\" content=\"" + token + "\" />";
+  // At the start of the head, else after the doctype (a page without a head
+  // gets one implied there).
+  std::string& html = response.body;
+  std::string lower = html.substr(0, 4096);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  size_t at = lower.find("<head>");
+  if (at != std::string::npos)
+    at += 6;
+  else if (lower.rfind("<!doctype", 0) == 0)
+    at = lower.find('>') + 1;
+  else
+    at = 0;
+  html.insert(at, meta);
+  // The token is new with every run of the program: never keep the page.
+  response.headers["Cache-Control"] = "no-store";
+  return response;
+}
+
 void CStaticFiles::Mount(CHttpServer& server, std::filesystem::path root) {
-  auto index = [root](const HttpRequest&) { return Serve(root, "index.html"); };
+  auto index = [root, token = server.CsrfToken()](const HttpRequest&) {
+    return ServeIndex(root, token);
+  };
   auto file = [root](const HttpRequest& request) { return Serve(root, request.matches.at(1)); };
   server.Get("/", index, HandlerThread::Worker);
   server.Get("/index.html", index, HandlerThread::Worker);

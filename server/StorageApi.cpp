@@ -50,7 +50,8 @@ HttpResponse CStorageApi::Post(CStorage& store, const HttpRequest& request) {
   const bool remove =
       body.contains("delete") && body["delete"].is_boolean() && body["delete"].get<bool>();
   if (remove) {
-    if (!store.Get(domain, name)) return Error(404, "No entry " + domain + "/" + name + ".");
+    if (!store.Get(domain, name))
+      return Error(404, "No entry " + domain.substr(0, 100) + "/" + name.substr(0, 100) + ".");
     if (!store.Remove(domain, name))
       return Error(500, "Cannot remove " + domain + "/" + name + ".");
     Log("Storage: %s/%s removed from the storage page\n", domain.c_str(), name.c_str());
@@ -60,6 +61,8 @@ HttpResponse CStorageApi::Post(CStorage& store, const HttpRequest& request) {
   if (!body.contains("value") || !body["value"].is_string())
     return Error(400, "Give the entry's \"value\" as text, or \"delete\":true.");
   const std::string value = body["value"].get<std::string>();
+  if (const std::string problem = CheckStorageEntry(store, domain, name, value); !problem.empty())
+    return Error(413, problem);
   if (!store.Put(domain, name, value))
     return Error(500, "Cannot write " + domain + "/" + name + ".");
   return HttpResponse::Json(200, JsonText({{"domain", domain}, {"name", name}, {"value", value}}));

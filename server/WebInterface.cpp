@@ -10,6 +10,9 @@
 #include "navobjects/navigation/RouteNavigationModule.h"
 #include "recording/RecordingModule.h"
 #include "recording/vdr/VdrFiles.h"
+#include "server/AisActionsApi.h"
+#include "server/ColoursApi.h"
+#include "server/EquipmentApi.h"
 #include "server/EventRoutes.h"
 #include "server/LiveApi.h"
 #include "server/NavObjectsApi.h"
@@ -46,7 +49,7 @@ LiveSources ProgramSources(const PortsApiContext& ports) {
     }
     return menu;
   };
-  sources.aisTargets = [] { return AisReceiver().Targets(); };
+  sources.aisChanges = [](uint64_t revision) { return AisReceiver().ChangesSince(revision); };
   sources.aisGeneration = [] { return AisReceiver().RedrawGeneration(); };
   sources.route = [] { return RouteJson(RouteNavigator(), UtcNowMs()); };
   sources.ports = [ports] { return CPortsApi::List(ports); };
@@ -70,6 +73,9 @@ CWebInterface::CWebInterface(CHttpServer& server, WebInterfaceOptions options)
   CPortsApi::Mount(server, ports);
   CNavObjectsApi::Mount(server, ProgramNavObjects());
   CStorageApi::Mount(server, Storage());
+  CEquipmentApi::Mount(server);
+  CAisActionsApi::Mount(server, AisReceiver());
+  CColoursApi::Mount(server);
   CPlayerApi::Mount(server, std::make_shared<CPlayerApi>([] { return ProgramPlayer(); },
                                                          [] { return RecordingsFolder(); }));
   LiveApiContext live;

@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/ControlCommands.h"
 #include "app/Subcommand.h"
 #include "core/Clock.h"
 #include "core/JsonWriter.h"
@@ -34,7 +35,12 @@ int Usage() {
   fprintf(stderr,
           "usage: tarnwick ais decode [--targets] [FILE...]\n"
           "       tarnwick ais cpa [FILE]\n"
-          "       tarnwick ais log on|off\n");
+          "       tarnwick ais log on|off\n"
+          "       tarnwick ais ack MMSI      acknowledge a target's collision warning\n"
+          "       tarnwick ais aside MMSI    set a target aside (not shown or assessed)\n"
+          "       tarnwick ais back MMSI     take a target set aside back\n"
+          "       tarnwick ais reset         hide every target until it is heard again\n"
+          "(ack, aside, back and reset act on the running program)\n");
   return 2;
 }
 
@@ -187,19 +193,34 @@ int Cpa(CArguments& args) {
 }
 
 int LogSwitch(CArguments& args) {
+  if (args.Size() != 2) {
+    fprintf(stderr, "%s\n", AisLogCommand("").c_str());
+    return 2;
+  }
+  if (auto result = RunInRunningProgram("ais.log", {args[1]})) return PrintResult(*result);
   CRegistryFile registry(CRegistryFile::DefaultPath());
   if (!LoadProgramSettings(registry)) {
     fprintf(stderr, "tarnwick ais log: cannot open storage.db; nothing was changed\n");
     return 1;
   }
-  const std::string answer = AisLogCommand(args.Size() == 2 ? args[1] : "");
-  if (args.Size() != 2 || answer.rfind("Usage:", 0) == 0) {
-    fprintf(stderr, "%s\n", answer.c_str());
-    return 2;
+  return PrintResult(RunStateCommand("ais.log", {args[1]}));
+}
+
+// ack, aside, back and reset: the running program's target table, through
+// its control socket; without a running program there is nothing to act on.
+int Control(CArguments& args) {
+  const std::string& verb = args[0];
+  if (args.Size() != (verb == "reset" ? 1u : 2u)) return Usage();
+  const std::string command = verb == "ack" ? "ais.acknowledge" : "ais." + verb;
+  std::vector<std::string> rest;
+  if (args.Size() == 2) rest.push_back(args[1]);
+  const auto result = RunInRunningProgram(command, rest);
+  if (!result) {
+    fprintf(stderr, "tarnwick ais %s: no running program answers (start it with tarnwick run)\n",
+            verb.c_str());
+    return 1;
   }
-  CSettingsRegistry::Instance().SaveAll();
-  printf("%s\n", answer.c_str());
-  return 0;
+  return PrintResult(*result);
 }
 
 int AisMain(CArguments& args) {
@@ -208,11 +229,16 @@ int AisMain(CArguments& args) {
   if (verb == "decode") return Decode(args);
   if (verb == "cpa") return Cpa(args);
   if (verb == "log") return LogSwitch(args);
+  if (verb == "ack" || verb == "aside" || verb == "back" || verb == "reset") return Control(args);
   return Usage();
 }
 
-const CSubcommand kAis("ais", "decode [--targets] [FILE...] | cpa [FILE] | log on|off",
-                       "decode AIS sentences, assess collision risk, switch AIS.LOG", AisMain);
+const CSubcommand kAis("ais",
+                       "decode [--targets] [FILE...] | cpa [FILE] | log on|off | ack MMSI | "
+                       "aside MMSI | back MMSI | reset",
+                       "decode AIS sentences, assess collision risk, switch AIS.LOG, act on the "
+                       "running program's targets",
+                       AisMain);
 
 }  // namespace
 }  // namespace tarnwick

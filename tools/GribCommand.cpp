@@ -7,9 +7,12 @@
 #include <vector>
 
 #include "app/Subcommand.h"
+#include "core/JsonWriter.h"
 #include "core/ProgramSettings.h"
 #include "core/RegistryFile.h"
 #include "core/units/UnitSystem.h"
+#include "core/settings/WeatherSettings.h"
+#include "environment/grib/ForecastRequest.h"
 #include "environment/grib/GribFile.h"
 #include "environment/grib/GribGeometry.h"
 #include "environment/grib/GribJson.h"
@@ -25,7 +28,8 @@ constexpr size_t kOutputBlock = 1 << 20;  // bytes of output written at once
 
 constexpr const char* kUsage =
     "dump FILE [--values]\n"
-    "  value FILE --at LAT LON --time ISO";
+    "  value FILE --at LAT LON --time ISO\n"
+    "  request mail|grid --region N,S,W,E [--days D] [--items wind,pressure,...] [--email ADDRESS]";
 
 int Fail(const std::string& message, int status = 1) {
   std::fprintf(stderr, "tarnwick grib: %s\n", message.c_str());
@@ -139,15 +143,57 @@ int Value(CArguments& args) {
   return 0;
 }
 
+// The forecast request texts; items and days default to the "Weather" settings.
+int Request(CArguments& args) {
+  const auto regionText = args.TakeOption("--region");
+  const auto daysText = args.TakeOption("--days");
+  const auto itemsText = args.TakeOption("--items");
+  const std::string email = args.TakeOption("--email").value_or("");
+  if (auto unknown = args.UnknownOption()) return Fail("unknown option " + *unknown, 2);
+  if (args.Size() != 2 || (args[1] != "mail" && args[1] != "grid"))
+    return Fail(std::string("usage: tarnwick grib ") + kUsage, 2);
+  CRegistryFile registry(CRegistryFile::DefaultPath());
+  LoadProgramSettings(registry);
+  const auto region = ParseForecastRegion(regionText.value_or(opt::Weather_DownloadDlg_Region.Text()));
+  if (!region) return Fail("--region needs north,south,west,east in degrees", 2);
+  const auto items = ParseForecastItems(itemsText.value_or(opt::Weather_DownloadDlg_Items.Text()));
+  if (!items) return Fail("--items takes wind, pressure, temperature, rain, waves, humidity", 2);
+  const int days = daysText ? std::atoi(daysText->c_str()) : opt::Weather_DownloadDlg_Days.GetInt();
+  if (days < 1 || days > 16) return Fail("--days takes 1 to 16", 2);
+  std::string out = "{\"service\":\"" + args[1] + "\",\"request\":";
+  std::string request, query;
+  std::filesystem::path reply;
+  if (args[1] == "mail") {
+    request = MailRequestText(*region, days * 24, *items);
+    query = MailFetchQuery(request, email);
+    reply = MailReplyPath();
+  } else {
+    request = GridRequestText(days, *region, *items);
+    reply = GridReplyPath();
+  }
+  AppendJsonString(out, request);
+  if (!query.empty()) {
+    out += ",\"query\":";
+    AppendJsonString(out, query);
+  }
+  out += ",\"reply\":";
+  AppendJsonString(out, reply.string());
+  out += "}\n";
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return 0;
+}
+
 int GribMain(CArguments& args) {
   if (args.Size() < 1) return Fail(std::string("usage: tarnwick grib ") + kUsage, 2);
   const std::string verb = args[0];
   if (verb == "dump") return Dump(args);
   if (verb == "value") return Value(args);
+  if (verb == "request") return Request(args);
   return Fail(std::string("usage: tarnwick grib ") + kUsage, 2);
 }
 
-const CSubcommand kGrib("grib", kUsage, "GRIB1 weather forecasts: records, values at a place and time",
+const CSubcommand kGrib("grib", kUsage,
+                        "GRIB1 weather forecasts: records, values at a place and time, forecast requests",
                         GribMain);
 
 }  // namespace

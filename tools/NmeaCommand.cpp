@@ -6,10 +6,11 @@
 #include <fstream>
 #include <iostream>
 #include <map>
-#include <nlohmann/json.hpp>
 #include <string>
+#include <type_traits>
 
 #include "app/Subcommand.h"
+#include "core/JsonWriter.h"
 #include "core/Log.h"
 #include "instruments/nmea/DecodeNmea.h"
 #include "instruments/nmea/NavSource.h"
@@ -19,7 +20,6 @@
 namespace tarnwick {
 namespace {
 
-using json = nlohmann::ordered_json;
 
 // Receive ticks given to the lines of a log: one line every 100 ms.
 constexpr uint64_t kFirstTick = 1'000'000;
@@ -43,113 +43,129 @@ double Round(double v) {
   return std::round(v * 1e9) / 1e9;
 }
 
+// Bytes of output collected before one write: one write per line would cost
+// more than decoding the line.
+constexpr size_t kOutputBlock = 64 * 1024;
+
 template <typename T>
 bool SetBy(const NavValue<T>& value, uint64_t tick) {
   return value.valid && value.tick == tick;
 }
 
-// Puts value under key when this sentence (tick) stored a valid one.
-void Put(json& out, const char* key, const NavValue<double>& value, uint64_t tick) {
-  if (SetBy(value, tick) && !out.contains(key)) out[key] = Round(value.value);
-}
-void Put(json& out, const char* key, const NavValue<int>& value, uint64_t tick) {
-  if (SetBy(value, tick) && !out.contains(key)) out[key] = value.value;
-}
-void Put(json& out, const char* key, const NavValue<char>& value, uint64_t tick) {
-  if (SetBy(value, tick) && !out.contains(key)) out[key] = std::string(1, value.value);
+// Writes key with the first of values that this sentence (tick) stored.
+template <typename T>
+void PutFirst(CJsonWriter& w, const char* key, std::initializer_list<const NavValue<T>*> values,
+              uint64_t tick) {
+  for (const NavValue<T>* value : values) {
+    if (!SetBy(*value, tick)) continue;
+    w.Key(key);
+    if constexpr (std::is_same_v<T, double>) {
+      w.Double(Round(value->value));
+    } else if constexpr (std::is_same_v<T, char>) {
+      w.String(std::string_view(&value->value, 1));
+    } else {
+      w.Int(value->value);
+    }
+    return;
+  }
 }
 
-// What the sentence decoded at tick stored in the source.
-json StoredValues(const NavSourceData& d, uint64_t tick) {
-  json v = json::object();
-  Put(v, "utc_time", d.fix.utcTime, tick);
+// What the sentence decoded at tick stored in the source, as one object.
+void WriteStoredValues(CJsonWriter& w, const NavSourceData& d, uint64_t tick) {
+  w.BeginObject();
+  PutFirst(w, "utc_time", {&d.fix.utcTime}, tick);
   if (SetBy(d.fix.date, tick)) {
     char date[16];
     snprintf(date, sizeof date, "%06d", d.fix.date.value);
-    v["date"] = date;
+    w.Member("date", date);
   }
-  Put(v, "status", d.fix.status, tick);
-  Put(v, "mode", d.fix.mode, tick);
+  PutFirst(w, "status", {&d.fix.status}, tick);
+  PutFirst(w, "mode", {&d.fix.mode}, tick);
   if (SetBy(d.fix.position, tick)) {
-    v["lat"] = Round(d.fix.position.value.lat);
-    v["lon"] = Round(d.fix.position.value.lon);
+    w.Member("lat", Round(d.fix.position.value.lat));
+    w.Member("lon", Round(d.fix.position.value.lon));
   }
-  Put(v, "fix_quality", d.fix.quality, tick);
-  Put(v, "satellites", d.fix.satellites, tick);
-  Put(v, "hdop", d.fix.hdop, tick);
-  Put(v, "hdop", d.gsa.hdop, tick);
-  Put(v, "altitude", d.fix.altitude, tick);
-  Put(v, "sog", d.sog, tick);
-  Put(v, "sog", d.vtgSogKnots, tick);
-  Put(v, "cog", d.cog, tick);
-  Put(v, "cog", d.vtgCogTrue, tick);
-  Put(v, "variation", d.rmcVariation, tick);
-  Put(v, "variation", d.heading.variation, tick);
-  Put(v, "heading_true", d.heading.trueHdt, tick);
-  Put(v, "heading_true", d.heading.trueThs, tick);
-  Put(v, "heading_true", d.heading.attitudeHeading, tick);
-  Put(v, "heading_true", d.water.headingTrue, tick);
-  Put(v, "heading_magnetic", d.heading.magnetic, tick);
-  Put(v, "heading_magnetic", d.water.headingMagnetic, tick);
-  Put(v, "depth", d.depth.dbt, tick);
-  Put(v, "depth", d.depth.dpt, tick);
-  Put(v, "depth", d.depth.belowSurface, tick);
-  Put(v, "depth", d.depth.belowKeel, tick);
-  Put(v, "rate_of_turn", d.heading.rateOfTurn, tick);
-  Put(v, "water_temp", d.waterTemperature, tick);
-  Put(v, "water_temp", d.meteo.waterTemperature, tick);
-  Put(v, "stw", d.water.knots, tick);
+  PutFirst(w, "fix_quality", {&d.fix.quality}, tick);
+  PutFirst(w, "satellites", {&d.fix.satellites}, tick);
+  PutFirst(w, "hdop", {&d.fix.hdop, &d.gsa.hdop}, tick);
+  PutFirst(w, "altitude", {&d.fix.altitude}, tick);
+  PutFirst(w, "sog", {&d.sog, &d.vtgSogKnots}, tick);
+  PutFirst(w, "cog", {&d.cog, &d.vtgCogTrue}, tick);
+  PutFirst(w, "variation", {&d.rmcVariation, &d.heading.variation}, tick);
+  PutFirst(w, "heading_true",
+           {&d.heading.trueHdt, &d.heading.trueThs, &d.heading.attitudeHeading,
+            &d.water.headingTrue},
+           tick);
+  PutFirst(w, "heading_magnetic", {&d.heading.magnetic, &d.water.headingMagnetic}, tick);
+  PutFirst(w, "depth", {&d.depth.dbt, &d.depth.dpt, &d.depth.belowSurface, &d.depth.belowKeel},
+           tick);
+  PutFirst(w, "rate_of_turn", {&d.heading.rateOfTurn}, tick);
+  PutFirst(w, "water_temp", {&d.waterTemperature, &d.meteo.waterTemperature}, tick);
+  PutFirst(w, "stw", {&d.water.knots}, tick);
+
+  // One sentence sets at most one of MWV, VWR and VWT.
+  std::optional<double> windAngle, windSpeed;
+  const char* windReference = nullptr;
+  char mwvReference[2] = {};
   if (SetBy(d.windReference, tick)) {
     const WindReading& wind = d.windReference.value == 'T' ? d.windTrue : d.windRelative;
-    v["wind_angle"] = Round(wind.angle.value);
-    v["wind_speed"] = Round(wind.speed.value);
-    v["wind_reference"] = std::string(1, d.windReference.value);
+    windAngle = Round(wind.angle.value);
+    windSpeed = Round(wind.speed.value);
+    mwvReference[0] = d.windReference.value;
+    windReference = mwvReference;
   }
   const std::pair<const WindSideReading*, const char*> sides[] = {{&d.vwr, "R"}, {&d.vwt, "T"}};
   for (const auto& [reading, reference] : sides) {
     if (!SetBy(reading->angle, tick) || !SetBy(reading->side, tick)) continue;
-    v["wind_angle"] = Round(reading->angle.value * reading->side.value);
-    if (SetBy(reading->knots, tick)) v["wind_speed"] = Round(reading->knots.value);
-    v["wind_reference"] = reference;
+    windAngle = Round(reading->angle.value * reading->side.value);
+    if (SetBy(reading->knots, tick)) windSpeed = Round(reading->knots.value);
+    windReference = reference;
   }
-  return v;
+  if (windAngle) w.Member("wind_angle", *windAngle);
+  if (windSpeed) w.Member("wind_speed", *windSpeed);
+  if (windReference) w.Key("wind_reference").String(std::string_view(windReference, 1));
+  w.EndObject();
 }
 
 // Decodes every line of in into JSON lines on stdout; line numbers continue
 // across files. Returns the number of the last line.
 long DecodeStream(std::istream& in, CNavSource& source, long line) {
-  std::string text;
+  std::string text, out;
   NmeaFields fields;
+  CLogCapture capture;  // what the decoder logs about each line
+  const auto flush = [&out] {
+    fwrite(out.data(), 1, out.size(), stdout);
+    out.clear();
+  };
   while (std::getline(in, text)) {
     ++line;
     const uint64_t tick = kFirstTick + static_cast<uint64_t>(line) * kTickPerLine;
-    bool accepted = false;
-    {
-      CLogCapture quiet;  // the decode below logs the same refusal
-      accepted = ParseNMEA(text, fields);
-    }
-    CLogCapture capture;
-    DecodeNMEA(source, ReceiveTime{tick, 0}, text, nullptr);
-    json out;
-    out["line"] = line;
-    out["accepted"] = accepted;
+    capture.Clear();
+    DecodeNMEA(source, ReceiveTime{tick, 0}, text, nullptr, GetNmeaDecoderHooks(), fields);
+    const bool accepted = fields.Count() > 0;
+
+    CJsonWriter w(out);
+    w.BeginObject().Member("line", static_cast<int64_t>(line)).Member("accepted", accepted);
     NmeaAddress address;
     if (accepted && SplitNmeaAddress(fields[0], address)) {
-      out["talker"] = std::string(address.talker);
-      out["formatter"] = std::string(address.formatter);
+      w.Member("talker", address.talker).Member("formatter", address.formatter);
     } else {
-      out["talker"] = nullptr;
-      out["formatter"] = nullptr;
+      w.Member("talker", nullptr).Member("formatter", nullptr);
     }
-    out["log"] = capture.Lines();
-    {
+    w.Key("log").BeginArray();
+    for (const std::string& logged : capture.Lines()) w.String(logged);
+    w.EndArray().Key("values");
+    if (accepted) {
       auto lock = source.Lock();
-      out["values"] = accepted ? StoredValues(source.Data(), tick) : json::object();
+      WriteStoredValues(w, source.Data(), tick);
+    } else {
+      w.BeginObject().EndObject();
     }
-    const std::string dumped = out.dump(-1, ' ', false, json::error_handler_t::replace);
-    fwrite(dumped.data(), 1, dumped.size(), stdout);
-    fputc('\n', stdout);
+    w.EndObject();
+    out.push_back('\n');
+    if (out.size() >= kOutputBlock) flush();
   }
+  flush();
   return line;
 }
 

@@ -1,6 +1,7 @@
 // `tarnwick s52`: the presentation library. Builds S52PL.zip from the IHO
 // DAI file and the inland look-up tables, shows a symbol, line style or
-// pattern as SVG, lists a colour table and sets the standard display.
+// pattern as SVG, lists a colour table, sets the standard display, and prints
+// the portrayal of every feature of a cell.
 
 #include <cstdio>
 #include <fstream>
@@ -10,8 +11,14 @@
 
 #include "app/Subcommand.h"
 #include "charts/s52/S52ArchiveBuilder.h"
+#include "charts/s52/S52ChartSource.h"
 #include "charts/s52/S52Library.h"
 #include "charts/s52/S52MarinerSettings.h"
+#include "charts/s52/S52Portrayal.h"
+#include "charts/s57/S57Catalogue.h"
+#include "charts/s57/S57ChartReader.h"
+#include "charts/s57/SencFolder.h"
+#include "charts/s57/SencWriter.h"
 #include "core/JsonWriter.h"
 #include "core/Paths.h"
 #include "core/ProgramSettings.h"
@@ -27,6 +34,7 @@ constexpr const char* kUsage =
     "build --dai FILE [--inland DIR] --out FILE\n"
     "  symbol NAME [--scheme DAY|DUSK|NIGHT] [--svg] [--library FILE]\n"
     "  colours [--scheme DAY|DUSK|NIGHT] [--library FILE]\n"
+    "  lookup CELL.000 [--library FILE]\n"
     "  standard-display\n"
     "  info [--library FILE]";
 
@@ -203,6 +211,71 @@ int StandardDisplay(CArguments& args) {
   return 0;
 }
 
+// The display priority as the look-up tables write it (1..9); raised or
+// unusual values as they are.
+int TablePriority(int priority) { return priority % 10 == 0 && priority <= 90 ? priority / 10 : priority; }
+
+int Lookup(CArguments& args) {
+  CS52Library library;
+  std::string error;
+  const bool loaded = LoadLibrary(args, library, error);
+  if (auto unknown = args.UnknownOption()) return Fail("unknown option " + *unknown);
+  if (args.Size() != 1) return Fail("lookup needs one CELL.000");
+  if (!loaded) return Fail(error);
+  // The navigator's settings as stored; their defaults when there is no store.
+  CRegistryFile registry(CRegistryFile::DefaultPath());
+  LoadProgramSettings(registry);
+  CS57ChartReader reader(DefaultSencFolder());
+  reader.SetUserMessage([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+  const auto cell = reader.Compile(args[0], true, error);
+  if (!cell) return Fail(error);
+  const auto chart = CS57Chart::FromBytes(SerializeSenc(SencHeaderOf(cell->header), cell->features, cell->tree),
+                                          args[0], error);
+  if (!chart) return Fail(error);
+  const CS52ChartSource source(*chart, S52IsInlandCell(*chart));
+  CS52Portrayal portrayal(library);
+  std::string out;
+  for (const S57Feature& f : cell->features) {
+    CJsonWriter json(out);
+    json.BeginObject()
+        .Member("agen", uint32_t{f.agen})
+        .Member("fidn", f.fidn)
+        .Member("fids", uint32_t{f.fids})
+        .Member("acronym", ObjectClassAcronym(f.objl))
+        .Member("prim", uint32_t{f.prim});
+    const IS52Feature* feature = source.Feature(f.index);
+    const auto portrayed = feature ? portrayal.Portray(*feature, source) : nullptr;
+    if (!portrayed || !portrayed->entry) {
+      // No geometry (nothing to draw), or no table for the primitive.
+      json.Member("lookup", nullptr).Member("priority", nullptr).Member("category", nullptr);
+      json.Member("group", nullptr).Key("commands").BeginArray().EndArray().EndObject();
+    } else {
+      json.Key("lookup")
+          .BeginObject()
+          .Member("table", portrayed->table)
+          .Member("instruction", portrayed->entry->instruction)
+          .EndObject()
+          .Member("priority", TablePriority(portrayed->priority))
+          .Member("category", S52CategoryName(portrayed->category))
+          .Member("group", portrayed->viewingGroup)
+          .Key("commands")
+          .BeginArray();
+      for (const S52DrawCommand& command : portrayed->commands) {
+        out += out.back() == '[' ? "" : ",";
+        AppendS52CommandJson(out, command);
+      }
+      out += "]}";
+    }
+    out += '\n';
+    if (out.size() >= 64 * 1024) {
+      std::fwrite(out.data(), 1, out.size(), stdout);
+      out.clear();
+    }
+  }
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return 0;
+}
+
 int Info(CArguments& args) {
   CS52Library library;
   std::string error;
@@ -235,12 +308,13 @@ int Main(CArguments& args) {
   if (action == "colours" || action == "colors") return Colours(sub);
   if (action == "standard-display") return StandardDisplay(sub);
   if (action == "info") return Info(sub);
+  if (action == "lookup") return Lookup(sub);
   return Fail("unknown action \"" + action + "\"");
 }
 
 const CSubcommand kS52("s52", kUsage,
                        "S-52 presentation library: build S52PL.zip, symbols as SVG, colour tables, "
-                       "the standard display",
+                       "the standard display, the portrayal of a cell",
                        Main);
 
 }  // namespace

@@ -1,14 +1,15 @@
-// `tarnwick settings`: read and change settings in the data folder's storage.db.
+// `tarnwick settings`: read and change settings in the data folder's storage.db;
+// changes go to the running program when one runs on that folder.
 
 #include <cstdio>
 
+#include "app/ControlCommands.h"
 #include "app/Subcommand.h"
 #include "core/AdminIni.h"
 #include "core/ProgramSettings.h"
 #include "core/RegistryFile.h"
 #include "core/Setting.h"
 #include "core/SettingsRegistry.h"
-#include "core/Storage.h"
 
 namespace tarnwick {
 namespace {
@@ -32,34 +33,19 @@ CSetting* FindOrComplain(const std::string& name) {
 int Settings(CArguments& args) {
   if (args.Size() < 1) return Usage();
   const std::string verb = args[0];
+  const bool change = (verb == "set" && args.Size() == 3) || (verb == "reset" && args.Size() == 2);
+  const std::vector<std::string> changeArgs(args.Rest().begin() + 1, args.Rest().end());
+  if (change) {
+    if (auto result = RunInRunningProgram("settings." + verb, changeArgs))
+      return PrintResult(*result);
+  }
   CRegistryFile registry(CRegistryFile::DefaultPath());
-  const bool stored = LoadProgramSettings(registry);
+  LoadProgramSettings(registry);
+  if (change) return PrintResult(RunStateCommand("settings." + verb, changeArgs));
 
   if (verb == "get" && args.Size() == 2) {
     CSetting* setting = FindOrComplain(args[1]);
     if (!setting) return 1;
-    printf("%s\n", setting->Text().c_str());
-    return 0;
-  }
-  if ((verb == "set" && args.Size() == 3) || (verb == "reset" && args.Size() == 2)) {
-    CSetting* setting = FindOrComplain(args[1]);
-    if (!setting) return 1;
-    if (!stored) {
-      fprintf(stderr, "tarnwick settings: cannot open storage.db; nothing was changed\n");
-      return 1;
-    }
-    if (verb == "set") {
-      if (const auto reason = setting->Refusal(args[2])) {
-        fprintf(stderr, "tarnwick settings: %s; nothing was changed\n", reason->c_str());
-        return 1;
-      }
-    }
-    bool ok = verb == "set" ? setting->Set(args[2]) : setting->ResetToDefault();
-    if (!ok) {
-      fprintf(stderr, "tarnwick settings: %s is locked by the fleet settings\n", setting->Name());
-      return 1;
-    }
-    CSettingsRegistry::Instance().SaveAll();
     printf("%s\n", setting->Text().c_str());
     return 0;
   }

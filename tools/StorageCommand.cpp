@@ -1,7 +1,9 @@
-// `tarnwick storage`: the key-value store storage.db, domain by domain.
+// `tarnwick storage`: the key-value store storage.db, domain by domain; changes
+// go to the running program when one runs on the data folder.
 
 #include <cstdio>
 
+#include "app/ControlCommands.h"
 #include "app/Subcommand.h"
 #include "core/Paths.h"
 #include "core/Storage.h"
@@ -20,6 +22,14 @@ int Usage() {
 
 int StorageMain(CArguments& args) {
   if (args.Size() < 1) return Usage();
+  const std::string command = args[0] == "put" && args.Size() == 4      ? "storage.put"
+                              : args[0] == "remove" && args.Size() == 3 ? "storage.remove"
+                                                                        : "";
+  if (!command.empty()) {
+    const std::vector<std::string> rest(args.Rest().begin() + 1, args.Rest().end());
+    if (auto result = RunInRunningProgram(command, rest)) return PrintResult(*result);
+    return PrintResult(RunStateCommand(command, rest));
+  }
   CStorage& store = Storage();
   if (!store.IsOpen()) {
     fprintf(stderr, "tarnwick storage: cannot open %s\n", (DataFolder() / "storage.db").c_str());
@@ -35,8 +45,6 @@ int StorageMain(CArguments& args) {
     printf("%s\n", value->c_str());
     return 0;
   }
-  if (verb == "put" && args.Size() == 4) return store.Put(args[1], args[2], args[3]) ? 0 : 1;
-  if (verb == "remove" && args.Size() == 3) return store.Remove(args[1], args[2]) ? 0 : 1;
   if (verb == "list" && args.Size() == 1) {
     for (const auto& domain : store.ListDomains()) printf("%s\n", domain.c_str());
     return 0;

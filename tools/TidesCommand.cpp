@@ -293,6 +293,10 @@ int Table(CArguments& args) {
 int Main(CArguments& args) {
   if (args.Size() == 0) return Fail(std::string("usage: tarnwick tides ") + kUsage);
   const std::string verb = args[0];
+  if (verb == "--help" || verb == "help") {
+    std::cout << "usage: tarnwick tides " << kUsage << "\n";
+    return 0;
+  }
   if (verb == "import-tcd") return Import(args);
   if (verb == "stations") return Stations(args);
   if (verb == "events") return Events(args);

@@ -281,13 +281,28 @@ std::optional<int64_t> Iso8211Int(const Iso8211SubfieldDefn& defn, std::string_v
   switch (defn.format) {
     case Iso8211Format::UInt:
     case Iso8211Format::SInt: {
-      if (value.empty() || value.size() > 8) return std::nullopt;
-      uint64_t v = 0;
-      for (size_t i = value.size(); i-- > 0;) v = (v << 8) | static_cast<uint8_t>(value[i]);
-      if (defn.format == Iso8211Format::SInt && value.size() < 8 &&
-          (static_cast<uint8_t>(value.back()) & 0x80))
-        v |= ~uint64_t{0} << (8 * value.size());
-      return static_cast<int64_t>(v);
+      const bool sign = defn.format == Iso8211Format::SInt;
+      switch (value.size()) {  // the widths of the binary formats, least significant byte first
+        case 1:
+          return sign ? int64_t{static_cast<int8_t>(value[0])} : int64_t{static_cast<uint8_t>(value[0])};
+        case 2: {
+          uint16_t v;
+          std::memcpy(&v, value.data(), 2);
+          return sign ? int64_t{static_cast<int16_t>(v)} : int64_t{v};
+        }
+        case 4: {
+          uint32_t v;
+          std::memcpy(&v, value.data(), 4);
+          return sign ? int64_t{static_cast<int32_t>(v)} : int64_t{v};
+        }
+        case 8: {
+          int64_t v;
+          std::memcpy(&v, value.data(), 8);
+          return v;
+        }
+        default:
+          return std::nullopt;
+      }
     }
     case Iso8211Format::Float:
     case Iso8211Format::BitString:

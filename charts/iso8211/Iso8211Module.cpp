@@ -191,8 +191,7 @@ bool CIso8211Module::ReadDescriptiveRecord(std::string& error) {
     auto defn = CIso8211FieldDefn::Parse(entry.tag, record.substr(at, entry.length),
                                          leader.fieldControlLength, what);
     if (!defn) return Fail(at, what, error);
-    if (byTag_.count(defn->Tag())) continue;
-    byTag_.emplace(defn->Tag(), defn.get());
+    if (FindFieldDefn(defn->Tag())) continue;
     defns_.push_back(std::move(defn));
   }
   firstRecord_ = offset_ = leader.recordLength;
@@ -200,8 +199,10 @@ bool CIso8211Module::ReadDescriptiveRecord(std::string& error) {
 }
 
 const CIso8211FieldDefn* CIso8211Module::FindFieldDefn(std::string_view tag) const {
-  const auto it = byTag_.find(std::string(tag));
-  return it == byTag_.end() ? nullptr : it->second;
+  // A file defines a few dozen fields at most: a scan beats hashing the tag.
+  for (const auto& defn : defns_)
+    if (defn->Tag() == tag) return defn.get();
+  return nullptr;
 }
 
 void CIso8211Module::Rewind() {

@@ -10,7 +10,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "charts/iso8211/Iso8211FieldDefn.h"
@@ -58,7 +57,6 @@ class CIso8211Module {
   std::string name_;
   std::string bytes_;
   std::vector<std::unique_ptr<CIso8211FieldDefn>> defns_;
-  std::unordered_map<std::string, const CIso8211FieldDefn*> byTag_;
   size_t firstRecord_ = 0;
   size_t offset_ = 0;
   bool failed_ = false;

@@ -29,7 +29,7 @@ double DangerDepth(S52ProcedureContext& c, std::optional<double> valsou, double 
   if (valsou) return *valsou;
   const auto watlev = S52Int(c.feature, "WATLEV");
   if (watlev && *watlev != 3) return unknownDefault;
-  const S52DepthValues values = S52DepthValue(c.feature, c.source);
+  const S52DepthValues values = S52DepthValue(c);
   if (values.leastDepth) return *values.leastDepth;
   if (values.seabedDepth) return *values.seabedDepth;
   return unknownDefault;
@@ -63,7 +63,8 @@ S52Hazard S52UnderwaterHazard(S52ProcedureContext& c, double depth) {
   if (depth > s.safetyContour) return S52Hazard::None;
   bool inSafeWater = false;
   bool inShallowWater = false;
-  for (const IS52Feature* area : S52FeaturesMeeting(c.feature, c.source, {"DEPARE", "DRGARE", "depare"})) {
+  for (const IS52Feature* area : S52UnderlyingAreas(c)) {
+    if (area->Acronym() == "UNSARE") continue;
     const double drval1 = S52Real(*area, "DRVAL1").value_or(-1);
     if (drval1 >= s.safetyContour) inSafeWater = true;
     else if (drval1 >= 0 && depth < s.safetyContour) inShallowWater = true;

@@ -252,10 +252,11 @@ void S52Soundings(S52ProcedureContext& c) {
   }
 }
 
-S52DepthValues S52DepthValue(const IS52Feature& feature, const IS52FeatureSource& source) {
+S52DepthValues S52DepthValue(S52ProcedureContext& c) {
+  const IS52Feature& feature = c.feature;
   S52DepthValues values;
   bool unsurveyed = false;
-  for (const IS52Feature* area : S52FeaturesMeeting(feature, source, {"DEPARE", "DRGARE", "depare", "UNSARE"})) {
+  for (const IS52Feature* area : S52UnderlyingAreas(c)) {
     if (area->Primitive() != S52Primitive::Area) continue;
     if (area->Acronym() == "UNSARE") {
       unsurveyed = true;
@@ -275,7 +276,7 @@ S52DepthValues S52DepthValue(const IS52Feature& feature, const IS52FeatureSource
 
 void S52DepthValueProcedure(S52ProcedureContext& c) {
   // DEPVAL as an instruction of its own: the sounding of the least depth found.
-  const S52DepthValues values = S52DepthValue(c.feature, c.source);
+  const S52DepthValues values = S52DepthValue(c);
   if (values.leastDepth)
     for (const std::string& symbol : S52SoundingSymbols(c.feature, c.settings, *values.leastDepth, 0))
       S52AddSymbol(c.out, symbol);

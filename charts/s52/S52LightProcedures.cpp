@@ -13,9 +13,12 @@ namespace {
 constexpr double kMetresPerMile = 1852.0;
 constexpr std::string_view kLightClasses[] = {"LIGHTS"};
 
+// Degrees into 0..360, rounded to 1e-6 so that sums like 353.9 + 180 stay tidy.
 double Normalized(double degrees) {
   double d = std::fmod(degrees, 360.0);
-  return d < 0 ? d + 360.0 : d;
+  if (d < 0) d += 360.0;
+  d = std::round(d * 1e6) / 1e6;
+  return d >= 360.0 ? d - 360.0 : d;
 }
 
 // Whether bearing b lies on the clockwise sweep from `from` to `to`.

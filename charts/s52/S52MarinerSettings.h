@@ -19,7 +19,10 @@ struct S52MarinerSettings {
   bool fourShades = true;              // S52_DepthShades "4" (else 2)
   bool simplifiedPoints = false;       // S52_Symbols "simplified"
   bool symbolizedBoundaries = false;   // S52_Boundaries "symbolized"
-  S52Scheme scheme = S52Scheme::Day;   // from S52_ColorMode
+  // From S52_ColorMode. S52_DayColorMode and S52_DayColors choose among day
+  // tables; the Presentation Library 4.0 has a single DAY table, so they
+  // choose nothing here.
+  S52Scheme scheme = S52Scheme::Day;
   int textSize = 2;                    // S52_TextSize: 0 smallest .. 4 largest
 
   bool shallowPattern = false;

@@ -1,5 +1,6 @@
 #include "charts/s52/S52Portrayal.h"
 
+#include <cstdlib>
 #include <ctime>
 
 #include "charts/s52/S52Procedures.h"
@@ -81,16 +82,17 @@ bool S52TextGroupShown(int group, const S52MarinerSettings& s) {
   return s.showOtherText;
 }
 
-bool S52ViewingGroupShown(const S52PortrayedFeature& p, std::string_view acronym, const S52MarinerSettings& s) {
+bool S52ViewingGroupShown(const S52PortrayedFeature& p, const IS52Feature& feature, const S52MarinerSettings& s) {
+  const std::string_view acronym = feature.Acronym();
   if (p.unknownObject) return s.showUnknownObjects;
   if (p.category == S52Category::DisplayBase) return true;
   if (p.category == S52Category::MarinersStandard || p.category == S52Category::MarinersOther) return true;
   const int g = p.viewingGroup;
   if (acronym == "DEPCNT") {
     // The drying line (the zero contour) belongs to the standard display.
-    for (const auto& command : p.commands)
-      if (command.op == S52Op::SimpleLine && command.name == "DEPSC") return true;
-    return s.showDepthContours || s.showDryingLine;
+    const auto valdco = feature.Attribute("VALDCO");
+    if (valdco && std::strtod(std::string(*valdco).c_str(), nullptr) == 0) return s.showDryingLine || s.showDepthContours;
+    return s.showDepthContours;
   }
   if (g == 21010 || g == 21020) return s.showUnknownObjects;
   if (g >= 21000 && g < 25000) return s.showStandardMiscellaneous;
@@ -147,7 +149,7 @@ S52PortrayedFeature CS52Portrayal::PortrayWith(const IS52Feature& feature, const
   if ((settings.highlightInfo && HasAny(feature, {"INFORM", "NINFOM"})) ||
       (settings.highlightDocument && HasAny(feature, {"TXTDSC", "NTXTDS", "PICREP"})))
     S52AddSymbol(out, "INFORM01");
-  out.shown = S52ViewingGroupShown(out, feature.Acronym(), settings) && (inDate || !settings.useDateDependent);
+  out.shown = S52ViewingGroupShown(out, feature, settings) && (inDate || !settings.useDateDependent);
   return out;
 }
 
@@ -190,6 +192,11 @@ void CS52Portrayal::Invalidate() {
   std::lock_guard lock(mutex_);
   cache_.clear();
   generation_ = 0;
+}
+
+void CS52Portrayal::Forget(const IS52FeatureSource& source) {
+  std::lock_guard lock(mutex_);
+  std::erase_if(cache_, [&](const auto& entry) { return entry.first.source == &source; });
 }
 
 size_t CS52Portrayal::CachedCount() {

@@ -58,6 +58,9 @@ class CS52Portrayal {
   S52MarinerSettings Settings();
   // Empties the cache.
   void Invalidate();
+  // Drops the cached portrayals of one source's features (a chart that
+  // closes: its address may later be another chart's).
+  void Forget(const IS52FeatureSource& source);
   size_t CachedCount();
 
  private:
@@ -81,10 +84,11 @@ class CS52Portrayal {
   std::unordered_map<Key, std::shared_ptr<const S52PortrayedFeature>, KeyHash> cache_;
 };
 
-// Whether the display settings show a portrayed feature of this class: by
-// its viewing group (which S52_Show... setting governs it), with the safety
-// contour and the isolated dangers always shown.
-bool S52ViewingGroupShown(const S52PortrayedFeature& portrayed, std::string_view acronym,
+// Whether the display settings show a portrayed feature: by its viewing
+// group (which S52_Show... setting governs it); the display base, the safety
+// contour and isolated dangers always, the drying line (the 0 m contour) with
+// S52_ShowDryingLine.
+bool S52ViewingGroupShown(const S52PortrayedFeature& portrayed, const IS52Feature& feature,
                           const S52MarinerSettings& settings);
 
 // Whether a text of this group is shown: 10..19 important text

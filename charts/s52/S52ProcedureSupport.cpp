@@ -2,6 +2,7 @@
 // helpers, geometry tests, the procedure dispatch and the running of a
 // look-up entry's instruction.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -130,31 +131,52 @@ std::optional<S52Point> S52ReferencePoint(const IS52Feature& feature) {
 
 namespace {
 
-double SegmentDistance(S52Point p, S52Point a, S52Point b) {
+// Whether p lies within tolerance of segment a-b (squared distances, no roots).
+bool NearSegment(S52Point p, S52Point a, S52Point b, double tolerance) {
+  if ((p.x < a.x - tolerance && p.x < b.x - tolerance) || (p.x > a.x + tolerance && p.x > b.x + tolerance) ||
+      (p.y < a.y - tolerance && p.y < b.y - tolerance) || (p.y > a.y + tolerance && p.y > b.y + tolerance))
+    return false;
   const double dx = b.x - a.x, dy = b.y - a.y;
   const double length2 = dx * dx + dy * dy;
   double t = length2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2 : 0;
-  t = std::fmax(0.0, std::fmin(1.0, t));
-  return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+  t = t < 0 ? 0 : t > 1 ? 1 : t;
+  const double ex = p.x - (a.x + t * dx), ey = p.y - (a.y + t * dy);
+  return ex * ex + ey * ey <= tolerance * tolerance;
 }
 
 double Cross(S52Point o, S52Point a, S52Point b) { return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x); }
 
 bool SegmentsCross(S52Point a, S52Point b, S52Point c, S52Point d) {
+  constexpr double kTouch = 0.01;
+  if (std::max(a.x, b.x) + kTouch < std::min(c.x, d.x) || std::max(c.x, d.x) + kTouch < std::min(a.x, b.x) ||
+      std::max(a.y, b.y) + kTouch < std::min(c.y, d.y) || std::max(c.y, d.y) + kTouch < std::min(a.y, b.y))
+    return false;
   const double d1 = Cross(c, d, a), d2 = Cross(c, d, b), d3 = Cross(a, b, c), d4 = Cross(a, b, d);
   if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0))) return true;
-  return SegmentDistance(a, c, d) < 0.01 || SegmentDistance(b, c, d) < 0.01 || SegmentDistance(c, a, b) < 0.01 ||
-         SegmentDistance(d, a, b) < 0.01;
+  return NearSegment(a, c, d, kTouch) || NearSegment(b, c, d, kTouch) || NearSegment(c, a, b, kTouch) ||
+         NearSegment(d, a, b, kTouch);
 }
 
 bool AnySegmentsCross(const IS52Feature& a, const IS52Feature& b) {
-  for (size_t i = 0; i < a.PartCount(); ++i) {
-    const auto pa = a.Part(i).points;
-    for (size_t j = 0; j < b.PartCount(); ++j) {
-      const auto pb = b.Part(j).points;
-      for (size_t k = 1; k < pa.size(); ++k)
+  for (size_t j = 0; j < b.PartCount(); ++j) {
+    const auto pb = b.Part(j).points;
+    if (pb.empty()) continue;
+    S52Box partBox{pb[0].x, pb[0].y, pb[0].x, pb[0].y};
+    for (const S52Point& p : pb) {
+      partBox.west = std::min(partBox.west, p.x);
+      partBox.east = std::max(partBox.east, p.x);
+      partBox.south = std::min(partBox.south, p.y);
+      partBox.north = std::max(partBox.north, p.y);
+    }
+    for (size_t i = 0; i < a.PartCount(); ++i) {
+      const auto pa = a.Part(i).points;
+      for (size_t k = 1; k < pa.size(); ++k) {
+        const S52Box segment{std::min(pa[k - 1].x, pa[k].x) - 0.01, std::min(pa[k - 1].y, pa[k].y) - 0.01,
+                             std::max(pa[k - 1].x, pa[k].x) + 0.01, std::max(pa[k - 1].y, pa[k].y) + 0.01};
+        if (!segment.Intersects(partBox)) continue;
         for (size_t l = 1; l < pb.size(); ++l)
           if (SegmentsCross(pa[k - 1], pa[k], pb[l - 1], pb[l])) return true;
+      }
     }
   }
   return false;
@@ -179,7 +201,10 @@ bool S52AreaContains(const IS52Feature& area, S52Point p, double tolerance) {
     const auto ring = area.Part(i).points;
     for (size_t k = 0, j = ring.size() - 1; k < ring.size(); j = k++) {
       const S52Point a = ring[k], b = ring[j];
-      if (SegmentDistance(p, a, b) <= tolerance) return true;
+      // Only edges that reach p's latitude band can hold it or be crossed.
+      if ((a.y > p.y + tolerance && b.y > p.y + tolerance) || (a.y < p.y - tolerance && b.y < p.y - tolerance))
+        continue;
+      if (NearSegment(p, a, b, tolerance)) return true;
       if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x) inside = !inside;
     }
   }
@@ -202,7 +227,7 @@ bool S52GeometriesMeet(const IS52Feature& a, const IS52Feature& b) {
     for (size_t i = 0; i < other.PartCount(); ++i) {
       const auto line = other.Part(i).points;
       for (size_t k = 1; k < line.size(); ++k)
-        if (SegmentDistance(*p, line[k - 1], line[k]) < 0.01) return true;
+        if (NearSegment(*p, line[k - 1], line[k], 0.01)) return true;
     }
     return false;
   }
@@ -218,6 +243,11 @@ std::vector<const IS52Feature*> S52FeaturesMeeting(const IS52Feature& feature, c
     if (S52GeometriesMeet(feature, other)) found.push_back(&other);
   });
   return found;
+}
+
+const std::vector<const IS52Feature*>& S52UnderlyingAreas(S52ProcedureContext& c) {
+  if (!c.underlying) c.underlying = S52FeaturesMeeting(c.feature, c.source, {"DEPARE", "DRGARE", "depare", "UNSARE"});
+  return *c.underlying;
 }
 
 // --- the instruction --------------------------------------------------------
@@ -248,11 +278,9 @@ S52Text TextStyle(const S52Instruction& step, size_t first) {
   return style;
 }
 
-std::string NameText(const IS52Feature& feature, std::string_view attribute, std::string text,
-                     const S52MarinerSettings& settings) {
+std::string NameText(std::string_view attribute, std::string text, const S52MarinerSettings& settings) {
   if ((attribute == "OBJNAM" || attribute == "NOBJNM") && settings.shortenNames && !settings.strictEcdis)
     return ShortenS52Name(text);
-  (void)feature;
   return text;
 }
 
@@ -293,11 +321,13 @@ void S52RunProgram(const S52Program& program, S52ProcedureContext& c) {
         std::string text;
         if (step.quotedFirst) {
           text = std::string(Arg(step, 0));
+        } else if (Arg(step, 0) == "NATSUR") {
+          text = FormatS52SeabedText(S52AttributeText(c.feature, "NATSUR"), S52AttributeText(c.feature, "NATQUA"));
         } else {
           const auto value = c.feature.Attribute(Arg(step, 0));
-          if (value) text = NameText(c.feature, Arg(step, 0), std::string(*value), c.settings);
+          if (value) text = NameText(Arg(step, 0), std::string(*value), c.settings);
         }
-        S52AddText(c.out, c.settings, std::move(text), TextStyle(step, 1), Arg(step, 8));
+        S52AddText(c.out, c.settings, std::move(text), TextStyle(step, 1), Arg(step, 7));
         break;
       }
       case S52Step::FormattedText: {
@@ -311,13 +341,13 @@ void S52RunProgram(const S52Program& program, S52ProcedureContext& c) {
           const std::string_view attribute = list.substr(at, end - at);
           const auto value = c.feature.Attribute(attribute);
           if (!value || value->empty()) complete = false;
-          else texts.push_back(NameText(c.feature, attribute, std::string(*value), c.settings));
+          else texts.push_back(NameText(attribute, std::string(*value), c.settings));
           at = end + 1;
         }
         if (!complete) break;
         const std::vector<std::string_view> views(texts.begin(), texts.end());
         if (auto text = FormatS52Text(Arg(step, 0), views))
-          S52AddText(c.out, c.settings, std::move(*text), TextStyle(step, 2), Arg(step, 9));
+          S52AddText(c.out, c.settings, std::move(*text), TextStyle(step, 2), Arg(step, 8));
         break;
       }
       case S52Step::Procedure:

@@ -22,7 +22,13 @@ struct S52ProcedureContext {
   const CS52Library& library;
   const S52MarinerSettings& settings;
   S52PortrayedFeature& out;
+  // The depth areas and unsurveyed areas the feature meets, found once (S52UnderlyingAreas).
+  std::optional<std::vector<const IS52Feature*>> underlying = std::nullopt;
 };
+
+// The areas of DEPARE, DRGARE, the inland depare and UNSARE whose geometry
+// meets the context's feature (found on first use).
+const std::vector<const IS52Feature*>& S52UnderlyingAreas(S52ProcedureContext& c);
 
 // Runs procedure number (S52ProcedureNumber) on the context's feature.
 // Unknown numbers draw the question mark.
@@ -84,7 +90,7 @@ struct S52DepthValues {
   std::optional<double> leastDepth;
   std::optional<double> seabedDepth;
 };
-S52DepthValues S52DepthValue(const IS52Feature& feature, const IS52FeatureSource& source);
+S52DepthValues S52DepthValue(S52ProcedureContext& c);
 // UDWHAZ: whether a danger of this depth is an isolated danger in the safe
 // water of the safety contour (submerged: drawn with ISODGR01; above water: it
 // keeps its own symbol) or, when the mariner asks for them, a danger in

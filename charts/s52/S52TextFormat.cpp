@@ -136,6 +136,24 @@ std::string ShortenS52Name(std::string_view name) {
   return out;
 }
 
+std::string FormatS52SeabedText(std::string_view natsur, std::string_view natqua) {
+  // NATSUR 1..18 and NATQUA 1..10 as INT 1 abbreviates them ("" for unused codes).
+  static const char* const kNatures[] = {"",  "M", "Cy", "Si", "S",  "St", "G", "P", "Cb", "R",
+                                         "",  "Lv", "",  "",   "Co", "",   "",  "Sh", "Bo"};
+  static const char* const kQualities[] = {"", "f", "m", "c", "bk", "sy", "so", "sf", "v", "ca", "h"};
+  const auto natures = ListOf(natsur);
+  const auto qualities = ListOf(natqua);
+  std::string text;
+  for (size_t i = 0; i < natures.size(); ++i) {
+    const int n = natures[i];
+    if (n < 1 || n > 18 || !*kNatures[n]) continue;
+    if (!text.empty()) text += '.';
+    if (i < qualities.size() && qualities[i] >= 1 && qualities[i] <= 10) text += kQualities[qualities[i]];
+    text += kNatures[n];
+  }
+  return text;
+}
+
 std::string FormatS52LightDescription(std::string_view litchr, std::string_view siggrp, std::string_view colour,
                                       std::string_view sigper, std::string_view height, std::string_view valnmr,
                                       std::string_view catlit) {

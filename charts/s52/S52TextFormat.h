@@ -19,6 +19,11 @@ std::optional<std::string> FormatS52Text(std::string_view format, const std::vec
 // "Pt", "Island" → "I", "Harbour" → "Hbr", ...), word by word.
 std::string ShortenS52Name(std::string_view name);
 
+// The nature of the seabed as the chart abbreviates it, from NATSUR and its
+// qualifiers NATQUA (list values, matched in order): "S" for sand, "fS.M"
+// for fine sand and mud. Unknown codes are left out.
+std::string FormatS52SeabedText(std::string_view natsur, std::string_view natqua);
+
 // Light description from the light's attribute texts (any may be empty):
 // character (LITCHR), signal group (SIGGRP), colours (COLOUR), period
 // (SIGPER, seconds), height (HEIGHT, metres), nominal range (VALNMR, nautical

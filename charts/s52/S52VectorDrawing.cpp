@@ -1,5 +1,6 @@
 #include "charts/s52/S52VectorDrawing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -66,6 +67,10 @@ class CInterpreter {
     out_ += "</g>";
     drawing.text = std::move(out_);
     drawing.warning = std::move(warning_);
+    drawing.minX = minX_;
+    drawing.minY = minY_;
+    drawing.maxX = maxX_;
+    drawing.maxY = maxY_;
     return drawing;
   }
 
@@ -74,6 +79,14 @@ class CInterpreter {
     const std::string& token = module_.PenColour(pen_);
     return "${" + (token.empty() ? std::string("CHMGD") : token) + "}";
   }
+  // Grows the extent by a box around (x, y) of half-size r.
+  void Extend(int x, int y, int r = 0) {
+    minX_ = std::min(minX_, x - r);
+    minY_ = std::min(minY_, y - r);
+    maxX_ = std::max(maxX_, x + r);
+    maxY_ = std::max(maxY_, y + r);
+  }
+
   std::string StrokeAttributes() const {
     return "stroke='" + Colour() + "' stroke-width='" + std::to_string(width_ * kPenUnit) + "'";
   }
@@ -118,11 +131,13 @@ class CInterpreter {
         Dot();
         return true;
       }
-      for (size_t i = 0; i < numbers.size(); i += 2) DrawTo({numbers[i], numbers[i + 1]});
+      if (numbers.size() < 2) return false;
+      for (size_t i = 0; i + 1 < numbers.size(); i += 2) DrawTo({numbers[i], numbers[i + 1]});
       return true;
     }
     if (op == "CI") {
       if (numbers.size() != 1 || numbers[0] <= 0) return false;
+      Extend(pos_.x, pos_.y, numbers[0]);
       if (polygonMode_) {
         Ring ring;
         ring.circle = true;
@@ -179,6 +194,8 @@ class CInterpreter {
   }
 
   void DrawTo(Point to) {
+    Extend(pos_.x, pos_.y);
+    Extend(to.x, to.y);
     if (polygonMode_) {
       if (buffer_.empty() || buffer_.back().circle) StartRing();
       buffer_.back().points.push_back(to);
@@ -190,6 +207,7 @@ class CInterpreter {
   }
 
   void Dot() {
+    Extend(pos_.x, pos_.y, width_ * kPenUnit / 2);
     char text[96];
     std::snprintf(text, sizeof text, "<line x1='%d' y1='%d' x2='%d' y2='%d' stroke-linecap='round' ",
                   pos_.x, pos_.y, pos_.x, pos_.y);
@@ -257,6 +275,7 @@ class CInterpreter {
     const double dy = pos_.y - centre.y;
     const double radius = std::hypot(dx, dy);
     if (radius < 0.5 || degrees == 0) return;
+    Extend(centre.x, centre.y, static_cast<int>(std::lround(radius)));
     if (std::abs(degrees) >= 360) {
       char text[96];
       std::snprintf(text, sizeof text, "<circle cx='%d' cy='%d' r='%ld' fill='none' ", centre.x, centre.y,
@@ -288,6 +307,10 @@ class CInterpreter {
     }
     CInterpreter inner(*symbol, resolver_, depth_ + 1);
     S52Drawing drawing = inner.Run();
+    if (drawing.minX <= drawing.maxX) {
+      Extend(pos_.x + drawing.minX - symbol->pivotX, pos_.y + drawing.minY - symbol->pivotY);
+      Extend(pos_.x + drawing.maxX - symbol->pivotX, pos_.y + drawing.maxY - symbol->pivotY);
+    }
     char text[64];
     std::snprintf(text, sizeof text, "<g transform='translate(%d,%d)'>", pos_.x, pos_.y);
     out_ += text + drawing.text + "</g>";
@@ -306,6 +329,7 @@ class CInterpreter {
   bool polygonMode_ = false;
   std::vector<Ring> buffer_;
   std::vector<Point> stroke_;
+  int minX_ = INT32_MAX, minY_ = INT32_MAX, maxX_ = INT32_MIN, maxY_ = INT32_MIN;
 };
 
 }  // namespace
@@ -358,10 +382,18 @@ std::string S52ModuleToSvg(const S52VectorModule& module, const CS52ColourTables
                            S52Scheme scheme, const S52ModuleResolver& resolver, bool markPivot) {
   const S52Drawing drawing = S52VectorToDrawing(module, resolver);
   const int margin = 50;
-  const int left = module.boxX - module.pivotX - margin;
-  const int top = module.boxY - module.pivotY - margin;
-  const int width = std::max(module.boxWidth, 1) + 2 * margin;
-  const int height = std::max(module.boxHeight, 1) + 2 * margin;
+  int x0 = module.boxX, y0 = module.boxY;
+  int x1 = module.boxX + std::max(module.boxWidth, 1), y1 = module.boxY + std::max(module.boxHeight, 1);
+  if (drawing.minX <= drawing.maxX) {
+    x0 = std::min(x0, drawing.minX);
+    y0 = std::min(y0, drawing.minY);
+    x1 = std::max(x1, drawing.maxX);
+    y1 = std::max(y1, drawing.maxY);
+  }
+  const int left = x0 - module.pivotX - margin;
+  const int top = y0 - module.pivotY - margin;
+  const int width = x1 - x0 + 2 * margin;
+  const int height = y1 - y0 + 2 * margin;
   char head[320];
   std::snprintf(head, sizeof head,
                 "<svg xmlns='http://www.w3.org/2000/svg' width='%.2fmm' height='%.2fmm' "

@@ -22,6 +22,8 @@
 // opaque), a filled circle as the path " m-r,0 a%d,%d,0,1,0,%d,0 a...", an arc
 // as a path with an A segment, a symbol call as a nested translated group.
 
+#include <climits>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -38,6 +40,9 @@ using S52ModuleResolver = std::function<const S52VectorModule*(std::string_view 
 struct S52Drawing {
   std::string text;     // "<g transform='translate(-px,-py)'>...</g>"
   std::string warning;  // the first command that could not be read (skipped); empty when none
+  // The extent of what is drawn, in the module's own coordinates (before the
+  // translation); empty (min > max) when nothing is drawn.
+  int minX = INT32_MAX, minY = INT32_MAX, maxX = INT32_MIN, maxY = INT32_MIN;
 };
 
 // The drawing of a module's vector commands. Symbol calls are drawn inline when
@@ -51,7 +56,7 @@ std::string S52ResolveColours(std::string_view drawing, const CS52ColourTables& 
                               S52Scheme scheme);
 
 // A standalone SVG document of the module for looking at in a browser: its
-// bounding box (plus a margin) as the view box, one library unit as 0.01 mm,
+// bounding box joined with what its vectors draw (plus a margin) as the view box, one library unit as 0.01 mm,
 // colours of scheme substituted, and the pivot marked by a small cross when
 // markPivot is set.
 std::string S52ModuleToSvg(const S52VectorModule& module, const CS52ColourTables& colours,

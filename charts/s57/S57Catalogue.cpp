@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <fstream>
+#include <iterator>
 
 #include "core/Log.h"
 #include "core/Paths.h"
@@ -13,28 +14,29 @@ namespace {
 // Splits one CSV line into its fields; a field in double quotes may hold
 // commas, and "" inside it is one quote.
 std::vector<std::string> SplitCsv(std::string_view line) {
-  std::vector<std::string> fields(1);
-  bool quoted = false;
-  for (size_t i = 0; i < line.size(); ++i) {
-    const char c = line[i];
-    if (quoted) {
-      if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-        fields.back() += '"';
-        ++i;
-      } else if (c == '"') {
-        quoted = false;
-      } else {
-        fields.back() += c;
+  std::vector<std::string> fields;
+  size_t at = 0;
+  while (true) {
+    std::string field;
+    if (at < line.size() && line[at] == '"') {
+      for (++at; at < line.size(); ++at) {
+        if (line[at] != '"') {
+          field += line[at];
+        } else if (at + 1 < line.size() && line[at + 1] == '"') {
+          field += '"';
+          ++at;
+        } else {
+          ++at;
+          break;
+        }
       }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      fields.emplace_back();
-    } else {
-      fields.back() += c;
     }
+    const size_t comma = std::min(line.find(',', at), line.size());
+    field.append(line.substr(at, comma - at));
+    fields.push_back(std::move(field));
+    if (comma == line.size()) return fields;
+    at = comma + 1;
   }
-  return fields;
 }
 
 std::optional<int> ParseInt(std::string_view text) {
@@ -57,26 +59,27 @@ std::string DecodeAmpersands(std::string text) {
   return text;
 }
 
-// Calls row(fields) for every line after the first (the column names);
-// false when the file cannot be read or has no rows.
+// Calls row(line) for every line after the first (the column names); false
+// when the file cannot be read or has no rows.
 template <typename Fn>
 bool ForEachRow(const std::filesystem::path& path, std::string& error, Fn&& row) {
-  std::ifstream in(path);
+  std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = "cannot read " + path.string();
     return false;
   }
-  std::string line;
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   size_t rows = 0;
-  bool first = true;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (first || line.empty()) {
-      first = false;
-      continue;
+  size_t at = text.find('\n');
+  while (at != std::string::npos && at + 1 < text.size()) {
+    const size_t end = std::min(text.find('\n', at + 1), text.size());
+    std::string_view line = std::string_view(text).substr(at + 1, end - at - 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!line.empty()) {
+      row(line);
+      ++rows;
     }
-    row(line);
-    ++rows;
+    at = end == text.size() ? std::string::npos : end;
   }
   if (rows == 0) {
     error = path.string() + " has no rows";
@@ -92,7 +95,7 @@ std::unique_ptr<CS57Catalogue> CS57Catalogue::Load(const std::filesystem::path& 
   std::unique_ptr<CS57Catalogue> cat(new CS57Catalogue);
   const bool ok =
       ForEachRow(folder / "s57objectclasses.csv", error,
-                 [&](const std::string& line) {
+                 [&](std::string_view line) {
                    const auto f = SplitCsv(line);
                    const auto code = f.size() >= 8 ? ParseCode(f[0]) : std::nullopt;
                    if (!code || f[2].empty() || f[2] == "N/A") return;
@@ -101,7 +104,7 @@ std::unique_ptr<CS57Catalogue> CS57Catalogue::Load(const std::filesystem::path& 
                    cat->classes_.emplace(*code, std::move(oc));
                  }) &&
       ForEachRow(folder / "s57attributes.csv", error,
-                 [&](const std::string& line) {
+                 [&](std::string_view line) {
                    const auto f = SplitCsv(line);
                    const auto code = f.size() >= 4 ? ParseCode(f[0]) : std::nullopt;
                    if (!code || f[2].empty() || f[2] == "N/A" || f[3].size() != 1) return;
@@ -112,23 +115,23 @@ std::unique_ptr<CS57Catalogue> CS57Catalogue::Load(const std::filesystem::path& 
                    cat->attributes_.emplace(*code, std::move(at));
                  }) &&
       ForEachRow(folder / "s57expectedinput.csv", error,
-                 [&](const std::string& line) {
+                 [&](std::string_view line) {
                    const auto f = SplitCsv(line);
                    const auto code = f.size() >= 3 ? ParseCode(f[0]) : std::nullopt;
                    const auto value = f.size() >= 3 ? ParseInt(f[1]) : std::nullopt;
                    if (!code || !value) return;
                    cat->values_[*code].push_back({*value, f[2]});
                  }) &&
-      ForEachRow(folder / "s57agencies.csv", error, [&](const std::string& line) {
+      ForEachRow(folder / "s57agencies.csv", error, [&](std::string_view line) {
         // AgencyID,Token,Code,AgencyName: names hold unquoted commas.
         const size_t c1 = line.find(',');
-        const size_t c2 = c1 == std::string::npos ? c1 : line.find(',', c1 + 1);
-        const size_t c3 = c2 == std::string::npos ? c2 : line.find(',', c2 + 1);
-        if (c3 == std::string::npos) return;
-        const auto code = ParseCode(std::string_view(line).substr(c2 + 1, c3 - c2 - 1));
+        const size_t c2 = c1 == std::string_view::npos ? c1 : line.find(',', c1 + 1);
+        const size_t c3 = c2 == std::string_view::npos ? c2 : line.find(',', c2 + 1);
+        if (c3 == std::string_view::npos) return;
+        const auto code = ParseCode(line.substr(c2 + 1, c3 - c2 - 1));
         if (!code) return;
-        cat->agencies_.emplace(*code, Agency{line.substr(c1 + 1, c2 - c1 - 1),
-                                             DecodeAmpersands(line.substr(c3 + 1))});
+        cat->agencies_.emplace(*code, Agency{std::string(line.substr(c1 + 1, c2 - c1 - 1)),
+                                             DecodeAmpersands(std::string(line.substr(c3 + 1)))});
       });
   if (!ok) return nullptr;
   for (auto& [code, list] : cat->values_)

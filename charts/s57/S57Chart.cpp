@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <unordered_set>
 
 #include "charts/s57/S57Catalogue.h"
 #include "charts/s57/S57ChartReader.h"
@@ -185,34 +184,18 @@ bool CS57Chart::Check(std::string& error) {
   const uint64_t tableEnd = headerSize_ + uint64_t{header_.featureCount} * 4;
   if (tableEnd > size_) return fail("Bad SENC file " + name + " (too short)");
 
-  // The tree: every node inside the file, children after their parents (so
-  // no loops), feature indices within the table.
+  // The tree: every node inside the file, in pre-order (each subtree right
+  // after its parent's record or its previous sibling's subtree, so no node
+  // is reached twice), feature indices within the table.
   rootOffset_ = 0;
   extent_ = ProjectedBox{};
   if (tableEnd + kNodeSize <= size_) {
     rootOffset_ = static_cast<uint32_t>(tableEnd);
     extent_ = LoadBox(data_ + rootOffset_);
-    // A node reached twice (a damaged file can share children) would make
-    // the walks exponential: each node is visited once.
-    std::unordered_set<uint32_t> seen;
-    std::vector<std::pair<uint32_t, int>> pending{{rootOffset_, 0}};
-    while (!pending.empty()) {
-      const auto [node, depth] = pending.back();
-      pending.pop_back();
-      const uint32_t count = Load32(data_ + node + 48);
-      if (!seen.insert(node).second || depth > kMaxNodeDepth ||
-          node + uint64_t{kNodeSize} + uint64_t{count} * 4 > size_)
-        return fail("Bad SENC file " + name + " (damaged tree at " + std::to_string(node) + ")");
-      for (uint32_t i = 0; i < count; ++i)
-        if (Load32(data_ + node + kNodeSize + 4 * size_t{i}) >= header_.featureCount)
-          return fail("Bad SENC file " + name + " (feature index out of range)");
-      for (int c = 0; c < 4; ++c) {
-        const uint32_t child = Load32(data_ + node + 32 + 4 * c);
-        if (child == 0) continue;
-        if (child <= node || uint64_t{child} + kNodeSize > size_)
-          return fail("Bad SENC file " + name + " (damaged tree at " + std::to_string(node) + ")");
-        pending.push_back({child, depth + 1});
-      }
+    size_t badNode = 0;
+    if (CheckSubtree(rootOffset_, 0, badNode) == 0) {
+      const std::string message = "Bad SENC file " + name + " (damaged tree at " + std::to_string(badNode) + ")";
+      return fail(message);
     }
   } else if (header_.featureCount > 0) {
     return fail("Bad SENC file " + name + " (too short)");
@@ -228,11 +211,31 @@ bool CS57Chart::Check(std::string& error) {
   return true;
 }
 
+uint64_t CS57Chart::CheckSubtree(uint32_t node, int depth, size_t& badNode) const {
+  badNode = node;
+  const uint64_t count = Load32(data_ + node + 48);
+  uint64_t end = uint64_t{node} + kNodeSize + 4 * count;
+  if (depth > kMaxNodeDepth || end > size_) return 0;
+  for (uint64_t i = 0; i < count; ++i)
+    if (Load32(data_ + node + kNodeSize + 4 * i) >= header_.featureCount) return 0;
+  for (int c = 0; c < 4; ++c) {
+    const uint32_t child = Load32(data_ + node + 32 + 4 * c);
+    if (child == 0) continue;
+    if (child != end || end + kNodeSize > size_) {
+      badNode = node;
+      return 0;
+    }
+    end = CheckSubtree(child, depth + 1, badNode);
+    if (end == 0) return 0;
+  }
+  return end;
+}
+
 bool CS57Chart::CheckFeature(uint32_t index, uint32_t offset, std::string& error) const {
-  const std::string where = "feature " + std::to_string(index);
+  const auto where = [index] { return "feature " + std::to_string(index); };
   if (offset < headerSize_ || uint64_t{offset} + kFeatureHeadSize > size_ ||
       Load32(data_ + offset + 4) != index) {
-    error = where + " misplaced";
+    error = where() + " misplaced";
     return false;
   }
   const S57FeatureView feature(data_ + offset);
@@ -241,25 +244,25 @@ bool CS57Chart::CheckFeature(uint32_t index, uint32_t offset, std::string& error
   uint64_t at = textStart + Pad4(textLength);
   if (at > size_ || (textLength > 0 && data_[textStart + textLength - 1] != 0) ||
       (textLength == 0 && feature.AttributeCount() > 0)) {
-    error = where + " has damaged attributes";
+    error = where() + " has damaged attributes";
     return false;
   }
   for (uint32_t i = 0; i < feature.AttributeCount(); ++i) {
     if (Load16(data_ + offset + 46 + 4 * size_t{i}) >= textLength) {
-      error = where + " has damaged attributes";
+      error = where() + " has damaged attributes";
       return false;
     }
   }
   for (uint32_t p = 0; p < feature.PartCount(); ++p) {
     if (at + 4 > size_) {
-      error = where + " has damaged geometry";
+      error = where() + " has damaged geometry";
       return false;
     }
     const uint32_t header = Load32(data_ + at);
     const uint64_t count = (header >> kCountShift) & kMaxPartPoints;
     at += 4 + count * ((header & kDepthsBit) ? 24 : 16);
     if (at > size_) {
-      error = where + " has damaged geometry";
+      error = where() + " has damaged geometry";
       return false;
     }
   }
@@ -275,20 +278,19 @@ std::optional<S57FeatureView> CS57Chart::Feature(uint32_t index) const {
 
 void CS57Chart::Query(const ProjectedBox& view,
                       const std::function<void(const S57FeatureView&)>& visit) const {
-  if (rootOffset_ == 0) return;
-  std::vector<uint32_t> pending{rootOffset_};
-  while (!pending.empty()) {
-    const uint32_t node = pending.back();
-    pending.pop_back();
-    if (!LoadBox(data_ + node).Meets(view)) continue;
-    const uint32_t count = Load32(data_ + node + 48);
-    for (uint32_t i = 0; i < count; ++i) {
-      const auto feature = Feature(Load32(data_ + node + kNodeSize + 4 * size_t{i}));
-      if (feature && feature->Box().Meets(view)) visit(*feature);
-    }
-    for (int c = 3; c >= 0; --c)
-      if (const uint32_t child = Load32(data_ + node + 32 + 4 * c)) pending.push_back(child);
+  if (rootOffset_ != 0) QueryNode(rootOffset_, view, visit);
+}
+
+void CS57Chart::QueryNode(uint32_t node, const ProjectedBox& view,
+                          const std::function<void(const S57FeatureView&)>& visit) const {
+  if (!LoadBox(data_ + node).Meets(view)) return;
+  const uint32_t count = Load32(data_ + node + 48);
+  for (uint32_t i = 0; i < count; ++i) {
+    const auto feature = Feature(Load32(data_ + node + kNodeSize + 4 * size_t{i}));
+    if (feature && feature->Box().Meets(view)) visit(*feature);
   }
+  for (int c = 0; c < 4; ++c)
+    if (const uint32_t child = Load32(data_ + node + 32 + 4 * c)) QueryNode(child, view, visit);
 }
 
 std::vector<std::pair<std::string, std::string>> CS57Chart::Properties() const {

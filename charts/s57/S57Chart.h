@@ -145,13 +145,19 @@ class CS57Chart {
   // Rebuilds the SENC from cellPath when the reader finds the cell or an
   // update on disk newer than the SENC, and maps the new file in place of
   // this one. False when a rebuild was needed and failed (this chart stays as
-  // it was). Not to be called while other threads read the chart.
+  // it was). Feature and part views taken before a rebuild are invalid after
+  // it; not to be called while other threads read the chart.
   bool OnFilesUpdated(CS57ChartReader& reader, const std::filesystem::path& cellPath);
 
  private:
   CS57Chart() = default;
   bool Check(std::string& error);
   bool CheckFeature(uint32_t index, uint32_t offset, std::string& error) const;
+  // Offset just past the checked subtree at node, 0 when damaged (badNode
+  // then says where).
+  uint64_t CheckSubtree(uint32_t node, int depth, size_t& badNode) const;
+  void QueryNode(uint32_t node, const ProjectedBox& view,
+                 const std::function<void(const S57FeatureView&)>& visit) const;
   void Unmap();
 
   std::string owned_;

@@ -57,12 +57,12 @@ uint8_t Quapos(const CIso8211Record& spatial, int& otherAttribute) {
   return static_cast<uint8_t>(attv->Int("ATVL", 0).value_or(0) & senc::kQuaposBits);
 }
 
-// ISO 8859-1 text as UTF-8.
-std::string Latin1ToUtf8(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
+// Appends ISO 8859-1 text as UTF-8, up to a NUL (which would end the value
+// early in the SENC).
+void AppendLatin1AsUtf8(std::string& out, std::string_view text) {
   for (char c : text) {
     const auto b = static_cast<uint8_t>(c);
+    if (b == 0) break;
     if (b < 0x80) {
       out += c;
     } else {
@@ -70,7 +70,6 @@ std::string Latin1ToUtf8(std::string_view text) {
       out += static_cast<char>(0x80 | (b & 0x3F));
     }
   }
-  return out;
 }
 
 // Points of a node record's coordinate field (SG2D, else SG3D) in degrees.
@@ -259,20 +258,22 @@ void CS57Cell::ReadAttributes(const CIso8211Record& record, S57Feature& feature)
     const auto attl = attf->Int(static_cast<size_t>(li), r);
     const auto raw = attf->Raw(static_cast<size_t>(vi), r);
     if (!attl || !raw) continue;
-    std::string value = header_.aall == 1 ? Latin1ToUtf8(*raw) : std::string(*raw);
-    // A NUL inside a value would end it early in the SENC.
-    value.resize(std::string_view(value.c_str()).size());
     if (feature.attributes.size() >= senc::kMaxAttributes ||
         feature.attributeText.size() > UINT16_MAX) {
       LogDebug("Feature %u: more attributes than a SENC record holds\n", feature.rcid);
       break;
     }
-    feature.attributes.push_back({static_cast<uint16_t>(*attl),
-                                  static_cast<uint16_t>(feature.attributeText.size())});
-    feature.attributeText += value;
-    feature.attributeText += '\0';
+    const size_t start = feature.attributeText.size();
+    feature.attributes.push_back({static_cast<uint16_t>(*attl), static_cast<uint16_t>(start)});
+    if (header_.aall == 1) {
+      AppendLatin1AsUtf8(feature.attributeText, *raw);
+    } else {
+      feature.attributeText.append(raw->substr(0, raw->find('\0')));
+    }
     if (*attl == kAttrScamin)
-      std::from_chars(value.data(), value.data() + value.size(), feature.scamin);
+      std::from_chars(feature.attributeText.data() + start,
+                      feature.attributeText.data() + feature.attributeText.size(), feature.scamin);
+    feature.attributeText += '\0';
   }
 }
 
@@ -299,7 +300,7 @@ std::vector<S57Feature> CS57Cell::Compile() {
       CompilePoint(record, feature);
     } else if (feature.prim == kPrimLine || feature.prim == kPrimArea) {
       CompileEdges(record, feature);
-    } else {
+    } else if (DebugLogActive()) {
       LogDebug("Non-spatial object: %s\n", std::string(ObjectClassAcronym(feature.objl)).c_str());
     }
     if (feature.parts.size() > senc::kMaxParts) {

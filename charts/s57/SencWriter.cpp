@@ -65,7 +65,15 @@ void AppendFeature(std::string& out, const S57Feature& f) {
 std::string SerializeSenc(const SencHeader& header, const std::vector<S57Feature>& features,
                           const std::vector<SencNode>& tree) {
   const uint32_t count = static_cast<uint32_t>(features.size());
-  std::string out(kHeaderSize4, '\0');
+  size_t total = kHeaderSize4 + 4 * size_t{count};
+  for (const SencNode& node : tree) total += kNodeSize + 4 * node.features.size();
+  for (const S57Feature& f : features) {
+    total += kFeatureHeadSize + 4 * f.attributes.size() + f.attributeText.size() + 3;
+    for (const S57GeometryPart& part : f.parts) total += 4 + part.xy.size() * 8 + part.depths.size() * 8;
+  }
+  std::string out;
+  out.reserve(total);
+  out.assign(kHeaderSize4, '\0');
   Put32(out, kOffVersion, kVersion4);
   Put32(out, kOffHeaderSize, kHeaderSize4);
   Put32(out, kOffCscl, header.cscl);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "charts/s52/S52ChartSource.h"
 #include "charts/s52/S52Portrayal.h"
 #include "charts/s57/S57Catalogue.h"
@@ -97,6 +99,34 @@ TEST(S52ChartSource, PortraysSencFeatures) {
   // The cached path gives the same and keys by feature.
   EXPECT_EQ(portrayal.Portray(*source.Feature(3), source)->commands.size(), 4u);
   EXPECT_EQ(portrayal.CachedCount(), 1u);
+  portrayal.Forget(source);
+  EXPECT_EQ(portrayal.CachedCount(), 0u);
+}
+
+TEST(S52ChartSource, PortrayedFromSeveralThreadsAtOnce) {
+  std::vector<S57Feature> features;
+  for (int i = 0; i < 40; ++i) {
+    const double x = 100.0 * i;
+    features.push_back(MakeFeature("DEPARE", kPrimArea, {{"DRVAL1", i % 2 ? "20" : "5"}, {"DRVAL2", "30"}},
+                                   {{x, 0, x + 100, 0, x + 100, 100, x, 100, x, 0}}));
+    features.push_back(MakeFeature("OBSTRN", kPrimPoint, {{"VALSOU", "3"}}, {{x + 50, 50}}));
+  }
+  const auto chart = WriteChart(std::move(features), 5);
+  ASSERT_TRUE(chart);
+  const CS52ChartSource source(*chart, false);
+  CS52Library library;
+  std::string error;
+  ASSERT_TRUE(library.LoadArchive(TW_S52_ARCHIVE, error)) << error;
+  CS52Portrayal portrayal(library);
+  std::vector<size_t> counts(4);
+  std::vector<std::thread> threads;
+  for (size_t t = 0; t < counts.size(); ++t)
+    threads.emplace_back([&, t] {
+      for (uint32_t i = 0; i < chart->FeatureCount(); ++i) counts[t] += portrayal.Portray(*source.Feature(i), source)->commands.size();
+    });
+  for (auto& thread : threads) thread.join();
+  for (size_t count : counts) EXPECT_EQ(count, counts[0]);
+  EXPECT_EQ(portrayal.CachedCount(), 80u);
 }
 
 TEST(S52ChartSource, InlandCellsUseTheInlandTables) {

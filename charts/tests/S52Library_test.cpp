@@ -34,7 +34,8 @@ TEST(S52Module, FieldsAndDeclaredLengths) {
   EXPECT_EQ(parse.modules[0].Find("SYMD")->content.substr(0, 8), "TESTSYM1");
   EXPECT_EQ(parse.modules[1].fields.size(), 1u);
 
-  const S52ModuleParse bad = ParseS52Modules("SYMB   99SY00001NIL\n****    0\n" + Field("COLS", "CS00002NILDAY"));
+  const std::string damaged = "SYMB   99SY00001NIL\n****    0\n" + Field("COLS", "CS00002NILDAY");
+  const S52ModuleParse bad = ParseS52Modules(damaged);
   EXPECT_NE(bad.error.find("declares"), std::string::npos);
   ASSERT_EQ(bad.modules.size(), 1u) << "the damaged module is left out, the next one kept";
   EXPECT_TRUE(bad.modules[0].Find("COLS"));
@@ -117,6 +118,7 @@ TEST(S52VectorDrawing, CommandsToElements) {
   }
   EXPECT_NE(DrawingOf("SPA;XX12;PU0,0;PD1,1;").warning.find("XX12"), std::string::npos);
   EXPECT_NE(DrawingOf("SPA;PU1;").warning, "") << "a coordinate pair is needed";
+  EXPECT_NE(DrawingOf("SPA;PU0,0;PD1;").warning, "");
   EXPECT_EQ(DrawingOf("SPA;PU1,2,180;PD3,4;").text, DrawingOf("SPA;PU1,2;PD3,4;").text) << "a left-over value";
 }
 

@@ -120,6 +120,9 @@ TEST_F(S52PortrayalTest, SafetyContour) {
   settings_.showDryingLine = false;
   EXPECT_TRUE(Portray(source_.Line("DEPCNT", border, {{"VALDCO", "20"}})).shown) << "the safety contour stays";
   EXPECT_FALSE(Portray(source_.Line("DEPCNT", border, {{"VALDCO", "5"}})).shown);
+  settings_.showDryingLine = true;
+  EXPECT_TRUE(Portray(source_.Line("DEPCNT", border, {{"VALDCO", "0"}})).shown) << "the drying line";
+  EXPECT_FALSE(Portray(source_.Line("DEPCNT", border, {{"VALDCO", "5"}})).shown);
 
   // A low-accuracy part is dashed; labels come as SAFCON digits.
   settings_.showContourLabels = true;
@@ -323,6 +326,8 @@ TEST(S52Text, FormatsAndDescriptions) {
   EXPECT_EQ(FormatS52LightDescription("1", "()", "3", "", "", "", ""), "F.R");
   EXPECT_EQ(FormatS52LightDescription("8", "(2+1)", "1", "10", "", "18", "1"), "Dir.Oc(2+1)W.10s18M");
   EXPECT_EQ(ShortenS52Name("Point Reyes Light, Harbour Entrance"), "Pt Reyes Lt, Hbr Ent");
+  EXPECT_EQ(FormatS52SeabedText("4,1", "1"), "fS.M");
+  EXPECT_EQ(FormatS52SeabedText("9,99,14", ""), "R.Co");
 }
 
 TEST_F(S52PortrayalTest, MarksAreasAndConstructions) {
@@ -366,6 +371,10 @@ TEST_F(S52PortrayalTest, TextsAndNames) {
   ASSERT_EQ(p.commands.size(), 2u);
   EXPECT_EQ(p.commands[1].text.text, "St I");
   EXPECT_EQ(p.commands[1].text.group, 26);
+  EXPECT_EQ(p.commands[1].name, "CHBLK");
+  EXPECT_EQ(p.commands[1].text.dx, -1);
+  EXPECT_EQ(p.commands[1].text.hjust, 1);
+  EXPECT_EQ(p.commands[1].text.spacing, 3);
   settings_.shortenNames = false;
   EXPECT_EQ(Portray(land).commands[1].text.text, "Saint Island");
   settings_.showNames = false;
@@ -374,6 +383,13 @@ TEST_F(S52PortrayalTest, TextsAndNames) {
   for (const auto& [group, shown] : groups) EXPECT_EQ(S52TextGroupShown(group, settings_), shown) << group;
   settings_.showOtherText = true;
   EXPECT_TRUE(S52TextGroupShown(24, settings_));
+  const S52PortrayedFeature bridge =
+      Portray(source_.Line("BRIDGE", {{0, 0}, {9, 9}}, {{"VERCLR", "12.34"}, {"OBJNAM", "x"}}));
+  ASSERT_EQ(bridge.commands.size(), 2u) << "names are off, the clearance is important text";
+  EXPECT_EQ(bridge.commands[1].text.text, "clr 12.3");
+  EXPECT_EQ(bridge.commands[1].name, "CHBLK");
+  EXPECT_EQ(bridge.commands[1].text.group, 11);
+  EXPECT_EQ(bridge.commands[1].text.dy, 1);
 }
 
 TEST_F(S52PortrayalTest, DisplayGroupsDatesAndUnknownObjects) {

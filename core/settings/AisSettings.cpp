@@ -1,5 +1,7 @@
 #include "core/settings/AisSettings.h"
 
+#include "core/SettingValues.h"
+
 namespace tarnwick::opt {
 
 const CChoiceDescriptor kAIS_NavigationalStatusChoices{
@@ -69,6 +71,8 @@ CSetting AIS_HideLostTargetsAfter(SettingKind::Text, "AIS_HideLostTargetsAfter",
 CSetting AIS_HilightDangerZones(SettingKind::Boolean, "AIS_HilightDangerZones", "no");
 CSetting AIS_Logging(SettingKind::Boolean, "AIS_Logging", "no");
 CSetting AIS_LostTargetAlert(SettingKind::Boolean, "AIS_LostTargetAlert", "false");
+const CValueDescriptor kAIS_MaxTargetsValues{SettingValueKind::Integer, 100, 1000000};
+CSetting AIS_MaxTargets(SettingKind::Text, "AIS_MaxTargets", "10000", &kAIS_MaxTargetsValues);
 CSetting AIS_NavigationalStatus(SettingKind::Choice, "AIS_NavigationalStatus", "15", &kAIS_NavigationalStatusChoices);
 CSetting AIS_Override_GPSLocation(SettingKind::Text, "AIS_Override_GPSLocation", "");
 CSetting AIS_Override_HeadingOffset(SettingKind::Text, "AIS_Override_HeadingOffset", "0");

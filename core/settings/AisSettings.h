@@ -22,6 +22,8 @@ extern CSetting AIS_HideLostTargetsAfter;
 extern CSetting AIS_HilightDangerZones;
 extern CSetting AIS_Logging;
 extern CSetting AIS_LostTargetAlert;
+// The most targets kept; beyond it the oldest that are not dangerous are dropped.
+extern CSetting AIS_MaxTargets;
 extern CSetting AIS_NavigationalStatus;
 extern CSetting AIS_Override_GPSLocation;
 extern CSetting AIS_Override_HeadingOffset;

@@ -15,6 +15,7 @@ CSetting Alerts_DepthBelowValue(SettingKind::Text, "Alerts_DepthBelowValue", "10
 CSetting Alerts_EnableVoiceAlerts(SettingKind::Boolean, "Alerts_EnableVoiceAlerts", "true");
 CSetting Alerts_LookAhead(SettingKind::Text, "Alerts_LookAhead", "1 min");
 CSetting Alerts_Obstacles(SettingKind::Boolean, "Alerts_Obstacles", "true");
+CSetting Alerts_ObstacleSweepWidth(SettingKind::Text, "Alerts_ObstacleSweepWidth", "0 m");
 CSetting Alerts_SpeechRate(SettingKind::Text, "Alerts_SpeechRate", "0");
 CSetting Alerts_TimeBetweenAlerts(SettingKind::Text, "Alerts_TimeBetweenAlerts", "30 secs");
 CSetting Alerts_Volume(SettingKind::Text, "Alerts_Volume", "100");

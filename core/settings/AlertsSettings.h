@@ -15,6 +15,9 @@ extern CSetting Alerts_DepthBelowValue;
 extern CSetting Alerts_EnableVoiceAlerts;
 extern CSetting Alerts_LookAhead;
 extern CSetting Alerts_Obstacles;
+// The width of the band the obstacle look-ahead sweeps; 0: the ship's beam
+// (OwnShip_Beam, 10 m when not set) and a margin of 20 m on either side.
+extern CSetting Alerts_ObstacleSweepWidth;
 extern CSetting Alerts_SpeechRate;
 extern CSetting Alerts_TimeBetweenAlerts;
 extern CSetting Alerts_Volume;

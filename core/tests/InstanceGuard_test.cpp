@@ -1,11 +1,16 @@
 // The single-instance guard: processes racing for the lock, the second
-// instance's "show" request answered by the first, and release.
+// instance's "show" request answered by the first, commands of the command
+// line, release, and the private runtime folder it insists on.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
+
 #include "core/InstanceGuard.h"
+#include "core/Paths.h"
 #include "core/tests/support/TestSupport.h"
 
 namespace tarnwick {
@@ -30,6 +35,60 @@ TEST(InstanceGuard, SecondInstanceIsAskedToShowTheFirst) {
   first.Release();
   CInstanceGuard third(folder.Path());
   EXPECT_EQ(third.Acquire(nullptr), CInstanceGuard::Outcome::Acquired);
+}
+
+TEST(InstanceGuard, CommandsGetTheHandlersAnswer) {
+  CTempFolder folder;
+  CInstanceGuard guard(folder.Path() / "run");
+  ASSERT_EQ(guard.Acquire(nullptr, [](const std::string& line) { return "did " + line; }),
+            CInstanceGuard::Outcome::Acquired);
+  std::string problem;
+  EXPECT_EQ(CInstanceGuard::Request(folder.Path() / "run", "settings.set", 3000, problem),
+            "did settings.set");
+  EXPECT_EQ(problem, "");
+  struct stat info {};
+  ASSERT_EQ(lstat((folder.Path() / "run" / "control.sock").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  guard.Release();
+  EXPECT_FALSE(CInstanceGuard::Request(folder.Path() / "run", "x", 3000, problem));
+  EXPECT_EQ(problem, "");  // no program runs: not a problem
+}
+
+TEST(InstanceGuard, TheRuntimeFolderMustBePrivate) {
+  CTempFolder base;
+  struct Row {
+    const char* name;
+    int mode;            // made with this mode; 0: not made beforehand
+    const char* refusal;  // part of the problem; "" when accepted
+  };
+  const Row rows[] = {
+      {"new", 0, ""},
+      {"readable", 0755, ""},  // tightened to 0700
+      {"writable", 0777, "open to other users"},
+      {"group-writable", 0770, "open to other users"},
+  };
+  for (const Row& row : rows) {
+    const auto folder = base.Path() / row.name;
+    if (row.mode) {
+      std::filesystem::create_directory(folder);
+      chmod(folder.c_str(), row.mode);
+    }
+    const std::string problem = PreparePrivateFolder(folder);
+    EXPECT_NE(problem.find(row.refusal), std::string::npos) << row.name << ": " << problem;
+    if (*row.refusal) continue;
+    EXPECT_EQ(problem, "") << row.name;
+    struct stat info {};
+    ASSERT_EQ(stat(folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u) << row.name;
+  }
+  std::filesystem::create_directory(base.Path() / "real");
+  std::filesystem::create_directory_symlink(base.Path() / "real", base.Path() / "link");
+  EXPECT_NE(PreparePrivateFolder(base.Path() / "link").find("not a folder"), std::string::npos);
+  std::ofstream(base.Path() / "file") << "x";
+  EXPECT_NE(PreparePrivateFolder(base.Path() / "file"), "");
+  CInstanceGuard guard(base.Path() / "writable");
+  EXPECT_EQ(guard.Acquire(nullptr), CInstanceGuard::Outcome::Error);
+  EXPECT_NE(guard.Problem().find("open to other users"), std::string::npos);
 }
 
 TEST(InstanceGuard, ExactlyOneOfRacingProcessesWins) {

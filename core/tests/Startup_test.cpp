@@ -209,6 +209,8 @@ TEST_F(StartupTest, RunKilledWithoutShutdownIsDetectedAtTheNextStart) {
   EXPECT_EQ(next.PreviousCrashReport()->filename(), "crash-20990101T000000Z.dmp");
   EXPECT_NE(LogText().find("Possible system error during session in mini-dump file"),
             std::string::npos);
+  EXPECT_NE(LogText().find("crashed at 2099-01-01 00:00:00 UTC: signal 11. "), std::string::npos)
+      << "the report's time (from its name) and signal";
   next.Shutdown();
   CRegistryFile registry(CRegistryFile::DefaultPath());
   EXPECT_FALSE(registry.KeyExists("Watchdog")) << "a clean exit removes the key";

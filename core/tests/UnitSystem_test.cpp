@@ -49,12 +49,10 @@ TEST_F(UnitSystemTest, SailingSettingDrivesTheSailingMode) {
   EXPECT_EQ(Distance(a, b), RhumbLineDistance(a, b));
 }
 
-TEST_F(UnitSystemTest, UnknownKeywordFallsBackToTheDefaultAndIsLogged) {
-  CLogCapture capture;
-  ASSERT_TRUE(opt::Units_Distance.Set("leagues"));
-  EXPECT_EQ(UnitIndex(UnitSetting::Distance), kDistanceNauticalMilesAndYards);
-  ASSERT_FALSE(capture.Lines().empty());
-  EXPECT_NE(capture.Lines().back().find("leagues"), std::string::npos);
+TEST_F(UnitSystemTest, UnknownKeywordIsRefusedAndTheUnitStays) {
+  ASSERT_TRUE(opt::Units_Distance.Set("kilometers"));
+  EXPECT_FALSE(opt::Units_Distance.Set("leagues"));
+  EXPECT_EQ(UnitIndex(UnitSetting::Distance), kDistanceKilometers);
 }
 
 TEST_F(UnitSystemTest, EnglishAndMetricPresets) {

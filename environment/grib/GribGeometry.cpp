@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
+#include <utility>
 
 namespace tarnwick {
 namespace {
@@ -54,7 +56,9 @@ void Rotate(double lat, double lon, double poleLat, double poleLon, double& rlat
 
 }  // namespace
 
-std::vector<double> GaussianLatitudes(int n) {
+namespace {
+
+std::vector<double> ComputeGaussianLatitudes(int n) {
   std::vector<double> lats(static_cast<size_t>(2 * n));
   const int order = 2 * n;
   for (int i = 0; i < n; ++i) {
@@ -79,9 +83,28 @@ std::vector<double> GaussianLatitudes(int n) {
   return lats;
 }
 
+}  // namespace
+
+std::vector<double> GaussianLatitudes(int n) {
+  // The records of a file share their grid: the last few tables are kept.
+  static std::mutex mutex;
+  static std::vector<std::pair<int, std::vector<double>>> recent;
+  {
+    std::lock_guard lock(mutex);
+    for (const auto& [parallels, lats] : recent)
+      if (parallels == n) return lats;
+  }
+  std::vector<double> lats = ComputeGaussianLatitudes(n);
+  std::lock_guard lock(mutex);
+  if (recent.size() >= 4) recent.erase(recent.begin());
+  recent.emplace_back(n, lats);
+  return lats;
+}
+
 std::optional<CGribGeometry> CGribGeometry::Make(const GribGrid& grid, std::string& why) {
   if (!grid.Placeable()) {
-    why = "grid type " + std::to_string(grid.representation) + " is not read";
+    why = grid.representation < 0 ? "no grid description: the points cannot be placed"
+                                   : "grid type " + std::to_string(grid.representation) + " is not read";
     return std::nullopt;
   }
   CGribGeometry g(grid);

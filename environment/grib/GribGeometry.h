@@ -44,6 +44,11 @@ class CGribGeometry {
   // Whether the grid's rows go once round the Earth (the last point of a row
   // one increment short of the first).
   bool WrapsAround() const { return wraps_; }
+  // The spacing of the points along a row and a column in the grid's own
+  // coordinates (degrees; metres on the plane of polar stereographic grids),
+  // from its first and last points; positive.
+  double ColumnStep() const { return dLon_ < 0 ? -dLon_ : dLon_; }
+  double RowStep() const { return dLat_ < 0 ? -dLat_ : dLat_; }
   // Whether u/v components on this grid are along its own axes rather than
   // east and north.
   bool GridRelativeVectors() const;

@@ -18,6 +18,12 @@ constexpr size_t kMinBds = 11;
 constexpr size_t kMinBms = 6;
 constexpr size_t kEndLength = 4;  // "7777"
 constexpr int kMissingOctet = 255;
+// The most points a record may have (a 0.05° global grid has 26 million):
+// a constant field needs no data octets, so the grid alone would set the size.
+constexpr size_t kMaxGridPoints = size_t{32} << 20;
+// The most parallels between a pole and the equator of a Gaussian grid read
+// (N1280, about 0.07°, is the finest in use).
+constexpr int kMaxGaussianParallels = 2048;
 
 uint32_t U16(const uint8_t* p) {
   return (uint32_t{p[0]} << 8) | p[1];
@@ -158,8 +164,9 @@ bool GribGrid::Placeable() const {
   const bool kind = representation == kGridLatLon || representation == kGridGaussian ||
                     representation == kGridRotatedLatLon || representation == kGridPolarStereographic;
   // 0xffff along a row marks a quasi-regular (reduced) grid.
-  return kind && ni > 0 && nj > 0 && ni != 0xffff && nj != 0xffff &&
-         (representation != kGridGaussian || gaussianParallels > 0) &&
+  return kind && ni > 0 && nj > 0 && ni != 0xffff && nj != 0xffff && PointCount() <= kMaxGridPoints &&
+         (representation != kGridGaussian || (gaussianParallels > 0 && gaussianParallels <= kMaxGaussianParallels &&
+                                               nj <= 2 * gaussianParallels)) &&
          (representation != kGridPolarStereographic || (dxMetres > 0 && dyMetres > 0));
 }
 
@@ -253,8 +260,8 @@ GribParseResult ParseGribRecord(const uint8_t* data, size_t size, size_t fileOff
     result.reason = std::move(reason);
     return result;
   };
-  if (!(flags & 0x80)) return skip("no grid description: the points cannot be placed");
-  if (!record.grid.Placeable()) {
+  const bool described = flags & 0x80;
+  if (described && !record.grid.Placeable()) {
     return skip("grid type " + std::to_string(record.grid.representation) +
                 (record.grid.ni == 0xffff ? " (quasi-regular)" : "") + " is not read");
   }
@@ -262,7 +269,15 @@ GribParseResult ParseGribRecord(const uint8_t* data, size_t size, size_t fileOff
   if (bdsFlags & 0x4) return skip("second-order packing is not read");
   if (predefinedBitmap) return skip("a predefined bit map is not read");
 
-  const size_t gridPoints = record.grid.PointCount();
+  // The number of points: the grid's; without a grid description the bit
+  // map's bits, or without either the values the data section holds.
+  size_t gridPoints = record.grid.PointCount();
+  if (!described) {
+    const size_t dataBits = packedBytes * 8;
+    if (bitmap) gridPoints = bitmapBits;
+    else if (record.bitsPerValue > 0 && dataBits >= unusedBits) gridPoints = (dataBits - unusedBits) / record.bitsPerValue;
+    if (gridPoints == 0 || gridPoints > kMaxGridPoints) return skip("no grid description and no count of points");
+  }
   if (bitmap && bitmapBits < gridPoints) return skip("the bit map is shorter than the grid");
   const size_t present = bitmap ? CountOnes(bitmap, gridPoints) : gridPoints;
   if (record.bitsPerValue > 0) {

@@ -12,7 +12,11 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kProducersMissing = 9.999e20;
 constexpr double kMetresPerDegree = 111195.0;       // of latitude, on the 6371 km sphere
-constexpr size_t kMaxResampledPoints = 4'000'000;  // a resampled grid is coarsened beyond this
+// A resampled grid is coarsened beyond this many points, and beyond four
+// times the points of its record (the work follows the data, not the claims
+// of a grid description).
+constexpr size_t kMaxResampledPoints = 4'000'000;
+constexpr size_t kResampledPerSourcePoint = 4;
 constexpr double kEpsilon = 1e-6;
 
 double Normalise360(double degrees) {
@@ -160,8 +164,9 @@ bool Resample(const GribRecord& r, const CGribGeometry& geometry, WeatherGrid& g
     res = (latMax - latMin) / std::max(1, grid.nj - 1);
     wraps = geometry.WrapsAround();
   } else {
-    res = std::min(grid.di > 0 ? grid.di : 360.0, grid.dj > 0 ? grid.dj : 360.0);
-    if (res >= 360.0) res = (latMax - latMin) / std::max(1, grid.nj - 1);
+    // The spacing of the rotated points themselves, whatever increments the description claims.
+    const double column = geometry.ColumnStep(), row = geometry.RowStep();
+    res = column > 0 && row > 0 ? std::min(column, row) : std::max(column, row);
   }
   if (!(res > 0)) return false;
   latMin = std::max(latMin, -kLayerLatitudeLimit);
@@ -174,18 +179,17 @@ bool Resample(const GribRecord& r, const CGribGeometry& geometry, WeatherGrid& g
   double dlon = res;
   if (gaussian) dlon = wraps ? 360.0 / grid.ni : lonSpan / std::max(1, grid.ni - 1);
   if (!(dlon > 0)) dlon = res;
-  const auto columns = [&] {
-    return wraps ? static_cast<int>(std::lround(360.0 / dlon))
-                 : static_cast<int>(std::floor(lonSpan / dlon + kEpsilon)) + 1;
-  };
-  int ni = columns();
-  int nj = static_cast<int>(std::floor((latMax - latMin) / res + kEpsilon)) + 1;
-  while (static_cast<size_t>(ni) * static_cast<size_t>(nj) > kMaxResampledPoints) {
+  // Counted in doubles: a degenerate grid description may ask for absurd sizes.
+  const auto columns = [&] { return wraps ? std::round(360.0 / dlon) : std::floor(lonSpan / dlon + kEpsilon) + 1; };
+  const auto rows = [&] { return std::floor((latMax - latMin) / res + kEpsilon) + 1; };
+  const double maxPoints = static_cast<double>(
+      std::min(kMaxResampledPoints, std::max<size_t>(10000, kResampledPerSourcePoint * geometry.Count())));
+  while (columns() * rows() > maxPoints) {
     res *= 2;
     dlon *= 2;
-    ni = columns();
-    nj = static_cast<int>(std::floor((latMax - latMin) / res + kEpsilon)) + 1;
   }
+  const int ni = std::max(1, static_cast<int>(columns()));
+  const int nj = std::max(1, static_cast<int>(rows()));
   g.ni = ni;
   g.nj = nj;
   g.dlat = res;

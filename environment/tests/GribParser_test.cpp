@@ -12,6 +12,7 @@
 
 #include "core/tests/support/TestSupport.h"
 #include "environment/grib/GribFile.h"
+#include "environment/grib/GribGeometry.h"
 #include "environment/grib/GribParser.h"
 #include "environment/grib/GribTime.h"
 #include "environment/tests/GribTestRecords.h"
@@ -230,6 +231,17 @@ TEST(GribParser, BitMapsPlaceValuesAndMarkMissingPoints) {
   ASSERT_EQ(parsed.records.size(), 2u);
   EXPECT_FALSE(parsed.records[0].decoded);
   EXPECT_TRUE(parsed.records[1].decoded);
+}
+
+TEST(GribParser, WithoutAGridDescriptionTheBitMapOrTheDataCount) {
+  const GribRecord mapped = ReadBytes(BuildRecord({.gds = false, .bitmap = std::vector<bool>{true, false, true, true, false},
+                                                   .bits = 8, .packed = {1, 2, 3}})).records.at(0);
+  EXPECT_EQ(mapped.pointCount, 5u);
+  EXPECT_EQ(mapped.missingCount, 2u);
+  const GribRecord plain = ReadBytes(BuildRecord({.gds = false, .bits = 12, .packed = {7, 8, 9, 10}})).records.at(0);
+  EXPECT_EQ(plain.values, (std::vector<float>{7, 8, 9, 10}));
+  std::string why;
+  EXPECT_FALSE(CGribGeometry::Make(plain.grid, why)) << "values without places";
 }
 
 TEST(GribParser, ForecastOffsetsByTimeUnit) {

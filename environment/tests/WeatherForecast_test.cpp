@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
@@ -44,6 +45,22 @@ TEST(WeatherLayers, GridsAreCutToSeventyDegreesByWholeRows) {
   EXPECT_TRUE(g.wraps);
   EXPECT_FLOAT_EQ(g.At(0, 0), 101600) << "the southern row is 70°S, row 16 from the north";
   EXPECT_FLOAT_EQ(g.At(35, 14), 100200) << "the northern row is 70°N";
+}
+
+TEST(WeatherLayers, TheProducersMissingValueIsMissingAndLoadingReportsProgress) {
+  testing::CTempFolder temp;
+  auto bytes = testing::BuildRecord({.parameter = 11, .bits = 0, .reference = 9.999e20});
+  const auto second = testing::BuildRecord({.parameter = 11, .p1 = 6, .packed = {1, 2, 3, 4, 5, 6}});
+  bytes.insert(bytes.end(), second.begin(), second.end());
+  std::ofstream(temp / "two.grb", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  std::vector<int> progress;
+  const WeatherLoadResult result = LoadWeatherFile(temp / "two.grb", [&](int percent) { progress.push_back(percent); });
+  ASSERT_TRUE(result.forecast);
+  EXPECT_EQ(result.forecast->Grids().at(0).values, std::vector<float>(6, kGribMissing));
+  EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+  ASSERT_GE(progress.size(), 2u);
+  EXPECT_LT(progress.front(), 100);
+  EXPECT_EQ(progress.back(), 100);
 }
 
 TEST(WeatherLayers, EditionTwoAloneGivesNoWeatherTypes) {

@@ -14,7 +14,7 @@ namespace tarnwick {
 namespace {
 
 // Open stations kept at most; beyond, the least recent ones are let go.
-constexpr size_t kOpenStationLimit = 256;
+constexpr size_t kOpenStationLimit = 1024;
 
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

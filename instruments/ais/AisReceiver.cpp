@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/Clock.h"
+#include "core/Log.h"
 #include "core/Notifications.h"
 #include "core/geo/Geodesy.h"
 #include "core/settings/AisSettings.h"
@@ -12,6 +13,12 @@
 
 namespace tarnwick {
 namespace {
+
+// How long the targets' tracks reach back (AIS_TrackLength), at most a day.
+int64_t TrackLengthMs() {
+  const double seconds = ParseDurationSeconds(opt::AIS_TrackLength.Text()).value_or(1800.0);
+  return static_cast<int64_t>(std::min(seconds, 86400.0) * 1000.0);
+}
 
 // Reassembly slot of a radio channel: 1 for '1' or 'A', 2 for '2' or 'B', 0 otherwise.
 size_t ChannelSlot(char channel) {
@@ -206,6 +213,7 @@ void CAisReceiver::ApplyLocked(CSensor* aisSensor, const ReceiveTime& received, 
   if (!UpdatesTarget(m)) return;
 
   const uint64_t tick = received.tickMs != 0 ? received.tickMs : TickCount();
+  if (!targets_.count(m.mmsi) && !MakeRoomLocked()) return;
   auto [it, created] = targets_.try_emplace(m.mmsi);
   CAisTarget& t = it->second;
   if (created) {
@@ -226,6 +234,8 @@ void CAisReceiver::ApplyLocked(CSensor* aisSensor, const ReceiveTime& received, 
   }
   if (m.position) {
     ApplyPosition(t, m);
+    if (t.HasPosition() && !t.ownVessel)
+      tracks_.Add(m.mmsi, received.utcMs != 0 ? received.utcMs : UtcNowMs(), {t.lat, t.lon});
     t.positionTick = tick;
   }
   if (m.statics) ApplyStatic(t, *m.statics);
@@ -233,6 +243,7 @@ void CAisReceiver::ApplyLocked(CSensor* aisSensor, const ReceiveTime& received, 
   if (m.aid) t.aid = m.aid;
   if (m.sar) t.sar = m.sar;
   if (m.met) t.met = m.met;
+  MarkChangedLocked(t);
   dirty_ = true;
 
   if (m.ownVessel && m.position && IsVesselPositionReport(m.type)) {
@@ -252,6 +263,40 @@ void CAisReceiver::ApplyLocked(CSensor* aisSensor, const ReceiveTime& received, 
   if (m.position && IsVesselPositionReport(m.type) && opt::AIS_Logging.GetBool()) {
     deferred.logLines.push_back(FormatAisLogLine(t, m.type, received.utcMs));
   }
+}
+
+bool CAisReceiver::MakeRoomLocked() {
+  const size_t cap = static_cast<size_t>(std::max(100, opt::AIS_MaxTargets.GetInt()));
+  if (targets_.size() < cap) return true;
+  struct Candidate {
+    bool lost;
+    uint64_t tick;
+    uint32_t mmsi;
+  };
+  std::vector<Candidate> candidates;
+  candidates.reserve(targets_.size());
+  for (const auto& [mmsi, t] : targets_)
+    if (!t.IsDangerous() && !t.ownVessel) candidates.push_back({t.IsLost(), t.tick, mmsi});
+  const size_t drop = std::min(candidates.size(), targets_.size() - cap + 1 + cap / 10);
+  const uint64_t now = TickCount();
+  if (drop > 0) {
+    const auto older = [](const Candidate& a, const Candidate& b) {
+      return a.lost != b.lost ? a.lost : a.tick < b.tick;
+    };
+    std::nth_element(candidates.begin(), candidates.begin() + (drop - 1), candidates.end(), older);
+    for (size_t i = 0; i < drop; ++i) targets_.erase(candidates[i].mmsi);
+    droppedTargets_ += drop;
+    dirty_ = true;
+  }
+  if (lastDropLogTick_ == 0 || now - lastDropLogTick_ >= 60000) {
+    Log("CAisReceiver: the target table is full (AIS_MaxTargets %zu); dropped the %llu oldest "
+        "targets that were not dangerous%s\n",
+        cap, static_cast<unsigned long long>(droppedTargets_),
+        drop == 0 ? "; every target is dangerous, new ones are not kept" : "");
+    lastDropLogTick_ = now == 0 ? 1 : now;
+    droppedTargets_ = 0;
+  }
+  return drop > 0;
 }
 
 void CAisReceiver::RunDeferred(Deferred& deferred) {
@@ -286,41 +331,51 @@ bool CAisReceiver::Update(const OwnShipKinematics& own, const AisAssessmentSetti
       CAisTarget& t = it->second;
       const uint64_t sinceReport = now > t.tick ? now - t.tick : 0;
       if (t.IsLost() && sinceReport > kForgetAfterMs) {
+        tracks_.Forget(it->first);
         it = targets_.erase(it);
         changed = true;
         continue;
       }
+      bool targetChanged = false;
       if (!t.IsLost() && sinceReport > kAisReportPeriodMs) {
         if (settings.lostTargetAlert && (t.activated || t.IsDangerous()) && !t.hidden) {
           deferred.warnings.push_back(ExpandMessage("AIS target lost: $1", {t.DisplayName()}));
         }
         t.state = AisTargetState::Lost;
         t.lostTick = now;
-        changed = true;
+        targetChanged = true;
       }
       if (t.state == AisTargetState::Lost && now - t.lostTick >= settings.hideLostAfterMs) {
         t.state = AisTargetState::LostHidden;
         t.hidden = true;
-        changed = true;
+        targetChanged = true;
       }
       if (!t.HasPosition() || t.cogDegrees < 0.0) {
         if (t.predicted) {
           t.predicted.reset();
-          changed = true;
+          targetChanged = true;
         }
       } else {
         const uint64_t sincePosition = now > t.positionTick ? now - t.positionTick : 0;
         if (sincePosition > 0 && sincePosition < kAisPredictionLimitMs) {
           const double nm = std::max(t.sogKnots, 0.0) * (sincePosition / 1000.0) / 3600.0;
-          const LatLon predicted = DestinationPoint({t.lat, t.lon}, nm, t.cogDegrees);
+          // A vessel lying still stays exactly where it reported (no rounding
+          // noise that would count as a change every second).
+          const LatLon predicted =
+              nm > 0.0 ? DestinationPoint({t.lat, t.lon}, nm, t.cogDegrees) : LatLon{t.lat, t.lon};
           if (!t.predicted || !(*t.predicted == predicted)) {
             t.predicted = predicted;
-            changed = true;
+            targetChanged = true;
           }
         }
       }
+      if (targetChanged) {
+        MarkChangedLocked(t);
+        changed = true;
+      }
       ++it;
     }
+    tracks_.Trim(TrackLengthMs());
     if (changed || !lastOwn_ || !(*lastOwn_ == own)) {
       for (auto& [mmsi, target] : targets_) AssessLocked(target, own, settings, deferred);
     }
@@ -351,7 +406,9 @@ void CAisReceiver::AssessLocked(CAisTarget& t, const OwnShipKinematics& own,
   const std::optional<int> oldBearing = t.bearing;
   const std::optional<double> oldRange = t.range, oldCpa = t.cpa;
   const std::optional<int> oldTcpa = t.tcpa;
+  const std::optional<LatLon> oldOwnAtCpa = t.ownAtCpa;
   const AisTargetState oldState = t.state;
+  const bool oldActivated = t.activated, oldInArea = t.inMonitoredArea;
 
   if (t.IsLost()) {
     t.cpa.reset();
@@ -398,11 +455,16 @@ void CAisReceiver::AssessLocked(CAisTarget& t, const OwnShipKinematics& own,
   if (t.bearing != oldBearing || t.range != oldRange || t.cpa != oldCpa || t.tcpa != oldTcpa ||
       t.state != oldState) {
     ++redrawGeneration_;
+    MarkChangedLocked(t);
+  } else if (t.ownAtCpa != oldOwnAtCpa || t.activated != oldActivated ||
+             t.inMonitoredArea != oldInArea) {
+    MarkChangedLocked(t);
   }
 }
 
 void CAisReceiver::Reset() {
   std::lock_guard lock(mutex_);
+  tracks_.Clear();
   const uint64_t now = TickCount();
   for (auto& [mmsi, t] : targets_) {
     t.hidden = true;
@@ -410,6 +472,7 @@ void CAisReceiver::Reset() {
     t.lostTick = now;
     t.predicted.reset();
     ClearAssessment(t);
+    MarkChangedLocked(t);
   }
   ++redrawGeneration_;
 }
@@ -419,6 +482,7 @@ bool CAisReceiver::AcknowledgeDanger(uint32_t mmsi) {
   auto it = targets_.find(mmsi);
   if (it == targets_.end() || it->second.state != AisTargetState::Dangerous) return false;
   it->second.state = AisTargetState::DangerousWarned;
+  MarkChangedLocked(it->second);
   ++redrawGeneration_;
   return true;
 }
@@ -429,6 +493,7 @@ bool CAisReceiver::SetHidden(uint32_t mmsi, bool hidden) {
   if (it == targets_.end()) return false;
   it->second.hidden = hidden;
   if (hidden) ClearAssessment(it->second);
+  MarkChangedLocked(it->second);
   ++redrawGeneration_;
   return true;
 }
@@ -452,6 +517,23 @@ std::vector<CAisTarget> CAisReceiver::Targets() const {
   return copy;
 }
 
+AisTargetChanges CAisReceiver::ChangesSince(uint64_t revision) const {
+  AisTargetChanges changes;
+  {
+    std::lock_guard lock(mutex_);
+    changes.revision = revision_;
+    changes.present.reserve(targets_.size());
+    for (const auto& [mmsi, target] : targets_) {
+      changes.present.push_back(mmsi);
+      if (target.revision > revision) changes.changed.push_back(target);
+    }
+  }
+  std::sort(changes.present.begin(), changes.present.end());
+  std::sort(changes.changed.begin(), changes.changed.end(),
+            [](const CAisTarget& a, const CAisTarget& b) { return a.mmsi < b.mmsi; });
+  return changes;
+}
+
 size_t CAisReceiver::TargetCount() const {
   std::lock_guard lock(mutex_);
   return targets_.size();
@@ -471,6 +553,11 @@ OwnShipKinematics CAisReceiver::OwnShipFromTransponder() const {
   if (ownShip_.heading) own.heading = *ownShip_.heading;
   own.tickMs = ownShip_.received.tickMs;
   return own;
+}
+
+std::vector<AisTrack> CAisReceiver::Tracks() const {
+  std::lock_guard lock(mutex_);
+  return tracks_.All();
 }
 
 uint64_t CAisReceiver::RedrawGeneration() const {

@@ -23,6 +23,7 @@
 #include "instruments/ais/AisCpa.h"
 #include "instruments/ais/AisMessage.h"
 #include "instruments/ais/AisTarget.h"
+#include "instruments/ais/AisTracks.h"
 #include "instruments/nmea/AisSentenceSink.h"
 
 namespace tarnwick {
@@ -44,6 +45,13 @@ struct AisSafetyMessage {
   uint32_t mmsi = 0;     // the sender
   std::string fromName;  // the sender's name as the target table knows it, "" when unknown
   std::string text;
+};
+
+// The targets that changed since a revision of the receiver's table.
+struct AisTargetChanges {
+  uint64_t revision = 0;            // ask with this one next time
+  std::vector<CAisTarget> changed;  // changed since the revision asked for, by MMSI
+  std::vector<uint32_t> present;    // the MMSI of every target in the table, ascending
 };
 
 class CAisReceiver final : public IAisSentenceSink {
@@ -84,7 +92,7 @@ class CAisReceiver final : public IAisSentenceSink {
   // is stopped (under 0.5 kn: assessed as stationary); a target without course
   // is assessed as stationary at its position. UI thread.
   void UpdateCPA(const OwnShipKinematics& own, const AisAssessmentSettings& settings);
-  // "ResetAIS": every target becomes hidden and lost; its assessment is cleared.
+  // "ResetAIS": every target becomes hidden and lost; its assessment and track are cleared.
   void Reset();
 
   // Sets the test of the monitored area: targets inside it are exempt from
@@ -100,10 +108,15 @@ class CAisReceiver final : public IAisSentenceSink {
   std::optional<CAisTarget> Target(uint32_t mmsi) const;
   std::vector<CAisTarget> Targets() const;  // sorted by MMSI
   size_t TargetCount() const;
+  // Copies of the targets changed after revision (0: every target); the copy
+  // under the lock is in proportion to the changes, not to the table.
+  AisTargetChanges ChangesSince(uint64_t revision) const;
   AisOwnShipRecord OwnShip() const;
   // Own-ship kinematics from our transponder's reports (for when no other
   // position source is configured).
   OwnShipKinematics OwnShipFromTransponder() const;
+  // The targets' recent tracks (reported positions over AIS_TrackLength).
+  std::vector<AisTrack> Tracks() const;
   // Increases whenever a displayed value (bearing, range, CPA, TCPA, state) changed.
   uint64_t RedrawGeneration() const;
 
@@ -133,10 +146,17 @@ class CAisReceiver final : public IAisSentenceSink {
   void AssessLocked(CAisTarget& target, const OwnShipKinematics& own,
                     const AisAssessmentSettings& settings, Deferred& deferred);
   void RunDeferred(Deferred& deferred);
+  // Makes room for a new target when the table holds AIS_MaxTargets: drops the
+  // oldest tenth of the targets that are neither dangerous nor our own vessel
+  // (lost ones first), so that a flood of new identities costs little per
+  // report. False when no target may go (all dangerous): the new one is not kept.
+  bool MakeRoomLocked();
+  void MarkChangedLocked(CAisTarget& target) { target.revision = ++revision_; }
 
   mutable std::mutex mutex_;
   std::array<Slot, 3> slots_;
   std::unordered_map<uint32_t, CAisTarget> targets_;
+  CAisTracks tracks_;
   AisOwnShipRecord ownShip_;
   MessageObserver observer_;
   SafetyMessageHook safetyHook_;
@@ -145,6 +165,9 @@ class CAisReceiver final : public IAisSentenceSink {
   std::optional<uint64_t> lastUpdateTick_;
   std::optional<OwnShipKinematics> lastOwn_;
   uint64_t redrawGeneration_ = 0;
+  uint64_t droppedTargets_ = 0;     // dropped for room since the last log line
+  uint64_t lastDropLogTick_ = 0;
+  uint64_t revision_ = 0;  // counts every change of a target
 };
 
 // The process-wide receiver.

@@ -104,6 +104,10 @@ class CAisTarget {
   bool hidden = false;    // set aside by the navigator or a reset
   uint64_t lostTick = 0;  // TickCount() when it became lost
 
+  // The receiver's change counter when anything of the target last changed
+  // (a report, ageing, prediction, assessment, the navigator's actions).
+  uint64_t revision = 0;
+
   bool HasPosition() const {
     return lat != kAisLatNotAvailable && lon != kAisLonNotAvailable && !(lat == 0.0 && lon == 0.0);
   }

@@ -54,7 +54,7 @@ class CFuzzRegistry final : public ISensorRegistry {
     sensors_.push_back(std::make_unique<CSensor>(std::string(kind), &source, "fuzz"));
     return sensors_.back().get();
   }
-  double HeadingCorrection(const CNavSource&) override { return -1.5; }
+  double HeadingCorrection(const CNavSource&, const INmeaPortContext*) override { return -1.5; }
   void OnNewTransducer(CNavSource&, std::string_view id, char) override { ids_ += id.size(); }
 
  private:

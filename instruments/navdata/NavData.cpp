@@ -120,7 +120,14 @@ CNavData::~CNavData() {
 // --- registry ------------------------------------------------------------------
 
 CSensor* CNavData::ObtainSensor(CNavSource& source, INmeaPortContext* port, std::string_view kind) {
-  return CreateSensor(source, kind, port ? port->PortName() : std::string(kUnlabelledPort));
+  CNavSensor* sensor =
+      CreateSensor(source, kind, port ? port->PortName() : std::string(kUnlabelledPort));
+  // A port's heading sensor corrects by the port's setting.
+  if (auto* hdg = dynamic_cast<CHeadingSensor*>(sensor); hdg && port) {
+    std::lock_guard lock(mutex_);
+    hdg->SetCorrection(port->HeadingCorrection());
+  }
+  return sensor;
 }
 
 CNavSensor* CNavData::CreateSensor(CNavSource& source, std::string_view kind,
@@ -176,11 +183,11 @@ std::vector<std::string> CNavData::SensorNames() {
   return names;
 }
 
-double CNavData::HeadingCorrection(const CNavSource& source) {
+double CNavData::HeadingCorrection(const CNavSource& source, const INmeaPortContext* port) {
   std::lock_guard lock(mutex_);
   if (auto* hdg = dynamic_cast<CHeadingSensor*>(FindLocked(source, "hdg")))
     return hdg->Correction();
-  return 0.0;
+  return port ? port->HeadingCorrection() : 0.0;
 }
 
 void CNavData::OnNewTransducer(CNavSource& source, std::string_view id, char type) {
@@ -672,6 +679,13 @@ void CNavData::UpdateNavInfo() {
       fix.hdop = state.fix->hdop;
       fix.utcSeconds = state.fix->utcSeconds;
       fix.ageMs = now > state.fix->tick ? now - state.fix->tick : 0;
+      if (positionSensor_ && positionSensor_->Source()) {
+        const CNavSource& source = *positionSensor_->Source();
+        auto sourceLock = source.Lock();
+        const ReceiverValues& receiver = source.Data().receiver;
+        if (receiver.datumAlert && receiver.localDatum.Current(now))
+          fix.localDatum = receiver.localDatum.value;
+      }
     }
     auto value = [&](NavItem item) { return Aged(GetValueLocked(item, context), now); };
     snapshot->cog = value(NavItem::CourseOverGround);

@@ -75,7 +75,7 @@ class CNavData final : public ISensorRegistry {
 
   // ISensorRegistry: port threads, without the source's lock.
   CSensor* ObtainSensor(CNavSource& source, INmeaPortContext* port, std::string_view kind) override;
-  double HeadingCorrection(const CNavSource& source) override;
+  double HeadingCorrection(const CNavSource& source, const INmeaPortContext* port) override;
   void RegisterSource(CNavSource& source) override;
   void OnNewTransducer(CNavSource& source, std::string_view id, char type) override;
 

@@ -30,6 +30,9 @@ struct OwnShipFix {
   uint64_t ageMs = 0;                // age of the fix's report
   bool deadReckoning = false;        // dead reckoning is the selected position source
   bool simulated = false;            // the simulator runs
+  // The datum the position source reports its positions on (DTM), when it is
+  // not WGS 84: the positions may then be offset from the chart.
+  std::optional<std::string> localDatum;
 };
 
 struct OwnShipWind {

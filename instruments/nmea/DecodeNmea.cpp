@@ -106,7 +106,7 @@ void RunLocked(CNavSource& source, const NmeaFields& fields, const NmeaAddress& 
                uint64_t tick, INmeaPortContext* port, const NmeaDecoderHooks& hooks,
                bool needsHeadingCorrection, NmeaRowDecoder decode) {
   const double correction =
-      needsHeadingCorrection && hooks.sensors ? hooks.sensors->HeadingCorrection(source) : 0.0;
+      needsHeadingCorrection && hooks.sensors ? hooks.sensors->HeadingCorrection(source, port) : 0.0;
   NmeaDeferred deferred;
   {
     auto lock = source.Lock();
@@ -195,9 +195,14 @@ void DecodeNMEA(CNavSource& source, const ReceiveTime& received, std::string_vie
 
 void DecodeNMEA(CNavSource& source, const ReceiveTime& received, std::string_view sentence,
                 INmeaPortContext* port, const NmeaDecoderHooks& hooks) {
+  NmeaFields fields;
+  DecodeNMEA(source, received, sentence, port, hooks, fields);
+}
+
+void DecodeNMEA(CNavSource& source, const ReceiveTime& received, std::string_view sentence,
+                INmeaPortContext* port, const NmeaDecoderHooks& hooks, NmeaFields& fields) {
   const std::string_view line = WithoutLineEnd(sentence);
   LogDebug("DecodeNMEA: %.*s\n", static_cast<int>(std::min(line.size(), kLogLineMax)), line.data());
-  NmeaFields fields;
   if (!ParseNMEA(sentence, fields)) return;
 
   const std::string_view whole = fields[0];

@@ -13,6 +13,7 @@ class IAisSentenceSink;
 class INmeaPortContext;
 class INmeaRoutedSentences;
 class ISensorRegistry;
+struct NmeaFields;
 
 // Where the decoder hands what it does not keep itself. A null member means
 // "nobody listens": the sentence is checked and dropped.
@@ -36,5 +37,10 @@ void DecodeNMEA(CNavSource& source, const ReceiveTime& received, std::string_vie
 // The same with explicit hooks instead of the process-wide ones.
 void DecodeNMEA(CNavSource& source, const ReceiveTime& received, std::string_view sentence,
                 INmeaPortContext* port, const NmeaDecoderHooks& hooks);
+// The same, leaving the split sentence in fields (no fields when it was
+// refused): for callers that report what was decoded, with fields reused
+// from sentence to sentence.
+void DecodeNMEA(CNavSource& source, const ReceiveTime& received, std::string_view sentence,
+                INmeaPortContext* port, const NmeaDecoderHooks& hooks, NmeaFields& fields);
 
 }  // namespace tarnwick

@@ -233,6 +233,7 @@ struct NavtexAssembly {  // NRX fragments of the message being received
 // Every value of the data model. Read and written only under CNavSource's lock.
 struct NavSourceData {
   uint64_t lastSentenceTick = 0;  // tick of the last sentence decoded
+  uint64_t rangeLogTick = 0;      // last "out of range" log line of this source (one a minute)
 
   FixValues fix;
   PositionReport rmc, gga, gll, gns;

@@ -3,6 +3,7 @@
 // decode and the row type of the sentence tables.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,7 +44,17 @@ struct NmeaDecodeContext {
   void Want(SensorKind kind) { deferred.sensors |= 1u << static_cast<int>(kind); }
   // heading + correction, in 0..360 degrees.
   double Corrected(double heading) const;
+  // Logs (at most once a minute per source) that what this sentence carried
+  // is out of range and is dropped.
+  void LogOutOfRange(const char* what);
 };
+
+// Limits of values from instruments: beyond them a value is garbage, not a fix.
+inline constexpr double kMaxSpeedKnots = 150;
+// value when it lies within [low, high]; empty otherwise and when empty.
+std::optional<double> InRange(std::optional<double> value, double low, double high);
+// A position within +-90 degrees of latitude and +-180 of longitude.
+bool IsValidPosition(const LatLon& p);
 
 using NmeaRowDecoder = void (*)(NmeaDecodeContext&);
 

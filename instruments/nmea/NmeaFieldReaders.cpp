@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 
 namespace tarnwick {
@@ -34,7 +35,9 @@ char NmeaChar(std::string_view field) {
 double NmeaAngle(std::string_view field, std::string_view hemisphere) {
   const double value = NmeaNumber(field).value_or(0.0);
   const double degrees = std::trunc(value / 100.0);
-  double result = degrees + (value - degrees * 100.0) / 60.0;
+  const double minutes = value - degrees * 100.0;
+  if (value < 0 || minutes >= 60.0) return std::numeric_limits<double>::quiet_NaN();
+  double result = degrees + minutes / 60.0;
   const char side = NmeaFirstChar(hemisphere);
   if (side == 'S' || side == 'W') result = -result;
   return result;

@@ -22,7 +22,8 @@ inline char NmeaFirstChar(std::string_view field) {
 // A latitude or longitude field (ddmm.mmm / dddmm.mmm) with its hemisphere:
 // value = the field as a number (0 when it has trailing characters), degrees =
 // integer part of value / 100, result = degrees + remainder / 60, negated for
-// hemisphere 'S' or 'W'. Result in degrees.
+// hemisphere 'S' or 'W'. Result in degrees; NaN for a negative value or 60
+// minutes or more (no angle).
 double NmeaAngle(std::string_view field, std::string_view hemisphere);
 // Digits after the decimal point of a numeric field (0 when there is no point).
 int NmeaDecimals(std::string_view field);

@@ -46,6 +46,10 @@ std::optional<std::optional<double>> DepthMetres(const NmeaDecodeContext& c) {
 
 // Stores a heading when valid (corrected) and asks for the heading sensor.
 void StoreHeading(NmeaDecodeContext& c, NavValue<double>& target, std::optional<double> heading) {
+  if (heading && !InRange(heading, 0, 360)) {
+    c.LogOutOfRange("heading");
+    heading.reset();
+  }
   if (heading) {
     target.Set(c.Corrected(*heading), c.tick);
     c.Want(SensorKind::Hdg);
@@ -191,8 +195,13 @@ void DecodeVHW(NmeaDecodeContext& c) {
   WaterSpeedValues& w = c.data.water;
   StoreHeading(c, w.headingTrue, WithUnit(c, 1, 'T'));
   StoreHeading(c, w.headingMagnetic, WithUnit(c, 3, 'M'));
-  w.knots.Set(WithUnit(c, 5, 'N'), c.tick);
-  w.kmh.Set(WithUnit(c, 7, 'K'), c.tick);
+  const std::optional<double> knots = WithUnit(c, 5, 'N');
+  const std::optional<double> kmh = WithUnit(c, 7, 'K');
+  if ((knots && !InRange(knots, 0, kMaxSpeedKnots)) ||
+      (kmh && !InRange(kmh, 0, kMaxSpeedKnots * 1.852)))
+    c.LogOutOfRange("speed through water");
+  w.knots.Set(InRange(knots, 0, kMaxSpeedKnots), c.tick);
+  w.kmh.Set(InRange(kmh, 0, kMaxSpeedKnots * 1.852), c.tick);
   if (w.knots.valid || w.kmh.valid) c.Want(SensorKind::Stw);
 }
 

@@ -64,37 +64,39 @@ bool ParseNMEA(std::string_view sentence, NmeaFields& out) {
   std::string_view rest = sentence.substr(1);
   while (!rest.empty() && (rest.back() == '\n' || rest.back() == '\r')) rest.remove_suffix(1);
   memcpy(out.buffer.data(), rest.data(), rest.size());
-  std::string_view copy(out.buffer.data(), rest.size());
+  const std::string_view copy(out.buffer.data(), rest.size());
 
-  if (size_t star = copy.find('*'); star != std::string_view::npos) {
+  // One pass up to the '*', a CR or the end: the checksum of the characters
+  // and the fields between the commas (a CR inside the sentence ends both).
+  uint8_t computed = 0;
+  size_t begin = 0, end = 0;
+  for (; end < copy.size(); ++end) {
+    const char c = copy[end];
+    if (c == '*' || c == '\r') break;
+    computed ^= static_cast<uint8_t>(c);
+    if (c == ',') {
+      out.field.push_back(copy.substr(begin, end - begin));
+      begin = end + 1;
+    }
+  }
+  const size_t star = end < copy.size() && copy[end] == '*' ? end : copy.find('*', end);
+  if (star != std::string_view::npos) {
     if (copy.size() - star < 3) {
       LogDebug("DecodeNMEA: invalid checksum specification: '%s'\n", Quoted(sentence).c_str());
+      out.field.clear();
       return false;
     }
     const unsigned written = ReadHex(copy.substr(star + 1));
-    copy = copy.substr(0, star);
-    const unsigned computed = NmeaChecksum(copy);
     if (written != computed) {
       LogDebug("DecodeNMEA: bad checksum: '%s' (is %02x should be %02x)\n",
-               Quoted(sentence).c_str(), written, computed);
+               Quoted(sentence).c_str(), written, static_cast<unsigned>(computed));
+      out.field.clear();
       return false;
     }
     out.hasChecksum = true;
   }
-  // A CR inside the sentence ends it, as it ends the checksum.
-  if (size_t cr = copy.find('\r'); cr != std::string_view::npos) copy = copy.substr(0, cr);
-
-  size_t begin = 0;
-  while (true) {
-    size_t comma = copy.find(',', begin);
-    if (comma == std::string_view::npos) {
-      out.field.push_back(copy.substr(begin));
-      break;
-    }
-    out.field.push_back(copy.substr(begin, comma - begin));
-    begin = comma + 1;
-  }
-  return !out.field.empty();
+  out.field.push_back(copy.substr(begin, end - begin));
+  return true;
 }
 
 bool SplitNmeaAddress(std::string_view address, NmeaAddress& out) {

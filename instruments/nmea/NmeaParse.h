@@ -19,7 +19,7 @@ struct NmeaFields {
   char start = 0;                       // '$' or '!'
   bool hasChecksum = false;             // the sentence carried "*hh"
   std::vector<std::string_view> field;  // address and data fields
-  std::array<char, kNmeaMaxSentence + 1> buffer{};
+  std::array<char, kNmeaMaxSentence + 1> buffer;  // written by ParseNMEA before any field points into it
 
   NmeaFields() = default;
   NmeaFields(const NmeaFields&) = delete;
@@ -30,8 +30,8 @@ struct NmeaFields {
 };
 
 // Checks framing and checksum and splits the sentence into out. Returns true
-// when the sentence is acceptable (it then yields at least one field). Each
-// refusal is a debug log line.
+// when the sentence is acceptable (it then yields at least one field; a
+// refused one leaves none). Each refusal is a debug log line.
 bool ParseNMEA(std::string_view sentence, NmeaFields& out);
 
 // XOR of the characters of body (everything between the start character and '*').

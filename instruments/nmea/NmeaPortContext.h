@@ -72,6 +72,9 @@ class INmeaPortContext {
   virtual INmeaDeviceDriver* DeviceDriver() = 0;
   // The port's outstanding requests.
   virtual CNmeaRequests& Requests() = 0;
+  // Degrees added to every heading the port reports (a compass's deviation),
+  // as the port's settings give it.
+  virtual double HeadingCorrection() const { return 0.0; }
 };
 
 }  // namespace tarnwick

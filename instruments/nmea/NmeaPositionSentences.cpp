@@ -37,6 +37,10 @@ std::optional<double> TimeOfDay(std::string_view field) {
 bool AcceptPosition(NmeaDecodeContext& c, PositionReport& report, size_t latField) {
   const LatLon p{NmeaAngle(c.F(latField), c.F(latField + 1)),
                  NmeaAngle(c.F(latField + 2), c.F(latField + 3))};
+  if (!IsValidPosition(p)) {
+    c.LogOutOfRange("position");
+    return false;
+  }
   if (p.lat == 0.0 && p.lon == 0.0) return false;
 
   NavSourceData& d = c.data;
@@ -76,6 +80,23 @@ void StoreTime(NmeaDecodeContext& c, PositionReport& report, std::string_view fi
 
 }  // namespace
 
+std::optional<double> InRange(std::optional<double> value, double low, double high) {
+  if (!value || !(*value >= low && *value <= high)) return std::nullopt;
+  return value;
+}
+
+bool IsValidPosition(const LatLon& p) {
+  return std::fabs(p.lat) <= 90.0 && std::fabs(p.lon) <= 180.0;  // false for NaN too
+}
+
+void NmeaDecodeContext::LogOutOfRange(const char* what) {
+  if (data.rangeLogTick != 0 && tick - data.rangeLogTick < 60000) return;
+  data.rangeLogTick = tick == 0 ? 1 : tick;
+  Log("DecodeNMEA: %.*s%.*s: %s out of range; dropped\n", static_cast<int>(address.talker.size()),
+      address.talker.data(), static_cast<int>(address.formatter.size()), address.formatter.data(),
+      what);
+}
+
 double NmeaDecodeContext::Corrected(double heading) const {
   double h = std::fmod(heading + headingCorrection, 360.0);
   return h < 0 ? h + 360.0 : h;
@@ -84,6 +105,13 @@ double NmeaDecodeContext::Corrected(double heading) const {
 void DecodeRMC(NmeaDecodeContext& c) {
   NavSourceData& d = c.data;
   c.Want(SensorKind::Pos);
+  // A speed or course that cannot be makes the whole fix suspect.
+  const std::optional<double> sog = NmeaNumber(c.F(7));
+  const std::optional<double> cog = NmeaNumber(c.F(8));
+  if ((sog && !InRange(sog, 0, kMaxSpeedKnots)) || (cog && !InRange(cog, 0, 360))) {
+    c.LogOutOfRange(sog && !InRange(sog, 0, kMaxSpeedKnots) ? "speed" : "course");
+    return;
+  }
   if (!AcceptPosition(c, d.rmc, 3)) return;
   const char status = NmeaFirstChar(c.F(2));
   const char mode = c.Count() > 12 ? NmeaFirstChar(c.F(12)) : 0;
@@ -97,13 +125,12 @@ void DecodeRMC(NmeaDecodeContext& c) {
     d.fix.mode.SetInvalid(c.tick);
   d.fix.date.Set(NmeaInteger(c.F(9)), c.tick);
 
-  std::optional<double> sog = NmeaNumber(c.F(7));
   if (sog && d.sog.valid)
     d.smoothedSog += kSogSmoothing * (*sog - d.smoothedSog);
   else
     d.smoothedSog = sog.value_or(0.0);
   d.sog.Set(sog, c.tick);
-  d.cog.Set(NmeaNumber(c.F(8)), c.tick);
+  d.cog.Set(cog, c.tick);
 
   if (status == 'V') {
     if (mode != 'S') return;
@@ -155,6 +182,10 @@ void DecodeGNS(NmeaDecodeContext& c) {
   NavSourceData& d = c.data;
   c.Want(SensorKind::Pos);
   const LatLon p{NmeaAngle(c.F(2), c.F(3)), NmeaAngle(c.F(4), c.F(5))};
+  if (!IsValidPosition(p)) {
+    c.LogOutOfRange("position");
+    return;
+  }
   if (p.lat == 0.0 && p.lon == 0.0) return;
   d.gns.tick = c.tick;
   d.gns.position = p;
@@ -213,15 +244,20 @@ void DecodeVTG(NmeaDecodeContext& c) {
     char unit;
     NavValue<double>& value;
     const char* message;
+    double maximum;
   };
   const Pair pairs[] = {
-      {1, 'T', d.vtgCogTrue, "\tVTG: invalid true track!\n"},
-      {3, 'M', d.vtgCogMagnetic, "\tVTG: invalid magnetic track!\n"},
-      {5, 'N', d.vtgSogKnots, "\tVTG: invalid N speed\n"},
-      {7, 'K', d.vtgSogKmh, "\tVTG: invalid K speed\n"},
+      {1, 'T', d.vtgCogTrue, "\tVTG: invalid true track!\n", 360},
+      {3, 'M', d.vtgCogMagnetic, "\tVTG: invalid magnetic track!\n", 360},
+      {5, 'N', d.vtgSogKnots, "\tVTG: invalid N speed\n", kMaxSpeedKnots},
+      {7, 'K', d.vtgSogKmh, "\tVTG: invalid K speed\n", kMaxSpeedKnots * 1.852},
   };
   for (const Pair& pair : pairs) {
     std::optional<double> value = NmeaNumber(c.F(pair.field));
+    if (value && !InRange(value, 0, pair.maximum)) {
+      c.LogOutOfRange(pair.field <= 3 ? "course" : "speed");
+      value.reset();
+    }
     if (value && NmeaChar(c.F(pair.field + 1)) == pair.unit) {
       pair.value.Set(*value, c.tick);
       continue;

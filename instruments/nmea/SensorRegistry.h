@@ -22,9 +22,9 @@ class ISensorRegistry {
   virtual CSensor* ObtainSensor(CNavSource& source, INmeaPortContext* port,
                                 std::string_view kind) = 0;
   // The correction of the port's heading sensor in degrees, added to every
-  // heading the port reports (0 when there is none). Called without the
-  // source's lock held.
-  virtual double HeadingCorrection(const CNavSource& source) = 0;
+  // heading the port reports; before that sensor exists, the port's own
+  // setting (0 without a port). Called without the source's lock held.
+  virtual double HeadingCorrection(const CNavSource& source, const INmeaPortContext* port) = 0;
   // The port's source stored a value for the first time: the store asks it
   // for the items no sensor kind owns (wind, temperatures, rudder, weather),
   // whatever else the port sends. Called without the source's lock held.
@@ -42,7 +42,7 @@ class CNullSensorRegistry final : public ISensorRegistry {
   CSensor* ObtainSensor(CNavSource&, INmeaPortContext*, std::string_view) override {
     return nullptr;
   }
-  double HeadingCorrection(const CNavSource&) override { return 0.0; }
+  double HeadingCorrection(const CNavSource&, const INmeaPortContext*) override { return 0.0; }
   void OnNewTransducer(CNavSource&, std::string_view, char) override {}
 };
 

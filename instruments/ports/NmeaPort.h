@@ -50,6 +50,7 @@ class CNmeaPort : public CPortMonitor, public INmeaPortContext, private ILineSin
   bool WriteSentence(std::string_view sentence) override { return Write(sentence); }
   INmeaDeviceDriver* DeviceDriver() override { return driver_.load(); }
   CNmeaRequests& Requests() override { return requests_; }
+  double HeadingCorrection() const override { return settings_.headingCorrection; }
 
  protected:
   void OnOpened() override;

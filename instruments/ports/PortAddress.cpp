@@ -1,5 +1,8 @@
 #include "instruments/ports/PortAddress.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <charconv>
 
 #include "core/Setting.h"
@@ -72,6 +75,18 @@ bool ParseAuthority(std::string_view rest, PortAddress& address) {
   return true;
 }
 
+// True when a path has a "." or ".." segment (which could lead out of /dev).
+bool HasDotSegment(std::string_view path) {
+  size_t start = 0;
+  while (start <= path.size()) {
+    const size_t end = std::min(path.find('/', start), path.size());
+    const std::string_view segment = path.substr(start, end - start);
+    if (segment == "." || segment == "..") return true;
+    start = end + 1;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::optional<PortAddress> ParsePortAddress(std::string_view text) {
@@ -83,12 +98,14 @@ std::optional<PortAddress> ParsePortAddress(std::string_view text) {
     if (StartsWithIgnoreCase(text, "pipe/")) {
       address.kind = PortKind::Pipe;
       address.device = std::string(text.substr(5));
-      if (address.device.empty() || address.device.find('/') != std::string::npos)
+      if (address.device.empty() || address.device.find('/') != std::string::npos ||
+          address.device.front() == '.')
         return std::nullopt;
       return address;
     }
     address.kind = PortKind::Serial;
     address.device = text.front() == '/' ? std::string(text) : "/dev/" + std::string(text);
+    if (HasDotSegment(address.device)) return std::nullopt;
     return address;
   }
   address.scheme = Lower(text.substr(0, sep));
@@ -106,6 +123,23 @@ std::optional<PortAddress> ParsePortAddress(std::string_view text) {
     if (address.port == 0) address.port = DefaultTcpPort(address.scheme);
   }
   return address;
+}
+
+std::string CheckPortAddress(std::string_view text, AddressSource source) {
+  if (text.size() > kMaxPortAddressBytes)
+    return "an address is at most " + std::to_string(kMaxPortAddressBytes) + " characters";
+  for (char c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return "an address has no control characters";
+  const std::optional<PortAddress> address = ParsePortAddress(text);
+  if (!address) return "'" + std::string(text) + "' is not a port address";
+  if (address->kind != PortKind::Serial) return "";
+  if (source == AddressSource::Page && address->device.rfind("/dev/", 0) != 0)
+    return "a serial port is a device below /dev (" + address->device +
+           " can be given on the command line)";
+  struct stat info {};
+  if (::stat(address->device.c_str(), &info) == 0 && !S_ISCHR(info.st_mode))
+    return address->device + " is no serial device";
+  return "";
 }
 
 const char* PortThreadName(PortKind kind) {

@@ -23,8 +23,21 @@ struct PortAddress {
   std::string device;  // serial: the device path ("/dev/ttyUSB0"); pipe: the pipe name
 };
 
-// Splits an address; nullopt for an empty address, an unknown scheme or a bad port number.
+// Splits an address; nullopt for an empty address, an unknown scheme, a bad
+// port number, or a device or pipe name with "." or ".." segments.
 std::optional<PortAddress> ParsePortAddress(std::string_view text);
+
+// Who names an address: the ports page may name serial devices below /dev
+// only; the command line may give any absolute device path.
+enum class AddressSource { Page, CommandLine };
+
+inline constexpr size_t kMaxPortAddressBytes = 256;
+
+// Empty when text may be configured as a port's address; else why not, for
+// the user. Beyond ParsePortAddress: at most kMaxPortAddressBytes, no control
+// characters, a serial device from the page below /dev, and a device path
+// that exists must be a character device (a terminal is checked on opening).
+std::string CheckPortAddress(std::string_view text, AddressSource source);
 
 // The name the port's thread carries ("ComPortMonitor", "UdpPortMonitor", "TcpPortMonitor").
 const char* PortThreadName(PortKind kind);

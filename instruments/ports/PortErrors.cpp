@@ -32,6 +32,9 @@ std::string SerialOpenErrorText(int err) {
     case ETIMEDOUT:
     case EIO:
       return "This port is not responding to connection attempts.";
+    case ENOTTY:
+    case EISDIR:
+      return "This is no serial port: a file or folder, not a device.";
     default:
       return SystemErrorText(err);
   }

@@ -22,13 +22,15 @@ PortCreation BuildPort(const std::string& text, const PortSettings& settings) {
   PortCreation result;
   if (EqualsIgnoreCase(settings.driver, "none")) return result;
   if (EqualsIgnoreCase(settings.driver, "nmea-tcp-server")) {
-    // Any address names the server; a host and port in it choose where it listens.
+    // Any address names the server; a port in it chooses where it listens,
+    // the settings' interface on which network.
     PortAddress address;
     if (auto parsed = ParsePortAddress(text); parsed && parsed->kind != PortKind::Serial)
       address = *parsed;
     address.name = text;
     address.kind = PortKind::Tcp;
-    auto transport = std::make_unique<CTcpServerTransport>(text, address.host, address.port);
+    auto transport =
+        std::make_unique<CTcpServerTransport>(text, ListenAddress(settings), address.port);
     result.port = std::make_unique<CNmeaPort>(address, settings, std::move(transport), true);
     return result;
   }
@@ -53,7 +55,7 @@ PortCreation BuildPort(const std::string& text, const PortSettings& settings) {
       acceptsEncapsulated = true;
       break;
     case PortKind::Udp:
-      transport = std::make_unique<CUdpTransport>(*address);
+      transport = std::make_unique<CUdpTransport>(*address, ListenAddress(settings));
       acceptsEncapsulated = true;
       break;
     case PortKind::Tcp:

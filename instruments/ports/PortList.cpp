@@ -41,6 +41,13 @@ size_t CPortList::WriteToTalkers(std::string_view sentence) {
   return written;
 }
 
+std::optional<bool> CPortList::WriteToPort(unsigned id, std::string_view sentence) {
+  std::lock_guard lock(mutex_);
+  for (CNmeaPort* port : ports_)
+    if (port->PortId() == id) return port->Write(sentence);
+  return std::nullopt;
+}
+
 CPortList& PortList() {
   static CPortList list;
   return list;

@@ -21,6 +21,7 @@
 
 #include <cstddef>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -40,6 +41,10 @@ class CPortList {
   // Writes one of the program's own sentences to every talker port; '!'
   // sentences only to ports that accept them. Returns the ports written to.
   size_t WriteToTalkers(std::string_view sentence);
+  // Writes sentence to the port numbered id, whatever its roles (an answer to
+  // that port's device). Empty when there is no such port, else whether the
+  // port took it.
+  std::optional<bool> WriteToPort(unsigned id, std::string_view sentence);
 
  private:
   std::mutex mutex_;

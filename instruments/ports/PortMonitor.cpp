@@ -1,5 +1,7 @@
 #include "instruments/ports/PortMonitor.h"
 
+#include <algorithm>
+
 #include <pthread.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -187,6 +189,7 @@ void CPortMonitor::TryOpen(uint64_t& nextAttempt, int& lastFailure) {
   if (transport_->Open(wakeFd_.Get(), error)) {
     lastFailure = -1;
     nextAttempt = 0;
+    openedTick_ = TickCount();
     {
       std::lock_guard lock(mutex_);
       sendBuffer_.clear();
@@ -258,9 +261,19 @@ void CPortMonitor::ServiceOpen(uint64_t& nextAttempt) {
 }
 
 void CPortMonitor::LoseConnection(const PortError& error, uint64_t& nextAttempt) {
-  if (!error.logLine.empty()) Log("%s", error.logLine.c_str());
+  const uint64_t now = TickCount();
+  quickLosses_ = now - openedTick_ < kSteadyAfterMs ? quickLosses_ + 1 : 1;
+  uint64_t delay = transport_->ReopenAtOnce() ? 0 : transport_->RetryIntervalMs();
+  if (quickLosses_ > 1)
+    delay = std::max(delay, std::min(kMaxBackoffMs, kFirstBackoffMs << std::min(quickLosses_ - 2, 16u)));
+  if (quickLosses_ == 1 || quickLosses_ % kLogEveryNthLoss == 0) {
+    if (!error.logLine.empty()) Log("%s", error.logLine.c_str());
+    if (quickLosses_ > 1)
+      Log("CPortMonitor: \"%s\" failed %u times in a row soon after opening; next try in %llu ms\n",
+          Name().c_str(), quickLosses_, static_cast<unsigned long long>(delay));
+  }
   transport_->Close();
-  nextAttempt = transport_->ReopenAtOnce() ? 0 : TickCount() + transport_->RetryIntervalMs();
+  nextAttempt = delay == 0 ? 0 : now + delay;
   UpdateStatus([&](PortStatus& s) {
     s.state = PortState::Closed;
     if (!error.status.empty()) s.text = error.status;

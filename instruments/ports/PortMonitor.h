@@ -128,6 +128,15 @@ class CPortMonitor : private IPortReceiver {
 
   CReceivedDataQueue received_;
   std::vector<pollfd> pollFds_;  // used by the port's thread only
+  // A device that opens and then fails at once is reopened after a delay that
+  // doubles with every such failure in a row, and the failure is logged the
+  // first time and then every kLogEveryNthLoss-th time. Port's thread only.
+  static constexpr uint64_t kSteadyAfterMs = 10000;  // a connection this old ends the row
+  static constexpr uint64_t kFirstBackoffMs = 500;
+  static constexpr uint64_t kMaxBackoffMs = 60000;
+  static constexpr unsigned kLogEveryNthLoss = 20;
+  uint64_t openedTick_ = 0;
+  unsigned quickLosses_ = 0;
 };
 
 }  // namespace tarnwick

@@ -1,6 +1,9 @@
 #include "instruments/ports/PortSettings.h"
 
+#include <arpa/inet.h>
+
 #include <charconv>
+#include <cmath>
 
 #include <nlohmann/json.hpp>
 
@@ -22,6 +25,14 @@ std::optional<int> ParseInt(std::string_view text) {
   return value;
 }
 
+std::optional<double> ParseReal(std::string_view text) {
+  double value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+    return std::nullopt;
+  return value;
+}
+
 std::optional<bool> ParseBool(std::string_view text) {
   if (EqualsIgnoreCase(text, "true") || EqualsIgnoreCase(text, "yes") || text == "1") return true;
   if (EqualsIgnoreCase(text, "false") || EqualsIgnoreCase(text, "no") || text == "0") return false;
@@ -37,10 +48,16 @@ std::string ValueText(const nlohmann::json& value) {
   if (value.is_string()) return value.get<std::string>();
   if (value.is_boolean()) return value.get<bool>() ? "true" : "false";
   if (value.is_number_integer()) return std::to_string(value.get<long long>());
-  return value.dump();
+  return value.dump();  // other numbers ("2.5") as JSON writes them
 }
 
 }  // namespace
+
+std::string ListenAddress(const PortSettings& settings) {
+  if (settings.listenInterface == "any") return "0.0.0.0";
+  if (settings.listenInterface == "loopback" || settings.listenInterface.empty()) return "127.0.0.1";
+  return settings.listenInterface;
+}
 
 bool IsKnownDriver(std::string_view driver) {
   for (const char* known : kDrivers)
@@ -48,11 +65,29 @@ bool IsKnownDriver(std::string_view driver) {
   return false;
 }
 
+std::string UnavailableDriverReason(std::string_view driver) {
+  if (EqualsIgnoreCase(driver, "actisense") || EqualsIgnoreCase(driver, "maretron"))
+    return "NMEA 2000 gateways (driver \"" + std::string(driver) +
+           "\") are not supported yet: connect the instruments through an NMEA 0183 gateway "
+           "or multiplexer and use the driver \"nmea\"";
+  for (const char* device : {"garmin", "PcFF80", "fts-250"})
+    if (EqualsIgnoreCase(driver, device))
+      return "the driver \"" + std::string(driver) + "\" is not available on this system";
+  return "";
+}
+
 std::string ValidatePortSetting(std::string_view key, std::string_view value) {
   const std::string quoted = "'" + std::string(value) + "'";
   if (IsBooleanKey(key))
     return ParseBool(value) ? "" : std::string(key) + " must be true or false, not " + quoted;
-  if (key == "driver") return IsKnownDriver(value) ? "" : "unknown driver " + quoted;
+  if (key == "driver")
+    return IsKnownDriver(value) ? UnavailableDriverReason(value) : "unknown driver " + quoted;
+  if (key == "headingCorrection") {
+    const auto degrees = ParseReal(value);
+    return degrees && *degrees >= -180 && *degrees <= 180
+               ? ""
+               : "headingCorrection must be degrees from -180 to 180, not " + quoted;
+  }
   if (key == "baud") {
     if (EqualsIgnoreCase(value, "auto")) return "";
     const auto baud = ParseInt(value);
@@ -73,7 +108,21 @@ std::string ValidatePortSetting(std::string_view key, std::string_view value) {
     return value == "1" || value == "1.5" || value == "2"
                ? ""
                : "stop must be 1, 1.5 or 2, not " + quoted;
-  if (key == "label" || key == "filter") return "";
+  if (key == "interface") {
+    in_addr address{};
+    if (value == "loopback" || value == "any" ||
+        ::inet_pton(AF_INET, std::string(value).c_str(), &address) == 1)
+      return "";
+    return "interface must be loopback, any or an IPv4 address, not " + quoted;
+  }
+  if (key == "label")
+    return value.size() <= kMaxPortLabelBytes
+               ? ""
+               : "a label is at most " + std::to_string(kMaxPortLabelBytes) + " bytes";
+  if (key == "filter")
+    return value.size() <= kMaxPortFilterBytes
+               ? ""
+               : "a filter is at most " + std::to_string(kMaxPortFilterBytes) + " bytes";
   return "unknown port setting '" + std::string(key) + "'";
 }
 
@@ -115,6 +164,10 @@ PortSettingsResult ParsePortSettings(std::string_view json, std::string_view add
       settings.repeater = *ParseBool(text);
     } else if (key == "filter") {
       settings.filter = text;
+    } else if (key == "interface") {
+      settings.listenInterface = text;
+    } else if (key == "headingCorrection") {
+      settings.headingCorrection = *ParseReal(text);
     } else if (key == "baud") {
       settings.serial.autoBaud = EqualsIgnoreCase(text, "auto");
       if (!settings.serial.autoBaud) settings.serial.baud = *ParseInt(text);

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -112,8 +113,25 @@ int CSerialTransport::Baud() const {
 }
 
 bool CSerialTransport::Open(int /*wakeFd*/, PortError& error) {
-  const int fd = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  int err = fd < 0 ? errno : 0;
+  // Only a terminal device is a serial port: a file, folder or pipe named as
+  // one is neither read nor written (looked at before opening, and again on
+  // what was opened).
+  struct stat info {};
+  int fd = -1;
+  int err = 0;
+  if (::stat(device_.c_str(), &info) != 0)
+    err = errno;
+  else if (!S_ISCHR(info.st_mode))
+    err = S_ISDIR(info.st_mode) ? EISDIR : ENOTTY;
+  if (err == 0) {
+    fd = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) err = errno;
+  }
+  if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode) || !::isatty(fd))) {
+    err = ENOTTY;
+    ::close(fd);
+    fd = -1;
+  }
   if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     err = errno == EWOULDBLOCK ? EBUSY : errno;
     ::close(fd);

@@ -29,9 +29,7 @@ bool CTcpServerTransport::Open(int /*wakeFd*/, PortError& error) {
   sockaddr_in local{};
   local.sin_family = AF_INET;
   local.sin_port = htons(port_);
-  local.sin_addr.s_addr = htonl(INADDR_ANY);
-  if (!host_.empty() && host_ != "*" && ::inet_pton(AF_INET, host_.c_str(), &local.sin_addr) != 1)
-    return fail(EADDRNOTAVAIL);
+  if (::inet_pton(AF_INET, host_.c_str(), &local.sin_addr) != 1) return fail(EADDRNOTAVAIL);
   CFileDescriptor fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
   if (!fd.IsValid()) return fail(errno);
   const int on = 1;
@@ -43,7 +41,7 @@ bool CTcpServerTransport::Open(int /*wakeFd*/, PortError& error) {
   socklen_t length = sizeof bound;
   ::getsockname(fd.Get(), reinterpret_cast<sockaddr*>(&bound), &length);
   listener_ = std::move(fd);
-  Log("%s: serving NMEA 0183 on TCP port %u\n", name_.c_str(), ntohs(bound.sin_port));
+  Log("%s: serving NMEA 0183 on TCP %s:%u\n", name_.c_str(), host_.c_str(), ntohs(bound.sin_port));
   return true;
 }
 

@@ -22,9 +22,10 @@ class CTcpServerTransport final : public CPortTransport {
   // A client with more unsent bytes than this is not reading and is dropped.
   static constexpr size_t kClientBacklogMax = 65536;
 
-  // name: the configured address (for log lines); host: "*" or empty for every
-  // address, else an IPv4 address to listen on; port 0 picks 10110.
-  CTcpServerTransport(std::string name, std::string host, uint16_t port);
+  // name: the configured address (for log lines); listenAddress: the IPv4
+  // address to listen on ("127.0.0.1", "0.0.0.0" for every network...); port 0
+  // picks 10110.
+  CTcpServerTransport(std::string name, std::string listenAddress, uint16_t port);
 
   int IdleTimeoutMs() const override { return -1; }
   bool Open(int wakeFd, PortError& error) override;

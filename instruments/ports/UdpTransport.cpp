@@ -50,7 +50,8 @@ UdpEndpoints ResolveUdpEndpoints(const PortAddress& address) {
   return endpoints;
 }
 
-CUdpTransport::CUdpTransport(PortAddress address) : address_(std::move(address)) {}
+CUdpTransport::CUdpTransport(PortAddress address, std::string listenAddress)
+    : address_(std::move(address)), listenAddress_(std::move(listenAddress)) {}
 
 bool CUdpTransport::Open(int /*wakeFd*/, PortError& error) {
   const UdpEndpoints endpoints = ResolveUdpEndpoints(address_);
@@ -71,8 +72,8 @@ bool CUdpTransport::Open(int /*wakeFd*/, PortError& error) {
     return fail(errno);
   sockaddr_in local{};
   local.sin_family = AF_INET;
-  local.sin_addr.s_addr = htonl(INADDR_ANY);
   local.sin_port = htons(endpoints.localPort);
+  if (::inet_pton(AF_INET, listenAddress_.c_str(), &local.sin_addr) != 1) return fail(EADDRNOTAVAIL);
   if (::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
     return fail(errno);
   std::lock_guard lock(mutex_);

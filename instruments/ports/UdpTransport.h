@@ -1,8 +1,9 @@
 #pragma once
-// A UDP port: host "*" listens on every address and broadcasts what is
-// written; a named host listens on the port and sends to that host. Each
-// datagram may hold several sentences. Writes go out at once from the writing
-// thread, one datagram per write.
+// A UDP port: host "*" broadcasts what is written, a named host gets it sent
+// to; either listens on the port at the listen address (127.0.0.1 unless the
+// port's settings choose a network interface). Each datagram may hold several
+// sentences. Writes go out at once from the writing thread, one datagram per
+// write.
 
 #include <netinet/in.h>
 
@@ -17,7 +18,7 @@ namespace tarnwick {
 
 struct UdpEndpoints {
   bool broadcast = false;     // host "*", or a host that could not be resolved
-  uint16_t localPort = 0;     // bound on every address: the "local" parameter, else the port
+  uint16_t localPort = 0;     // bound at the listen address: the "local" parameter, else the port
   sockaddr_in destination{};  // 255.255.255.255 when broadcasting, else the host
 };
 
@@ -26,7 +27,8 @@ UdpEndpoints ResolveUdpEndpoints(const PortAddress& address);
 
 class CUdpTransport final : public CPortTransport {
  public:
-  explicit CUdpTransport(PortAddress address);
+  // listenAddress: the IPv4 address to bind ("127.0.0.1", "0.0.0.0", ...).
+  CUdpTransport(PortAddress address, std::string listenAddress);
 
   int IdleTimeoutMs() const override { return 5000; }
   bool Open(int wakeFd, PortError& error) override;
@@ -40,6 +42,7 @@ class CUdpTransport final : public CPortTransport {
 
  private:
   PortAddress address_;
+  std::string listenAddress_;
   mutable std::mutex mutex_;  // fd_ and endpoints_: writers send from any thread
   CFileDescriptor fd_;
   UdpEndpoints endpoints_;

@@ -208,6 +208,28 @@ TEST_F(AisTargets, WarningOncePerDangerousEpisode) {
 // A target 0.5 NM dead ahead. No CPA without the own position or speed, or
 // without the own course while under way; a stopped own vessel without course
 // and a target without course are assessed as stationary.
+// A flood of new identities (a marina network with 200,000 made-up MMSIs)
+// cannot grow the table past AIS_MaxTargets; the oldest targets that are not
+// dangerous go first, a dangerous one stays.
+TEST_F(AisTargets, TheTableIsCappedAndKeepsDangerousTargets) {
+  ASSERT_TRUE(opt::AIS_MaxTargets.Set("100"));
+  SendHeadOn(1.5);
+  clock_.Advance(1000);
+  Update();
+  ASSERT_EQ(Target().state, AisTargetState::Dangerous);
+  for (uint32_t i = 0; i < 2000; ++i) {
+    clock_.Advance(1);
+    Send(testing::PositionA(200000000 + i, 40.0 + i * 1e-4, -20.0, 5.0, 90.0));
+  }
+  const auto targets = receiver_.Targets();
+  EXPECT_LE(targets.size(), 100u);
+  EXPECT_GE(targets.size(), 80u);
+  EXPECT_TRUE(receiver_.Target(kTarget)) << "the dangerous target stays";
+  EXPECT_TRUE(receiver_.Target(200001999)) << "the newest is kept";
+  EXPECT_FALSE(receiver_.Target(200000000)) << "the oldest went";
+  ASSERT_TRUE(opt::AIS_MaxTargets.ResetToDefault());
+}
+
 TEST_F(AisTargets, WhichMotionsAreAssessed) {
   constexpr double kNa = std::numeric_limits<double>::quiet_NaN();
   const OwnShipKinematics under_way{kOwnPos, 0.0, 10.0, 0.0, 0};
@@ -276,6 +298,63 @@ TEST_F(AisTargets, ResetHidesEverythingUntilHeardAgain) {
   Update();
   EXPECT_FALSE(Target().cpa) << "hidden targets are not assessed";
   EXPECT_EQ(Warnings().size(), 1U);
+  EXPECT_TRUE(receiver_.Tracks().empty()) << "the tracks go with the reset";
+}
+
+TEST_F(AisTargets, TracksKeepThinnedReportsOverTheTrackLength) {
+  struct Step {
+    int64_t advanceMs;
+    double nm;  // ahead of the own vessel
+    size_t points;
+  };
+  const Step steps[] = {
+      {0, 3.0, 1},        {2000, 3.0, 1},   // neither 10 s later nor moved
+      {2000, 2.9, 2},     {10000, 2.9, 3},  // moved 0.1 nm; 10 s later
+      {-60000, 2.8, 1},  // earlier than the last point: a playback started over
+  };
+  for (const Step& step : steps) {
+    clock_.SetUtcMs(clock_.UtcMs() + step.advanceMs);
+    SendHeadOn(step.nm);
+    const auto tracks = receiver_.Tracks();
+    ASSERT_EQ(tracks.size(), 1U);
+    EXPECT_EQ(tracks[0].points.size(), step.points) << step.advanceMs << " " << step.nm;
+  }
+  opt::AIS_TrackLength.Set("1 min");
+  clock_.SetUtcMs(clock_.UtcMs() + 61000);
+  SendHeadOn(2.7);
+  clock_.Advance(1000);
+  Update();
+  ASSERT_EQ(receiver_.Tracks().at(0).points.size(), 1U) << "older than the track length";
+  opt::AIS_TrackLength.ResetToDefault();
+}
+
+// The live feed copies only what changed: reports, assessments and the
+// navigator's actions count, a quiet second does not.
+TEST_F(AisTargets, ChangesSinceARevision) {
+  SendHeadOn(3.0, 0.0, 1);  // a target lying still
+  SendHeadOn(4.0, 10.0, 2);
+  Send(testing::PositionA(3, 50.5, -5.0, 0.0, std::numeric_limits<double>::quiet_NaN()));
+  Update();
+  AisTargetChanges all = receiver_.ChangesSince(0);
+  EXPECT_EQ(all.present, (std::vector<uint32_t>{1, 2, 3}));
+  ASSERT_EQ(all.changed.size(), 3u);
+  EXPECT_EQ(all.changed[0].mmsi, 1u);
+
+  const auto changedMmsis = [this](uint64_t& revision) {
+    AisTargetChanges c = receiver_.ChangesSince(revision);
+    revision = c.revision;
+    std::vector<uint32_t> mmsis;
+    for (const CAisTarget& t : c.changed) mmsis.push_back(t.mmsi);
+    return mmsis;
+  };
+  uint64_t revision = all.revision;
+  EXPECT_TRUE(changedMmsis(revision).empty());
+  clock_.Advance(1000);
+  Update();
+  EXPECT_EQ(changedMmsis(revision), (std::vector<uint32_t>{2})) << "only the moving target";
+  SendHeadOn(3.0, 0.0, 1);
+  receiver_.SetHidden(3, true);
+  EXPECT_EQ(changedMmsis(revision), (std::vector<uint32_t>{1, 3}));
 }
 
 TEST_F(AisTargets, SafetyMessagesAreShown) {

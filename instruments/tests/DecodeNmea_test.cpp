@@ -42,7 +42,7 @@ class CCorrectingRegistry final : public ISensorRegistry {
     sensors.push_back(std::make_unique<CSensor>(std::string(kind), &source, "test"));
     return sensors.back().get();
   }
-  double HeadingCorrection(const CNavSource&) override { return 2.0; }
+  double HeadingCorrection(const CNavSource&, const INmeaPortContext*) override { return 2.0; }
   void OnNewTransducer(CNavSource&, std::string_view id, char type) override {
     transducers.push_back(std::string(id) + "/" + type);
   }
@@ -83,6 +83,28 @@ TEST(DecodeNmea, SentenceTable) {
        "\tRMC: Wrong param count!", [](const NavSourceData& d) { EXPECT_FALSE(d.sog.valid); }},
       {"$GPRMC,,V,,,,,,,,,,N", nullptr,
        [](const NavSourceData& d) { EXPECT_FALSE(d.fix.position.valid); }},
+      // Values that cannot be are no fix: logged and dropped.
+      {"$GPRMC,123519,A,9507.038,N,01131.000,E,022.4,084.4,230394,003.1,W",
+       "DecodeNMEA: GPRMC: position out of range; dropped",
+       [](const NavSourceData& d) { EXPECT_FALSE(d.fix.position.valid); }},
+      {"$GPRMC,123519,A,4807.038,N,01131.000,E,-22.4,084.4,230394,003.1,W",
+       "DecodeNMEA: GPRMC: speed out of range; dropped",
+       [](const NavSourceData& d) { EXPECT_FALSE(d.fix.position.valid || d.sog.valid); }},
+      {"$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,412.0,230394,003.1,W",
+       "DecodeNMEA: GPRMC: course out of range; dropped",
+       [](const NavSourceData& d) { EXPECT_FALSE(d.fix.position.valid || d.cog.valid); }},
+      {"$GPGGA,123519,4807.038,N,18131.000,E,1,08,0.9,545.4,M,46.9,M",
+       "DecodeNMEA: GPGGA: position out of range; dropped",
+       [](const NavSourceData& d) { EXPECT_FALSE(d.fix.position.valid); }},
+      {"$GPGLL,4976.45,N,12311.12,W,225444,A,A", "DecodeNMEA: GPGLL: position out of range; dropped",
+       [](const NavSourceData& d) { EXPECT_FALSE(d.fix.position.valid); }},
+      {"$HEHDT,400.0,T", "DecodeNMEA: HEHDT: heading out of range; dropped",
+       [](const NavSourceData& d) { EXPECT_FALSE(d.heading.trueHdt.valid); }},
+      {"$GPVTG,054.7,T,034.4,M,999.0,N,010.2,K", "DecodeNMEA: GPVTG: speed out of range; dropped",
+       [](const NavSourceData& d) {
+         EXPECT_FALSE(d.vtgSogKnots.valid);
+         EXPECT_TRUE(d.vtgCogTrue.valid);
+       }},
       {"$GPGGA,123519,4807.038,N,01131.000,E,2,08,0.9,545.4,M,46.9,M,3.5,0120*6F", nullptr,
        [](const NavSourceData& d) {
          EXPECT_EQ(d.fix.quality.value, 2);

@@ -25,10 +25,13 @@ class CFakePort final : public INmeaPortContext {
   bool WriteSentence(std::string_view) override { return true; }
   INmeaDeviceDriver* DeviceDriver() override { return nullptr; }
   CNmeaRequests& Requests() override { return requests_; }
+  double HeadingCorrection() const override { return correction_; }
+  void SetHeadingCorrection(double degrees) { correction_ = degrees; }
 
  private:
   std::string name_;
   CNmeaRequests requests_;
+  double correction_ = 0;
 };
 
 // One instrument port: its label, navigation source and port context.

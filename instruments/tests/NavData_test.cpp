@@ -92,12 +92,33 @@ TEST_F(NavDataTest, HeadingFromHdgWithVariation) {
 }
 
 TEST_F(NavDataTest, HeadingCorrectionIsAppliedByTheDecoder) {
+  // The port's setting corrects from its first heading on.
+  TestPort& deviated = AddPort("COM5");
+  deviated.port.SetHeadingCorrection(3.0);
+  Feed(deviated, {"$HEHDT,359.0,T"});
+  EXPECT_DOUBLE_EQ(store->GetValue(NavItem::HeadingTrue)->value, 2.0);
+  clock.Advance(6000);
+
   TestPort& compass = AddPort("COM2");
   Feed(compass, {"$HEHDT,200.0,T"});
   ASSERT_TRUE(store->SetHeadingCorrection("COM2", -2.5));
   EXPECT_FALSE(store->SetHeadingCorrection("COM9", 1.0));
   Feed(compass, {"$HEHDT,200.0,T"});
   EXPECT_DOUBLE_EQ(store->GetValue(NavItem::HeadingTrue)->value, 197.5);
+}
+
+TEST_F(NavDataTest, ADatumOtherThanWgs84OfThePositionSourceIsPublished) {
+  TestPort& gps = AddPort("COM3");
+  const std::string rmc = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W";
+  const std::pair<const char*, std::optional<std::string>> cases[] = {
+      {"$GPDTM,W72,,0.0,N,0.0,E,0.0,W84", "W72"},
+      {"$GPDTM,W84,,0.0,N,0.0,E,0.0,W84", std::nullopt},
+  };
+  for (const auto& [dtm, published] : cases) {
+    Feed(gps, {rmc, dtm});
+    store->UpdateNavInfo();
+    EXPECT_EQ(store->Snapshot()->fix.localDatum, published) << dtm;
+  }
 }
 
 TEST_F(NavDataTest, PositionItemsComeOnlyFromTheSelectedPositionSensor) {

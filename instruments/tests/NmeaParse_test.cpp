@@ -48,15 +48,16 @@ TEST(NmeaParse, FramingAndChecksum) {
       {"exactly 1024 characters", SentenceOfLength(1024), true, ""},
       {"1025 characters", SentenceOfLength(1025), false, "ParseNMEA: sentence is too long"},
   };
+  NmeaFields fields;  // reused, as the decoder's callers do
   for (const FramingCase& c : cases) {
     SCOPED_TRACE(c.name);
     CLogCapture capture;
-    NmeaFields fields;
     EXPECT_EQ(ParseNMEA(c.sentence, fields), c.accepted);
     if (c.accepted) {
       EXPECT_TRUE(capture.Lines().empty());
       EXPECT_GE(fields.Count(), 1u);
     } else {
+      EXPECT_EQ(fields.Count(), 0u) << "a refused sentence leaves no fields";
       ASSERT_EQ(capture.Lines().size(), 1u);
       EXPECT_EQ(capture.Lines()[0].rfind(c.logStart, 0), 0u) << capture.Lines()[0];
     }
@@ -74,6 +75,10 @@ TEST(NmeaParse, SplitKeepsEmptyFieldsAndDropsChecksum) {
   EXPECT_EQ(fields[6], "V");
   EXPECT_EQ(fields[7], "N");
   EXPECT_EQ(fields[99], "");
+  // A CR inside the sentence ends the fields and the checksum.
+  ASSERT_TRUE(ParseNMEA("$GPHDT,123.4,T\r,9*31", fields));
+  EXPECT_EQ(fields.Count(), 3u);
+  EXPECT_EQ(fields[2], "T");
 }
 
 TEST(NmeaParse, AddressSplit) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "core/tests/support/TestSupport.h"
 #include "instruments/ports/PortSettings.h"
 #include "instruments/ports/SentenceFilter.h"
 
@@ -46,9 +49,40 @@ TEST(PortAddress, KindsHostsAndPorts) {
 }
 
 TEST(PortAddress, RefusedAddresses) {
-  for (const char* text : {"", "pipe/", "pipe/a/b", "ftp://host:21", "udp://*", "udp://*:0",
-                           "udp://*:70000", "telnet://:2000", "telnet://host:12x", "telnet://[::1"})
+  for (const char* text : {"", "pipe/", "pipe/a/b", "pipe/..", "pipe/.hidden", "ftp://host:21",
+                           "udp://*", "udp://*:0", "udp://*:70000", "telnet://:2000",
+                           "telnet://host:12x", "telnet://[::1", "../home/navigator/.bashrc",
+                           "/dev/../home/navigator/.profile", "serial/by-id/../../../etc/x"})
     EXPECT_FALSE(ParsePortAddress(text)) << text;
+}
+
+// What the ports page and the command line may configure as a port.
+TEST(PortAddress, ConfiguredAddressesAreChecked) {
+  testing::CTempFolder folder;
+  const std::string file = (folder.Path() / ".bashrc").string();
+  std::ofstream(file) << "x";
+  const struct {
+    std::string text;
+    AddressSource source;
+    bool accepted;
+  } cases[] = {
+      {"ttyUSB0", AddressSource::Page, true},  // not plugged in yet
+      {"/dev/ttyUSB7", AddressSource::Page, true},
+      {"serial/by-id/usb-FTDI_0001-if00-port0", AddressSource::Page, true},
+      {"/dev/null", AddressSource::CommandLine, true},
+      {file, AddressSource::Page, false},
+      {file, AddressSource::CommandLine, false},  // a file, not a device
+      {folder.Path().string(), AddressSource::CommandLine, false},
+      {"/opt/gps0", AddressSource::Page, false},
+      {"/opt/gps0", AddressSource::CommandLine, true},
+      {"udp://*:10110", AddressSource::Page, true},
+      {"udp://*:10110\n", AddressSource::Page, false},
+      {"telnet://" + std::string(300, 'h') + ":23", AddressSource::Page, false},
+      {"ftp://host:21", AddressSource::CommandLine, false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(CheckPortAddress(c.text, c.source).empty(), c.accepted)
+        << c.text.substr(0, 40) << ": " << CheckPortAddress(c.text, c.source);
 }
 
 TEST(PortSettings, ReadsTextsBooleansAndNumbers) {
@@ -76,6 +110,8 @@ TEST(PortSettings, ReadsTextsBooleansAndNumbers) {
   EXPECT_FALSE(s->listener);
   EXPECT_EQ(s->serial.baud, 38400);
   EXPECT_EQ(s->filter, "GSV");
+  EXPECT_EQ(ParsePortSettings(R"({"headingCorrection":-2.5})", "x").settings->headingCorrection,
+            -2.5);
 
   const auto server = ParsePortSettings(R"({"driver":"nmea-tcp-server"})", "x").settings;
   ASSERT_TRUE(server);
@@ -98,9 +134,15 @@ TEST(PortSettings, ValidatesEachKey) {
       {"parity", "Strange", false}, {"stop", "1.5", true},          {"stop", "3", false},
       {"listener", "no", true},     {"talker", "sometimes", false}, {"driver", "n183-41", true},
       {"driver", "modem", false},   {"label", "anything", true},    {"colour", "red", false},
+      {"interface", "loopback", true}, {"interface", "any", true},  {"interface", "10.0.0.2", true},
+      {"interface", "wlan0", false},
+      {"driver", "actisense", false}, {"driver", "Maretron", false}, {"driver", "navtex", true},
+      {"headingCorrection", "-2.5", true}, {"headingCorrection", "181", false},
+      {"headingCorrection", "east", false},
   };
   for (const auto& c : cases)
     EXPECT_EQ(ValidatePortSetting(c.key, c.value).empty(), c.valid) << c.key << "=" << c.value;
+  EXPECT_FALSE(ValidatePortSetting("label", std::string(101, 'x')).empty());
 }
 
 TEST(SentenceFilter, AddressesAndFormatters) {

@@ -241,6 +241,39 @@ TEST(PortMonitor, LostDeviceIsReopenedAtOnce) {
   EXPECT_TRUE(WaitOpens(*fake.port, 2));
 }
 
+// A device that opens and fails at once again and again (a file that is no
+// device, a failing adapter) waits twice as long before every new try.
+TEST(PortMonitor, QuickFailuresAfterOpeningBackOff) {
+  CSimulatedClock clock;
+  CScopedClock scoped(clock);
+  FakePort fake("flaky");
+  ASSERT_TRUE(fake.OpenAndWait());
+  const uint64_t expectedDelays[] = {0, 500, 1000, 2000};
+  for (size_t i = 0; i < std::size(expectedDelays); ++i) {
+    {
+      std::lock_guard lock(fake.control->mutex);
+      fake.control->peer.Reset();
+    }
+    const uint64_t lostAt = clock.TickMs();
+    if (expectedDelays[i] > 0) {
+      ASSERT_TRUE(fake.port->WaitForStatus(
+          [](const PortStatus& s) { return s.state == PortState::Closed && s.nextAttemptTick; },
+          kWaitMs));
+      EXPECT_EQ(fake.port->Status().nextAttemptTick, lostAt + expectedDelays[i]) << i;
+      clock.Advance(expectedDelays[i]);
+      fake.port->Wake();
+    }
+    ASSERT_TRUE(WaitOpens(*fake.port, i + 2)) << i;
+  }
+  // A connection that lasts ends the row: its loss is reopened at once again.
+  clock.Advance(20000);
+  {
+    std::lock_guard lock(fake.control->mutex);
+    fake.control->peer.Reset();
+  }
+  EXPECT_TRUE(WaitOpens(*fake.port, 6));
+}
+
 TEST(PortMonitor, StopEndsTheThreadInEveryState) {
   struct Case {
     const char* name;

@@ -3,11 +3,16 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <termios.h>
+
+#include <fstream>
+#include <iterator>
 
 #include "core/Clock.h"
 #include "instruments/ports/PortErrors.h"
 #include "instruments/ports/PortFactory.h"
+#include "core/tests/support/TestSupport.h"
 #include "instruments/tests/PortTestSupport.h"
 
 namespace tarnwick {
@@ -117,6 +122,11 @@ TEST(SerialPort, LineSettingsOverTheDefaults) {
 }
 
 TEST(SerialPort, OpenFailuresBecomeTheStatus) {
+  testing::CTempFolder folder;
+  const auto file = folder.Path() / ".profile";
+  std::ofstream(file) << "# a shell start-up file\n";
+  const auto fifo = folder.Path() / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   Pty pty;
   auto first = MakeSerial(pty.path);
   first->Open();
@@ -127,6 +137,9 @@ TEST(SerialPort, OpenFailuresBecomeTheStatus) {
   } cases[] = {
       {"/dev/tarnwick-no-such-port", "This port cannot be found on this computer."},
       {pty.path, "Access to this port was denied. Perhaps this port is in use by another program."},
+      {file.string(), "This is no serial port: a file or folder, not a device."},
+      {folder.Path().string(), "This is no serial port: a file or folder, not a device."},
+      {fifo.string(), "This is no serial port: a file or folder, not a device."},
   };
   for (const auto& c : cases) {
     auto port = MakeSerial(c.device);
@@ -137,6 +150,8 @@ TEST(SerialPort, OpenFailuresBecomeTheStatus) {
     EXPECT_EQ(status.text, c.text) << c.device;
     EXPECT_EQ(status.state, PortState::Closed) << c.device;
   }
+  std::ifstream in(file);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "# a shell start-up file\n");
 }
 
 TEST(SerialPort, ErrnoTexts) {

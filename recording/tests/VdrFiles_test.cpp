@@ -61,10 +61,16 @@ TEST(VdrFilesTest, PurgeKeepsAtLeastOneDay) {
             std::chrono::milliseconds(now - hoursOld * 3'600'000)));
     std::filesystem::last_write_time(folder / name, when);
   };
-  age("fresh.skvdr", 2);
-  age("day-old.skvdr", 23);
-  age("two-days.skvdr", 49);
-  age("week.other", 24 * 7 + 1);
+  age("20210630T10Z.skvdr", 2);
+  age("20210629T13Z.skvdr", 23);
+  age("20210628T11Z.skvdr", 49);
+  age("20210620Z.skvdr", 24 * 10);
+  // What the recorder did not write stays, however old: other files, a link
+  // named like a recording, a folder.
+  age("notes.txt", 24 * 7 + 1);
+  age("20210601T00Z.skvdr.bak", 24 * 30);
+  age("outside.skvdr", 24 * 30);
+  std::filesystem::create_symlink(folder / "outside.skvdr", folder / "20210602T00Z.skvdr");
   std::filesystem::create_directory(folder / "sub");
   struct Case {
     const char* keepFor;
@@ -79,9 +85,13 @@ TEST(VdrFilesTest, PurgeKeepsAtLeastOneDay) {
     EXPECT_EQ(result.keptForSeconds, c.keptSeconds) << c.keepFor;
     EXPECT_EQ(result.deleted, c.deleted) << c.keepFor;
   }
-  EXPECT_TRUE(std::filesystem::exists(folder / "fresh.skvdr"));
-  EXPECT_TRUE(std::filesystem::exists(folder / "day-old.skvdr"));
-  EXPECT_FALSE(std::filesystem::exists(folder / "two-days.skvdr"));
+  EXPECT_TRUE(std::filesystem::exists(folder / "20210630T10Z.skvdr"));
+  EXPECT_TRUE(std::filesystem::exists(folder / "20210629T13Z.skvdr"));
+  EXPECT_FALSE(std::filesystem::exists(folder / "20210628T11Z.skvdr"));
+  EXPECT_FALSE(std::filesystem::exists(folder / "20210620Z.skvdr"));
+  for (const char* kept : {"notes.txt", "20210601T00Z.skvdr.bak", "outside.skvdr",
+                           "20210602T00Z.skvdr"})
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(folder / kept))) << kept;
   EXPECT_TRUE(std::filesystem::is_directory(folder / "sub"));
   EXPECT_EQ(PurgeRecordings(folder / "missing", "1 day", now).deleted, 0);
 }
@@ -130,6 +140,29 @@ TEST(VdrFilesTest, DayListPage) {
       "<span class='day'>Thursday 1</span><span class='times'>00:05 - 00:05</span></a>";
   EXPECT_NE(html.find(expected), std::string::npos) << html;
   EXPECT_NE(BuildVoyageRecordingsPage({}, "x").find("No voyage data"), std::string::npos);
+}
+
+// A folder the page or the command line names for recordings: the recorder
+// writes and purges there, so it must be new, empty or a recordings folder.
+TEST(VdrFilesTest, RecordingsFolderChoice) {
+  CTempFolder base;
+  std::filesystem::create_directory(base / "empty");
+  std::filesystem::create_directory(base / "recordings");
+  WriteFile(base / "recordings" / "20210630T10Z.skvdr", "x");
+  std::filesystem::create_directory(base / "home");
+  WriteFile(base / "home" / ".bashrc", "x");
+  WriteFile(base / "file", "x");
+  std::filesystem::create_directory_symlink(base / "recordings", base / "link");
+  const struct {
+    std::filesystem::path folder;
+    bool accepted;
+  } cases[] = {
+      {base / "new" / "DataLog", true}, {base / "empty", true},  {base / "recordings", true},
+      {base / "home", false},           {base / "file", false},  {base / "link", false},
+      {"DataLog", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(CheckRecordingsFolderChoice(c.folder).empty(), c.accepted) << c.folder;
 }
 
 }  // namespace

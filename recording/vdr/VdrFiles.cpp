@@ -110,24 +110,37 @@ PurgeResult PurgeRecordings(const std::filesystem::path& folder, std::string_vie
   const auto seconds = ParseKeepForSeconds(keepFor);
   result.keptForSeconds = seconds && *seconds >= kOneDaySeconds ? *seconds : kOneDaySeconds;
   const int64_t cutoffMs = nowUtcMs - result.keptForSeconds * 1000;
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+  // Only the recorder's own files: recording names, plain files (no links).
+  for (const RecordingFile& file : ListRecordingFiles(folder)) {
     std::error_code fileError;
-    if (!entry.is_regular_file(fileError)) continue;
-    const auto written = entry.last_write_time(fileError);
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(file.path, fileError)))
+      continue;
+    const auto written = std::filesystem::last_write_time(file.path, fileError);
     if (fileError) continue;
     const int64_t writtenMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                                   std::chrono::file_clock::to_sys(written).time_since_epoch())
                                   .count();
     if (writtenMs >= cutoffMs) continue;
-    if (std::filesystem::remove(entry.path(), fileError)) {
+    if (std::filesystem::remove(file.path, fileError)) {
       ++result.deleted;
     } else {
       ++result.failed;
-      Log("VDR: cannot delete %s (%s)\n", entry.path().c_str(), fileError.message().c_str());
+      Log("VDR: cannot delete %s (%s)\n", file.path.c_str(), fileError.message().c_str());
     }
   }
   return result;
+}
+
+std::string CheckRecordingsFolderChoice(const std::filesystem::path& folder) {
+  if (!folder.is_absolute()) return "The recordings folder must be a full path (/...).";
+  std::error_code ec;
+  const auto status = std::filesystem::symlink_status(folder, ec);
+  if (!std::filesystem::exists(status)) return "";
+  if (!std::filesystem::is_directory(status))
+    return folder.string() + " is not a folder (links are not followed).";
+  if (std::filesystem::is_empty(folder, ec) || !ListRecordingFiles(folder).empty()) return "";
+  return folder.string() +
+         " holds other files; choose an empty or new folder, or one with voyage recordings.";
 }
 
 std::filesystem::path RecordingsFolder() {

@@ -46,13 +46,20 @@ struct PurgeResult {
   int failed = 0;
   int64_t keptForSeconds = 0;  // the period actually applied (at least one day)
 };
-// Deletes every file (not folder) in folder last written before nowUtcMs minus
-// the kept period; keepFor below one day or unreadable counts as one day.
+// Deletes the recordings in folder (files with recording names, no links or
+// other files) last written before nowUtcMs minus the kept period; keepFor
+// below one day or unreadable counts as one day.
 PurgeResult PurgeRecordings(const std::filesystem::path& folder, std::string_view keepFor,
                             int64_t nowUtcMs);
 
 // The recordings folder: VDR_DataLog, or "DataLog" in the data folder, which is
 // then stored back into VDR_DataLog.
 std::filesystem::path RecordingsFolder();
+
+// Empty when folder may become the recordings folder (VDR_DataLog) from the
+// page or the command line: an absolute path to a folder the program will make,
+// an empty folder or one that already holds recordings. Else why not, for the
+// user: the recorder would write there and purge its own files there.
+std::string CheckRecordingsFolderChoice(const std::filesystem::path& folder);
 
 }  // namespace tarnwick

@@ -85,8 +85,7 @@ class ApiRoutesTest : public ::testing::Test {
     return {result->status, json::parse(result->body, nullptr, false)};
   }
   Answer Post(const std::string& path, const std::string& body) {
-    auto result =
-        httplib::Client("127.0.0.1", server_.Port()).Post(path.c_str(), body, "application/json");
+    auto result = testing::PageClient(server_).Post(path.c_str(), body, "application/json");
     if (!result) return {};
     return {result->status, json::parse(result->body, nullptr, false)};
   }
@@ -193,6 +192,11 @@ TEST_F(ApiRoutesTest, PortsAddEditDelete) {
       {"/api/ports", R"({"id":"udp://:9"})", 404},
       {"/api/ports/delete", R"({"id":"udp://:9"})", 404},
       {"/api/ports/delete", R"({})", 400},
+      {"/api/ports", R"({"address":123})", 400},  // members of the wrong type
+      {"/api/ports", R"({"address":null})", 400},
+      {"/api/ports", R"({"id":["udp://:10110"]})", 400},
+      {"/api/ports/delete", R"({"id":7})", 400},
+      {"/api/ports", R"([])", 400},
   };
   for (const Row& row : rows) {
     const Answer answer = Post(row.path, row.body);
@@ -248,6 +252,10 @@ TEST_F(ApiRoutesTest, StorageListWriteDelete) {
   };
   for (const Row& row : rows)
     EXPECT_EQ(Post("/api/storage", row.body).status, row.status) << row.body;
+  const json big = {{"domain", "Search"}, {"name", "Big"}, {"value", std::string(70000, 'x')}};
+  EXPECT_EQ(Post("/api/storage", big.dump()).status, 413);
+  const json longName = {{"domain", "Search"}, {"name", std::string(300, 'n')}, {"value", ""}};
+  EXPECT_EQ(Post("/api/storage", longName.dump()).status, 413);
 
   EXPECT_EQ(Post("/api/storage", R"({"domain":"Search","name":"Past","delete":true})").status, 200);
   EXPECT_EQ(Get("/api/storage?domain=Search").body["entries"], json::array());
@@ -261,6 +269,7 @@ TEST_F(ApiRoutesTest, PlayerWithoutPlayerAndBadControls) {
   EXPECT_EQ(Get("/api/recordings").body, json::parse(R"({"days":[]})"));
   EXPECT_EQ(Post("/api/player", "{}").status, 400);
   EXPECT_EQ(Post("/api/player", "oops").status, 400);
+  EXPECT_EQ(Post("/api/player", R"({"action":5})").status, 400);
   EXPECT_EQ(Post("/api/player", R"({"action":"play"})").status, 503);
 
   struct Row {
@@ -300,7 +309,7 @@ TEST(PlayerApi, ControlsReachThePlayer) {
   CPlayerApi::Mount(server, std::make_shared<CPlayerApi>([&player] { return &player; },
                                                          [&temp] { return temp.Path(); }));
   ASSERT_TRUE(server.Start("127.0.0.1", 0));
-  httplib::Client client("127.0.0.1", server.Port());
+  httplib::Client client = testing::PageClient(server);
   struct Row {
     const char* body;
     int status;
@@ -347,7 +356,7 @@ TEST(PlayerApi, PlayOfADayStartsAtItsFirstRecordAndResumesWhereItPaused) {
   CPlayerApi::Mount(server, std::make_shared<CPlayerApi>([&player] { return &player; },
                                                          [&temp] { return temp.Path(); }));
   ASSERT_TRUE(server.Start("127.0.0.1", 0));
-  httplib::Client client("127.0.0.1", server.Port());
+  httplib::Client client = testing::PageClient(server);
   const auto post = [&](const char* body) {
     auto answer = client.Post("/api/player", body, "application/json");
     ASSERT_TRUE(answer && answer->status == 200) << body;

@@ -57,6 +57,8 @@ TEST_F(CoastlineRoutesTest, AnswersByResolutionAndBox) {
       {"res=c&bbox=0,95,1,96", 400, 0},
       {"res=c&bbox=0,0,0,1", 400, 0},
       {"res=l&bbox=0,0,1,1", 503, 0},
+      {"res=h&bbox=0,0,60,10", 413, 0},  // fine resolutions only for small boxes
+      {"res=i&bbox=-180,-80,180,80", 413, 0},
   };
   auto client = Client();
   for (const Row& row : rows) {

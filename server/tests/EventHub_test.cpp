@@ -45,7 +45,7 @@ class EventHubTest : public ::testing::Test {
 
 TEST_F(EventHubTest, NewClientGetsStateThenOnlyChanges) {
   hub_.SetOwnShip(R"({"seq":1})");
-  hub_.SetAisTargets({{2, R"({"mmsi":2})"}, {1, R"({"mmsi":1})"}});
+  hub_.UpdateAisTargets({{2, R"({"mmsi":2})"}, {1, R"({"mmsi":1})"}}, {});
   hub_.PostNotification(R"({"id":7})");
   hub_.SetColorMode("night");
   hub_.SetDemo(R"({"loop":true})");
@@ -65,6 +65,7 @@ TEST_F(EventHubTest, NewClientGetsStateThenOnlyChanges) {
   EXPECT_EQ(state["demo"]["loop"], true);
   EXPECT_EQ(state["colorMode"], "night");
   EXPECT_EQ(state["serverTimeMs"], clock_.UtcMs());
+  EXPECT_EQ(state["serverMs"], clock_.TickMs());
 
   EXPECT_EQ(Drain(hub_, *cursor), "");  // nothing new
   hub_.SetRoute("null");                // first publication counts as a change
@@ -104,9 +105,9 @@ TEST_F(EventHubTest, OwnShipAndAisAreRateLimitedPerClient) {
   clock_.Advance(100);
   EXPECT_EQ(DataOf(Drain(hub_, *cursor), "ownship")["seq"], 5);
 
-  hub_.SetAisTargets({{1, R"({"mmsi":1})"}});
+  hub_.UpdateAisTargets({{1, R"({"mmsi":1})"}}, {});
   EXPECT_EQ(Count(Drain(hub_, *cursor), "event: ais"), 1u);
-  hub_.SetAisTargets({{1, R"({"mmsi":1,"sog":2})"}});
+  hub_.UpdateAisTargets({{1, R"({"mmsi":1,"sog":2})"}}, {});
   clock_.Advance(500);
   EXPECT_EQ(Drain(hub_, *cursor), "") << "second AIS change within a second";
   clock_.Advance(500);
@@ -114,17 +115,25 @@ TEST_F(EventHubTest, OwnShipAndAisAreRateLimitedPerClient) {
 }
 
 TEST_F(EventHubTest, AisEventsCarryOnlyChangesAndRemovals) {
-  hub_.SetAisTargets({{1, "{\"mmsi\":1}"}, {2, "{\"mmsi\":2}"}, {3, "{\"mmsi\":3}"}});
+  hub_.UpdateAisTargets({{3, "{\"mmsi\":3}"}, {1, "{\"mmsi\":1}"}, {2, "{\"mmsi\":2}"}}, {});
   auto cursor = hub_.Connect(false);
   Drain(hub_, *cursor);
   clock_.Advance(1000);
-  hub_.SetAisTargets({{1, "{\"mmsi\":1}"}, {2, "{\"mmsi\":2,\"x\":1}"}, {4, "{\"mmsi\":4}"}});
-  const auto ais = DataOf(Drain(hub_, *cursor), "ais");
+  hub_.UpdateAisTargets({{4, "{\"mmsi\":4}"}, {1, "{\"mmsi\":1}"}, {2, "{\"mmsi\":2,\"x\":1}"}},
+                        {3, 99});
+  auto ais = DataOf(Drain(hub_, *cursor), "ais");
+  EXPECT_EQ(ais["serverMs"], clock_.TickMs());
+  ais.erase("serverMs");
   EXPECT_EQ(ais,
             nlohmann::json::parse(R"({"targets":[{"mmsi":2,"x":1},{"mmsi":4}],"removed":[3]})"));
   clock_.Advance(1000);
-  hub_.SetAisTargets({{1, "{\"mmsi\":1}"}, {2, "{\"mmsi\":2,\"x\":1}"}, {4, "{\"mmsi\":4}"}});
-  EXPECT_EQ(Drain(hub_, *cursor), "") << "same table: no event";
+  hub_.UpdateAisTargets({{2, "{\"mmsi\":2,\"x\":1}"}}, {7});
+  EXPECT_EQ(Drain(hub_, *cursor), "") << "the same text, an unknown removal: no event";
+
+  // A client that connects later gets the table as it stands.
+  auto late = hub_.Connect(false);
+  EXPECT_EQ(DataOf(Drain(hub_, *late), "state")["ais"],
+            nlohmann::json::parse(R"([{"mmsi":1},{"mmsi":2,"x":1},{"mmsi":4}])"));
 }
 
 TEST_F(EventHubTest, SlowClientBeyondHistoryStartsOverFromState) {
@@ -138,6 +147,16 @@ TEST_F(EventHubTest, SlowClientBeyondHistoryStartsOverFromState) {
   EXPECT_EQ(Count(out, "event: state"), 1u) << out;
   EXPECT_EQ(Count(out, "event: speak"), 0u);
   EXPECT_EQ(Drain(small, *cursor), "");
+
+  // The history is bounded in bytes as well: large events push out old ones.
+  CEventHub lean(EventHubLimits{.historyCapacity = 1000, .historyBytes = 3000});
+  auto reader = lean.Connect(false);
+  Drain(lean, *reader);
+  const std::string big = "{\"text\":\"" + std::string(1000, 'x') + "\"}";
+  for (int i = 0; i < 2; ++i) lean.Post("speak", big);
+  EXPECT_EQ(Count(Drain(lean, *reader), "event: speak"), 2u);
+  for (int i = 0; i < 4; ++i) lean.Post("speak", big);
+  EXPECT_EQ(Count(Drain(lean, *reader), "event: state"), 1u);
 }
 
 TEST_F(EventHubTest, PingAfterQuietInterval) {

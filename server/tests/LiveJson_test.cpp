@@ -151,9 +151,10 @@ TEST_F(LiveJsonTest, AisTargetSummary) {
   t.ownAtCpa = LatLon{36.71, 24.42};
   t.state = AisTargetState::Dangerous;
   t.tick = 1000;
+  t.received = {1000, 1'717'243'200'500};
   t.shipType = 36;
   t.navStatus = 0;
-  json out = AisTargetJson(t, 4000);
+  json out = AisTargetLiveJson(t);
   EXPECT_EQ(out["mmsi"], 244123456);
   EXPECT_EQ(out["class"], "B");
   EXPECT_EQ(out["name"], "PLAKA QUEEN") << "AIS padding removed";
@@ -163,7 +164,7 @@ TEST_F(LiveJsonTest, AisTargetSummary) {
   EXPECT_EQ(out["stateText"], "Dangerous");
   EXPECT_EQ(out["dangerous"], true);
   EXPECT_EQ(out["lost"], false);
-  EXPECT_EQ(out["age"], 3000);
+  EXPECT_EQ(out["reportMs"], 1000) << "the report's time, not its age";
   EXPECT_FALSE(out["shipType"].get<std::string>().empty());
   ASSERT_TRUE(out.contains("cpaPosition"));
   EXPECT_NEAR(out["cpaPosition"]["lon"].get<double>(),
@@ -174,16 +175,17 @@ TEST_F(LiveJsonTest, AisTargetSummary) {
   bare.mmsi = 1;
   bare.kind = AisTargetKind::AidToNavigation;
   bare.state = AisTargetState::Lost;
-  out = AisTargetJson(bare, 0);
+  out = AisTargetLiveJson(bare);
   EXPECT_EQ(out["class"], "AtoN");
   EXPECT_EQ(out["lost"], true);
   for (const char* member :
        {"name", "lat", "lon", "cog", "sog", "heading", "cpa", "range", "shipType"})
     EXPECT_FALSE(out.contains(member)) << member;
 
-  const json detail = AisTargetDetailJson(t, 4000, {{5, "SECURITE"}});
+  const json detail = AisTargetDetailJson(t, {{5, "SECURITE"}});
   EXPECT_EQ(detail["texts"], json::parse(R"([{"utcMs":5,"text":"SECURITE"}])"));
   EXPECT_EQ(detail["mmsi"], 244123456);
+  EXPECT_EQ(detail["reportUtcMs"], 1'717'243'200'500);
   EXPECT_TRUE(detail.contains("dimensions"));
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the server tests: a thread that plays the user-interface thread,
-// and a reader of the live event stream that collects frames until a
-// condition holds.
+// a client that sends what the program's own page sends, and a reader of the
+// live event stream that collects frames until a condition holds.
 
 #include <httplib.h>
 
@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "core/JobQueue.h"
+#include "server/HttpServer.h"
 
 namespace tarnwick::testing {
 
@@ -47,6 +48,16 @@ class UiThread {
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };
+
+// A client of server with the headers of the program's own page: its Origin
+// and the server's token. Posts need "application/json" as their type.
+inline httplib::Client PageClient(const CHttpServer& server) {
+  httplib::Client client("127.0.0.1", server.Port());
+  client.set_default_headers(
+      {{"Origin", "http://127.0.0.1:" + std::to_string(server.Port())},
+       {"X-CSRF-Token", server.CsrfToken()}});
+  return client;
+}
 
 // Reads "/events..." until done(received text) is true or the stream ends;
 // returns everything received. Gives up after 10 s without data.

@@ -70,6 +70,9 @@ class NavRoutesTest : public ::testing::Test {
     httplib::Client client("127.0.0.1", server_.Port());
     return client.Get(path);
   }
+  httplib::Result Command(const std::string& path, const std::string& body = "{}") {
+    return testing::PageClient(server_).Post(path, body, "application/json");
+  }
   void ShipAt(double lat, double lon) {
     ui_.Run([=, this] {
       OwnShipInput in;
@@ -109,7 +112,7 @@ TEST_F(NavRoutesTest, CommandsAnswerEmptyUncachedText) {
       {"/nav/stop", 200},
   };
   for (const Case& c : cases) {
-    auto response = Get(c.path);
+    auto response = Command(c.path);
     ASSERT_TRUE(response) << c.path;
     EXPECT_EQ(response->status, c.status) << c.path;
     EXPECT_EQ(response->body, "") << c.path;
@@ -121,14 +124,14 @@ TEST_F(NavRoutesTest, CommandsAnswerEmptyUncachedText) {
 
 TEST_F(NavRoutesTest, CommandsMoveTheActiveWaypoint) {
   ShipAt(0.01, 0);
-  ASSERT_EQ(Get(std::string("/nav/activate?objid=") + kRouteId)->status, 200);
-  httplib::Client client("127.0.0.1", server_.Port());
-  ASSERT_EQ(client.Post("/nav/next_wp", "", "text/plain")->status, 200);  // POST as well
-  Get("/nav/next_wp");
-  Get("/nav/prev_wp");
+  ASSERT_EQ(Command("/nav/activate", std::string(R"({"id":")") + kRouteId + "\"}")->status, 200);
+  ASSERT_EQ(Command("/nav/next_wp")->status, 200);
+  EXPECT_EQ(Get("/nav/next_wp")->status, 404);  // a GET changes nothing
+  Command("/nav/next_wp");
+  Command("/nav/prev_wp");
   EXPECT_EQ(Waypoint(), route_->Marks()[1]);
   ShipAt(0.02, 0.2);
-  Get("/nav/reset_xte");
+  Command("/nav/reset_xte");
   LatLon origin;
   ui_.Run([&] { origin = nav_.Leg()->origin; });
   EXPECT_EQ(origin, (LatLon{0.02, 0.2}));
@@ -136,12 +139,12 @@ TEST_F(NavRoutesTest, CommandsMoveTheActiveWaypoint) {
 
 TEST_F(NavRoutesTest, StatusPage) {
   // Before any fix the page names the route and its first waypoint by place.
-  Get(std::string("/nav/activate?objid=") + kRouteId);
+  Command(std::string("/nav/activate?objid=") + kRouteId);
   auto early = Get("/nav");
   ASSERT_TRUE(early);
   EXPECT_NE(early->body.find("\">001</a>"), std::string::npos) << early->body;
   EXPECT_EQ(early->body.find("Cross-Track Error"), std::string::npos);
-  Get("/nav/activate");
+  Command("/nav/activate");
 
   auto idle = Get("/nav");
   ASSERT_TRUE(idle);
@@ -151,8 +154,8 @@ TEST_F(NavRoutesTest, StatusPage) {
   EXPECT_NE(idle->body.find("<p>No active route</p>"), std::string::npos);
 
   ShipAt(0.01, 0);
-  Get(std::string("/nav/activate?objid=") + kRouteId);
-  Get("/nav/next_wp");
+  Command(std::string("/nav/activate?objid=") + kRouteId);
+  Command("/nav/next_wp");
   ShipAt(0.01, 0.1);
   auto page = Get("/nav/");
   ASSERT_TRUE(page);

@@ -47,9 +47,9 @@ TEST_F(StaticFilesTest, ServesFilesAndAppPaths) {
     const char* cache;  // Cache-Control, or "" when not checked
   };
   const Row rows[] = {
-      {"/", 200, "text/html; charset=utf-8", "<!DOCTYPE html>", "no-cache"},
-      {"/index.html", 200, "text/html; charset=utf-8", "<!DOCTYPE html>", "no-cache"},
-      {"/settings", 200, "text/html; charset=utf-8", "<!DOCTYPE html>", "no-cache"},
+      {"/", 200, "text/html; charset=utf-8", "<!DOCTYPE html>", "no-store"},
+      {"/index.html", 200, "text/html; charset=utf-8", "<!DOCTYPE html>", "no-store"},
+      {"/settings", 200, "text/html; charset=utf-8", "<!DOCTYPE html>", "no-store"},
       {"/ais/244123456", 200, "text/html; charset=utf-8", "<!DOCTYPE html>", ""},
       {"/recordings", 200, "text/html; charset=utf-8", "<!DOCTYPE html>", ""},
       {"/logbook", 200, "text/html; charset=utf-8", "<!DOCTYPE html>", ""},
@@ -80,6 +80,9 @@ TEST_F(StaticFilesTest, ServesFilesAndAppPaths) {
       EXPECT_EQ(answer->get_header_value("Cache-Control"), row.cache) << row.path;
     }
   }
+  // The page carries the server's token, right after the doctype here.
+  EXPECT_EQ(client.Get("/")->body, "<!DOCTYPE html><meta name=\"csrf-token\" content=\"" +
+                                       server_.CsrfToken() + "\" /><title>ECS</title>");
 }
 
 // The bundled script is large; compressing it per request with brotli took

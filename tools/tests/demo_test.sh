@@ -81,7 +81,9 @@ done
 
 # The loop: sought to a few seconds before the end, the player starts over.
 end_ms=$(python3 -c 'import datetime; print(int(datetime.datetime(2021, 6, 12, 14, 3, 20, tzinfo=datetime.timezone.utc).timestamp() * 1000))')
-curl -s -X POST -H 'Content-Type: application/json' \
+token=$(cat "$XDG_RUNTIME_DIR/tarnwick-ecs/http-token")
+curl -sf -X POST -H 'Content-Type: application/json' -H "Origin: http://127.0.0.1:$port" \
+  -H "X-CSRF-Token: $token" \
   -d "{\"action\":\"seek\",\"timeUtcMs\":$end_ms}" "http://127.0.0.1:$port/api/player" > /dev/null ||
   fail "cannot seek the player"
 looped=

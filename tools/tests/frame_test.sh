@@ -45,15 +45,33 @@ first=$!
 for _ in $(seq 1 100); do grep -q "is running" "$work/first.out" && break; sleep 0.1; done
 "$tarnwick" run --no-browser --accept-disclaimer >"$work/second.out" 2>&1; check "second instance exit" 1 $?
 grep -q "already running. Its window: http://127.0.0.1:$port/" "$work/second.out" || { echo "FAIL second instance message"; failures=$((failures + 1)); }
-check "options over http" '"0.5 nm"' "$(curl -s "http://127.0.0.1:$port/options?name=AIS_DangerCPA" | sed 's/.*"value":\("[^"]*"\).*/\1/')"
-check "malformed length over http" '400 {"error":"AIS_DangerCPA: \"0.9 leagues\" is not a length (a number and a unit: nm, m, ft, yd, km, mi, fm)."}' "$(curl -s -w '%{http_code} ' -o "$work/post.out" -H 'Content-Type: application/json' -d '{"name":"AIS_DangerCPA","value":"0.9 leagues"}' "http://127.0.0.1:$port/options")$(cat "$work/post.out")"
+option() { curl -s "http://127.0.0.1:$port/options?name=$1" | sed 's/.*"value":\("[^"]*"\).*/\1/'; }
+check "options over http" '"0.5 nm"' "$(option AIS_DangerCPA)"
+token=$(cat "$work/run/tarnwick-ecs/http-token")
+check "malformed length over http" '400 {"error":"AIS_DangerCPA: \"0.9 leagues\" is not a length (a number and a unit: nm, m, ft, yd, km, mi, fm)."}' "$(curl -s -w '%{http_code} ' -o "$work/post.out" -H 'Content-Type: application/json' -H "Origin: http://127.0.0.1:$port" -H "X-CSRF-Token: $token" -d '{"name":"AIS_DangerCPA","value":"0.9 leagues"}' "http://127.0.0.1:$port/options")$(cat "$work/post.out")"
+# Changes of the command line go to the running program: in effect at once,
+# saved once, and not written over when the program saves.
+check "set in the running program" "0.9 nm" "$("$tarnwick" settings set AIS_DangerCPA '0.9 nm')"
+check "running value" '"0.9 nm"' "$(option AIS_DangerCPA)"
+check "saved at once" '{"DangerCPA":"0.9 nm"}' "$("$tarnwick" storage get options AIS)"
+"$tarnwick" storage put options AIS '{}' 2>/dev/null; check "settings domain refused while running" 1 $?
+check "other data folder stays local" "1 nm" "$("$tarnwick" settings set --data "$work/other" AIS_DangerCPA '1 nm')"
+check "running value kept" '"0.9 nm"' "$(option AIS_DangerCPA)"
+check "malformed length over http" '400 {"error":"AIS_DangerCPA: \"0.9 leagues\" is not a length (a number and a unit: nm, m, ft, yd, km, mi, fm)."}' "$(curl -s -w '%{http_code} ' -o "$work/post.out" -H 'Content-Type: application/json' -H "Origin: http://127.0.0.1:$port" -H "X-CSRF-Token: $(cat "$work/run/tarnwick-ecs/http-token")" -d '{"name":"AIS_DangerCPA","value":"0.9 leagues"}' "http://127.0.0.1:$port/options")$(cat "$work/post.out")"
 kill -TERM "$first"; wait "$first"; check "first instance exit" 0 $?
+check "kept after exit" '{"DangerCPA":"0.9 nm"}' "$("$tarnwick" storage get options AIS)"
 log="$work/data/tarnwick-ecs/Application.log"
 grep -q "Shutdown complete" "$log" || { echo "FAIL no shutdown line"; failures=$((failures + 1)); }
+
+# A runtime folder that other users can write to is refused.
+mkdir -p "$work/shared/tarnwick-ecs" && chmod 777 "$work/shared/tarnwick-ecs"
+XDG_RUNTIME_DIR="$work/shared" "$tarnwick" run --no-browser --accept-disclaimer >"$work/shared.out" 2>&1
+check "open runtime folder refused" 1 $?
+grep -q "is open to other users" "$work/shared.out" || { echo "FAIL no runtime folder message"; failures=$((failures + 1)); }
 
 # Without a terminal the disclaimer must be accepted explicitly.
 "$tarnwick" run </dev/null >/dev/null 2>&1; check "disclaimer refused exit" 1 $?
 grep -q "InitInstance1 exited" "$log" || { echo "FAIL no exited line"; failures=$((failures + 1)); }
 
-echo "$((23 - failures)) passed, $failures failed"
+echo "$((36 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

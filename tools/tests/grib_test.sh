@@ -99,6 +99,14 @@ check "waves" "Significant wave height: 1.8 m WNW | Wind wave direction: 265 °T
   "$(value "$data/fixtures/waves.grb.bzz" --at 49.5 -9.5 --time 2024-06-01T06:00:00Z)"
 check "outside the forecast" "Current: None" "$(value "$data/fixtures/currents_uv.grb" --at 10 10 --time 2024-06-01T03:00:00Z)"
 
+# The forecast request texts, and where the replies are stored.
+check "mail request" '{"service":"mail","request":"GFS:50N,40N,21W>10E|0.5,0.5|0,6..48|WIND,WAVES","query":"fetch?GFS:50N,40N,21W>10E|0.5,0.5|0,6..48|WIND,WAVES&6=6140622e63","reply":"'"$work"'/data/tarnwick-ecs/weather/saildocs.grb"}' \
+  "$("$tarnwick" grib request mail --region 49.5,40,-20.5,10 --days 2 --items wind,waves --email a@b.c)"
+check "grid request" "WxGrid?days=3&bbox=-20.50,40.00,10.00,49.50&layers=WIND,PRES" \
+  "$("$tarnwick" grib request grid --region 49.5,40,-20.5,10 | python3 -c 'import json,sys; print(json.load(sys.stdin)["request"])')"
+"$tarnwick" grib request mail --region 40,50,0,1 >/dev/null 2>&1
+check "bad region exit" 2 $?
+
 # Refusals.
 "$tarnwick" grib dump "$data/era5-levels-corrupted.grib" >"$work/out" 2>"$work/err"
 check "corrupt exit" 1 $?

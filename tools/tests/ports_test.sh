@@ -15,6 +15,13 @@ t ports add 'x-nmea0183-udp://*:17608/' repeater=true > /dev/null || fail "add u
 t ports add ttyUSB0 2>/dev/null && fail "adding a configured port again"
 t ports add 'ftp://nowhere' 2>/dev/null && fail "adding a bad address"
 t ports add ttyS1 baud=12345 2>/dev/null && fail "adding a bad baud rate"
+# NMEA 2000 gateways cannot run yet: refused with the reason, nothing stored.
+err=$(t ports add ttyUSB1 driver=actisense 2>&1 >/dev/null) && fail "adding an NMEA 2000 gateway"
+echo "$err" | grep -q 'NMEA 2000 gateways (driver "actisense") are not supported yet' ||
+  fail "no reason for refusing the gateway: $err"
+t ports add ttyUSB1 headingCorrection=-3.5 > /dev/null || fail "add a compass with its correction"
+t ports set ttyUSB1 driver=maretron 2>/dev/null && fail "setting an NMEA 2000 gateway"
+t ports remove ttyUSB1 > /dev/null
 t ports set ttyUSB0 parity=Even label= > /dev/null || fail "set"
 t ports set ttyS9 baud=4800 2>/dev/null && fail "set on an unknown port"
 list=$(t ports list)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end: `tarnwick s52` builds S52PL.zip from the IHO DAI file and the
 # inland look-up tables, lists a colour table, writes a symbol, line style and
-# pattern as SVG, sets the standard display in storage.db, and refuses bad
-# arguments and archives.
+# pattern as SVG, sets the standard display in storage.db, prints the
+# portrayal of every feature of a cell with the stored settings, and refuses
+# bad arguments and archives.
 set -u
 tarnwick="$1"
 src="${TW_SOURCE_DIR:?}"
@@ -58,6 +59,21 @@ printf 'LBID   99nonsense\n' >"$work/bad.dai"
 "$tarnwick" s52 build --dai "$work/bad.dai" --out "$work/x.zip" >/dev/null 2>&1
 check "bad DAI exit" 1 $?
 check "no archive from a bad DAI" no "$([ -e "$work/x.zip" ] && echo yes || echo no)"
+
+cell="$src/charts/tests/data/s57/s64_2_1_1_power_up/GB5X02SE.000"
+"$tarnwick" s52 lookup "$cell" --library "$lib" >"$work/lookup.jsonl"
+check "lookup exit" 0 $?
+check "lookup one line per feature" 12 "$(wc -l <"$work/lookup.jsonl")"
+check "lookup keys" "agen fidn fids acronym prim lookup priority category group commands" \
+  "$(head -1 "$work/lookup.jsonl" | json '" ".join(d.keys())')"
+check "depth area" "PLAIN_BOUNDARIES CS(DEPARE03) 1 DISPLAYBASE 13030 AC DEPMD" \
+  "$(grep -m1 '"DEPARE"' "$work/lookup.jsonl" | json '" ".join(map(str, [d["lookup"]["table"], d["lookup"]["instruction"], d["priority"], d["category"], d["group"], d["commands"][0]["op"], d["commands"][0]["colour"]]))')"
+# The stored settings decide: two shades make the same area deep water.
+"$tarnwick" settings set S52_DepthShades 2 >/dev/null
+check "two shades" DEPDW \
+  "$("$tarnwick" s52 lookup "$cell" --library "$lib" | grep -m1 '"DEPARE"' | json 'd["commands"][0]["colour"]')"
+"$tarnwick" s52 lookup "$work/none.000" --library "$lib" >/dev/null 2>&1
+check "missing cell exit" 1 $?
 
 [ "$failures" -eq 0 ] && echo "s52: all passed"
 exit "$failures"

@@ -1,17 +1,21 @@
 // The live state of the program, kept current by the server's event stream
 // ("/events"). Every part of the state remembers when (client clock) its last
-// event arrived, so values can be aged on the client. Listeners subscribe to
-// topics: "ownship", "ais", "route", "notification", "speak", "settings",
-// "demo", "connection", "ports", "tick" (once a second, for ageing).
+// event arrived, so values can be aged on the client; AIS targets carry the
+// time of their last report on the server's clock, aged against that clock as
+// the "state" and "ais" events tell it ("serverMs"). Listeners subscribe to topics: "ownship", "ais",
+// "route", "notification", "speak", "settings", "demo", "connection",
+// "ports", "tick" (once a second, for ageing).
 
 import { clientNow } from './lib/values.js';
 import { getJson } from './lib/api.js';
+import { reportAge } from './lib/targets.js';
 
 export class LiveStore {
   constructor() {
     this.ownship = undefined;
     this.ownshipAt = -Infinity;
     this.targets = new Map(); // mmsi -> {target, at}
+    this.serverOffset = undefined; // the server's clock (ms) minus the client clock
     this.route = null;
     this.routeAt = -Infinity;
     this.notifications = [];
@@ -101,8 +105,18 @@ export class LiveStore {
     this.emit('connection', connected);
   }
 
-  applyState(d) {
-    const now = clientNow();
+  // The server's clock read serverMs at client time now.
+  noteServerClock(serverMs, now = clientNow()) {
+    if (Number.isFinite(serverMs) && Number.isFinite(now)) this.serverOffset = serverMs - now;
+  }
+
+  // Age in ms of target's last report (Infinity when unknown).
+  targetAge(target, now = clientNow()) {
+    return reportAge(target, this.serverOffset, now);
+  }
+
+  applyState(d, now = clientNow()) {
+    this.noteServerClock(d?.serverMs, now);
     this.setConnected(true);
     this.targets.clear();
     this.applyOwnship(d.ownship ?? undefined, now);
@@ -126,6 +140,7 @@ export class LiveStore {
   }
 
   applyAis(d, now = clientNow()) {
+    this.noteServerClock(d?.serverMs, now);
     for (const t of d?.targets ?? []) {
       if (Number.isFinite(t?.mmsi)) this.targets.set(t.mmsi, { target: t, at: now });
     }

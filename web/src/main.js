@@ -18,8 +18,12 @@ import { createRecordingsPage } from './pages/RecordingsPage.js';
 import { createLogPage } from './pages/LogPage.js';
 import { createStoragePage } from './pages/StoragePage.js';
 import { createAisTargetPage } from './pages/AisTargetPage.js';
+import { createAlarmsPage } from './pages/AlarmsPage.js';
+import { createNavtexPage } from './pages/NavtexPage.js';
 import { createTideStationPage } from './pages/TideStationPage.js';
 import { createTidePanel } from './panels/TidePanel.js';
+import { createWeatherPage } from './pages/WeatherPage.js';
+import { attachWeather } from './panels/WeatherLayer.js';
 
 const MENU = [
   ['/', 'Plot'],
@@ -28,8 +32,11 @@ const MENU = [
   ['/ports', 'Ports'],
   ['/monitor', 'Data'],
   ['/logbook', 'Logbook'],
+  ['/alarms', 'Alarms'],
+  ['/navtex', 'NAVTEX'],
   ['/recordings', 'Recordings'],
   ['/storage', 'Storage'],
+  ['/weather', 'Weather'],
 ];
 
 function navigate(path) {
@@ -38,6 +45,8 @@ function navigate(path) {
 }
 
 const plot = createPlotView(store);
+// The weather forecast over the plot, with its time bar; its page opens files.
+const weather = attachWeather(plot, store);
 const pages = {
   '/settings': createSettingsPage(store),
   '/ports': createPortsPage(store),
@@ -46,8 +55,11 @@ const pages = {
   '/recordings': createRecordingsPage(),
   '/logbook': createLogPage(),
   '/storage': createStoragePage(),
-  '/ais': createAisTargetPage(),
+  '/ais': createAisTargetPage(store),
+  '/alarms': createAlarmsPage(),
+  '/navtex': createNavtexPage(),
   '/tides': createTideStationPage(),
+  '/weather': createWeatherPage(store, weather),
 };
 
 const menu = h(

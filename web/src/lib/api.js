@@ -1,9 +1,20 @@
 // Requests to the program's HTTP server. Every function resolves to a result
 // object and never throws: {ok, status, data|text, error}.
+//
+// The server takes changes only from its own page: each request other than a
+// read carries the per-run token that the server put into the page's
+// <meta name="csrf-token">, as X-CSRF-Token, with a JSON body (raw bytes for a
+// file).
+
+export function csrfToken() {
+  return globalThis.document?.querySelector('meta[name="csrf-token"]')?.getAttribute('content') ?? '';
+}
 
 async function request(url, options = {}) {
+  const method = (options.method ?? 'GET').toUpperCase();
+  const headers = method === 'GET' || method === 'HEAD' ? options.headers : { ...options.headers, 'X-CSRF-Token': csrfToken() };
   try {
-    const response = await fetch(url, { cache: 'no-store', ...options });
+    const response = await fetch(url, { cache: 'no-store', ...options, headers });
     const text = await response.text();
     let data;
     if ((response.headers.get('content-type') || '').includes('json')) {
@@ -43,16 +54,7 @@ export function postJson(url, body) {
   });
 }
 
-// POST of form fields {name: value}.
-export function postForm(url, fields = {}) {
-  return request(url, {
-    method: 'POST',
-    headers: { 'Content-Type': 'application/x-www-form-urlencoded' },
-    body: new URLSearchParams(fields).toString(),
-  });
-}
-
 // Writes one setting through "/options"; resolves to the request result.
 export function setSetting(name, value) {
-  return postForm('/options', { name, value: String(value) });
+  return postJson('/options', { name, value: String(value) });
 }

@@ -38,11 +38,25 @@ export function graphEventLabel(event, kind) {
   return event.type === 8 ? 'Slack, turn to flood' : 'Slack, turn to ebb';
 }
 
-// The y axis title: "FEET", "METERS" or "KNOTS" (flood up).
+// The y axis title: "FEET", "METERS" or "KNOTS".
 export function axisTitle(units) {
   if (units === 'feet') return 'FEET';
   if (units === 'meters') return 'METERS';
-  return 'KNOTS (FLOOD +)';
+  return 'KNOTS';
+}
+
+// Reference lines of a station's graph from its page keys: the chart datum at
+// 0 ("MLLW" where that is the datum), and for currents the average flood and
+// ebb speeds when known. Each {value, label}.
+export function referenceLines(kind, keys) {
+  const key = (name) => (Array.isArray(keys) ? keys.find((k) => k[0] === name)?.[1] : undefined);
+  if (kind === 'tide') return key('datum') === 'Mean Lower Low Water' ? [{ value: 0, label: 'MLLW' }] : [];
+  const lines = [];
+  const flood = parseFloat(key('average-speed-flood'));
+  const ebb = parseFloat(key('average-speed-ebb'));
+  if (Number.isFinite(flood)) lines.push({ value: flood, label: 'AVG FLOOD' });
+  if (Number.isFinite(ebb)) lines.push({ value: -Math.abs(ebb), label: 'AVG EBB' });
+  return lines;
 }
 
 // uPlot's data of a station day: [[seconds...], [values...]] (null gaps kept).

@@ -3,7 +3,7 @@
 // seek) over "/api/player".
 
 import { h } from '../lib/dom.js';
-import { getJson, getPage, postForm, postJson } from '../lib/api.js';
+import { getJson, getPage, postJson } from '../lib/api.js';
 import { commandAt, playStart, showServerPage } from '../lib/serverPage.js';
 
 const DEFAULT_SPEEDS = [1, 2, 5, 10, 30, 60, 100];
@@ -85,7 +85,8 @@ export function createRecordingsPage() {
     if (!dragging && span > 0) seek.value = String(Math.round((1000 * (player.timeUtcMs - player.startUtcMs)) / span));
   }
 
-  // The list's play links start the player at the day's first record; "Show
+  // The list's play links (one a day, at its first record's minute) play the
+  // day from its first record, or go on where a paused playback of it stopped; "Show
   // Files" opens the recordings folder in the desktop's file browser and says
   // where it is.
   list.addEventListener('click', async (e) => {
@@ -94,11 +95,11 @@ export function createRecordingsPage() {
     e.preventDefault();
     const start = playStart(command);
     if (start !== undefined) {
-      send({ action: 'play', timeUtcMs: start });
+      send({ action: 'play', day: new Date(start).toISOString().slice(0, 10) });
       return;
     }
     if (command === 'show-voyage-recording-files') {
-      const r = await postForm('/browser/voyage_recordings/show-voyage-recording-files');
+      const r = await postJson('/browser/voyage_recordings/show-voyage-recording-files', {});
       const folder = (r.text ?? '').replace(/^cannot show /, '').trim();
       listStatus.textContent = r.ok
         ? `Recordings folder: ${folder} (opened in the file browser)`

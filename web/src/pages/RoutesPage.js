@@ -1,7 +1,7 @@
 // Routes and marks: activate one to navigate to it, or stop navigation.
 
 import { h, clear } from '../lib/dom.js';
-import { getJson, postForm } from '../lib/api.js';
+import { getJson, postJson } from '../lib/api.js';
 
 export function createRoutesPage(store, onChanged) {
   const body = h('div', {});
@@ -9,7 +9,7 @@ export function createRoutesPage(store, onChanged) {
   const element = h('div', { class: 'page routes-page' }, h('h1', {}, 'Routes and marks'), message, body);
 
   async function activate(id, name) {
-    const r = await postForm(`/nav/activate?id=${encodeURIComponent(id)}`);
+    const r = await postJson('/nav/activate', { id });
     message.textContent = r.ok ? `Navigating to ${name}.` : r.error;
     message.className = r.ok ? 'status ok' : 'status error';
     onChanged();
@@ -79,7 +79,7 @@ export function createRoutesPage(store, onChanged) {
   }
 
   async function stop() {
-    const r = await postForm('/nav/stop');
+    const r = await postJson('/nav/stop');
     message.textContent = r.ok ? 'Navigation stopped.' : r.error;
     message.className = r.ok ? 'status ok' : 'status error';
     onChanged();

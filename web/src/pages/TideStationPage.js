@@ -6,7 +6,7 @@ import uPlot from 'uplot';
 import 'uplot/dist/uPlot.min.css';
 import { h, clear } from '../lib/dom.js';
 import { getJson } from '../lib/api.js';
-import { axisTitle, curveData, graphEventLabel, shiftDay, stationPagePath } from '../lib/tides.js';
+import { axisTitle, curveData, graphEventLabel, referenceLines, shiftDay, stationPagePath } from '../lib/tides.js';
 import { palette } from '../theme.js';
 
 const KEY_LABELS = {
@@ -20,11 +20,30 @@ function markersPlugin(getState) {
     hooks: {
       draw: [
         (u) => {
-          const { events, kind, now } = getState();
+          const { events, kind, now, lines } = getState();
           const p = palette();
           const ctx = u.ctx;
           ctx.save();
           ctx.font = `${Math.round(11 * devicePixelRatio)}px sans-serif`;
+          // Reference lines (datum, average speeds), and which side is flood.
+          ctx.textAlign = 'left';
+          ctx.setLineDash([6 * devicePixelRatio, 4 * devicePixelRatio]);
+          for (const line of lines) {
+            const y = u.valToPos(line.value, 'y', true);
+            ctx.strokeStyle = p.text;
+            ctx.lineWidth = devicePixelRatio;
+            ctx.beginPath();
+            ctx.moveTo(u.bbox.left, y);
+            ctx.lineTo(u.bbox.left + u.bbox.width, y);
+            ctx.stroke();
+            ctx.fillStyle = p.text;
+            ctx.fillText(line.label, u.bbox.left + 4 * devicePixelRatio, y - 3 * devicePixelRatio);
+          }
+          ctx.setLineDash([]);
+          if (kind === 'current') {
+            ctx.fillStyle = p.text;
+            ctx.fillText('FLOOD', u.bbox.left + 4 * devicePixelRatio, u.bbox.top + 14 * devicePixelRatio);
+          }
           ctx.textAlign = 'center';
           for (const e of events) {
             if (!Number.isFinite(e.value)) continue;
@@ -82,7 +101,12 @@ export function createTideStationPage() {
   let url = '';
   let data;
   let plot;
-  const state = () => ({ events: data?.events ?? [], kind: data?.kind ?? 'tide', now: data?.now ?? Date.now() });
+  const state = () => ({
+    events: data?.events ?? [],
+    kind: data?.kind ?? 'tide',
+    now: data?.now ?? Date.now(),
+    lines: referenceLines(data?.kind, data?.keys),
+  });
 
   const go = (day) => {
     history.pushState({}, '', stationPagePath(url, day));

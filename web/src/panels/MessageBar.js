@@ -4,6 +4,7 @@
 
 import { h, clear } from '../lib/dom.js';
 import { actionFor, distinctTexts, parseMessage } from '../lib/markup.js';
+import { postJson } from '../lib/api.js';
 
 const VOICE_KEY = 'tarnwick.voice';
 const SHOWN = 3;
@@ -34,8 +35,8 @@ export function createMessageBar(store, navigate) {
             onclick: async (e) => {
               e.preventDefault();
               if (action.navigate) return navigate(action.navigate);
-              const r = await fetch(action.url, { method: action.method }).catch(() => undefined);
-              if (r && r.ok) dismissed.add(note.id);
+              const r = await postJson(action.url);
+              if (r.ok) dismissed.add(note.id);
               render();
             },
           },

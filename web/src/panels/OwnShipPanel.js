@@ -29,6 +29,8 @@ export function createOwnShipPanel(store) {
   const position = h('div', { class: 'position', 'data-testid': 'position' }, '---');
   const status = h('span', { class: 'fix-status', 'data-testid': 'fix-status' }, 'NO GPS');
   const source = h('span', { class: 'fix-source', 'data-testid': 'fix-source' });
+  // A position source on another datum than WGS 84 (DTM) may be offset from the chart.
+  const datum = h('div', { class: 'datum-warning warning', 'data-testid': 'datum-warning', hidden: true });
   const menu = h('div', { class: 'menu', hidden: true, role: 'menu' });
   const menuButton = h(
     'button',
@@ -51,6 +53,7 @@ export function createOwnShipPanel(store) {
     h('header', {}, h('h2', {}, 'Own ship'), h('div', { class: 'menu-anchor' }, menuButton, menu)),
     position,
     h('div', { class: 'fix' }, status, ' ', source),
+    datum,
     grid,
   );
 
@@ -97,6 +100,9 @@ export function createOwnShipPanel(store) {
     setText(status, fix.status);
     setText(source, fix.source);
     status.classList.toggle('alarm', fix.alarm);
+    const local = !fix.alarm && typeof own?.fix?.localDatum === 'string' ? own.fix.localDatum : undefined;
+    datum.hidden = local === undefined;
+    if (local !== undefined) setText(datum, `Datum ${local}, not WGS 84: positions may be offset from the chart`);
     panel.classList.toggle('no-fix', fix.alarm);
     for (const { dd, path } of cells.values()) {
       let value = own;

@@ -25,10 +25,10 @@ import proj4 from 'proj4';
 import { h } from '../lib/dom.js';
 import { clientNow, fixView, valueNumber } from '../lib/values.js';
 import { COAST_BANDS, destination, mercatorScale } from '../lib/geo.js';
-import { isDangerous, isLost, targetLabel } from '../lib/targets.js';
+import { isDangerous, isLost, settingColour, shownTargets, targetLabel } from '../lib/targets.js';
 import { settingBool } from '../lib/settings.js';
 import { getJson } from '../lib/api.js';
-import { palette, onSchemeChange } from '../theme.js';
+import { currentScheme, palette, onSchemeChange } from '../theme.js';
 import { attachTideStations } from './TideStationsLayer.js';
 
 const PROJ = 'EPSG:3395';
@@ -38,6 +38,7 @@ register(proj4);
 getProjection(PROJ).setExtent([-HALF_WORLD, -HALF_WORLD, HALF_WORLD, HALF_WORLD]);
 
 const PREDICTOR_MIN = 6; // minutes of COG/SOG predictors
+const AIS_TRACKS_REFRESH_MS = 10000;
 const HEADING_LINE_PX = 60;
 const ORIENT_THRESHOLD_DEG = 3; // course-up turns the map only past this change
 const METRES_PER_NM = 1852;
@@ -218,14 +219,42 @@ export function createPlotView(store) {
   }
 
   // --- AIS targets -----------------------------------------------------
+  // Vessels are triangles along their heading (class B a little smaller) in
+  // AIS_DefaultVesselColor; base stations are squares with a cross, aids to
+  // navigation diamonds with a centre dot. Dangerous and lost targets take
+  // the scheme's alarm colours.
+  let colourTables = {};
+  getJson('/api/colours').then((r) => {
+    if (r.ok && r.data) {
+      colourTables = r.data;
+      targetSource.changed();
+    }
+  });
+  const vesselColour = (p) => settingColour(store.setting('AIS_DefaultVesselColor') ?? 'S52:RESBL', currentScheme(), colourTables) ?? p.target;
+
+  function stationImage(t, p, color, fill) {
+    const stroke = new Stroke({ color, width: 2 });
+    if (t.class === 'BaseStation') {
+      return [
+        new RegularShape({ points: 4, radius: 8, angle: Math.PI / 4, fill: new Fill({ color: fill }), stroke }),
+        new RegularShape({ points: 4, radius: 8, radius2: 0, angle: 0, stroke }),
+      ];
+    }
+    return [
+      new RegularShape({ points: 4, radius: 9, angle: 0, fill: new Fill({ color: fill }), stroke }),
+      new CircleStyle({ radius: 2, fill: new Fill({ color }) }),
+    ];
+  }
+
   function targetStyle(feature) {
     const p = palette();
     const t = feature.get('target');
     const kind = feature.get('kind');
     const danger = isDangerous(t);
     const lost = isLost(t);
-    const color = danger ? p.danger : lost ? p.lost : p.target;
+    const color = danger ? p.danger : lost ? p.lost : vesselColour(p);
     if (kind === 'predictor') return new Style({ stroke: new Stroke({ color, width: danger ? 2 : 1.5 }) });
+    if (kind === 'track') return new Style({ stroke: new Stroke({ color, width: 1, lineDash: [2, 3] }) });
     if (kind === 'cpa') {
       return new Style({
         stroke: new Stroke({ color: p.danger, width: 1.5, lineDash: [4, 4] }),
@@ -234,39 +263,67 @@ export function createPlotView(store) {
     }
     const flashing = (danger || lost) && settingBool(store.setting('AIS_FlashLostAndDangerousTargets') ?? 'yes');
     const dim = flashing && flashPhase;
-    const course = Number.isFinite(t.heading) && t.heading < 360 ? t.heading : Number.isFinite(t.cog) ? t.cog : 0;
     const showName = settingBool(store.setting('AIS_ShowVesselNames') ?? 'yes');
+    const text = showName
+      ? new Text({
+          text: targetLabel(t),
+          offsetY: -16,
+          font: '12px sans-serif',
+          fill: new Fill({ color: p.text }),
+          stroke: new Stroke({ color: p.halo, width: 3 }),
+        })
+      : undefined;
+    if (t.class === 'BaseStation' || t.class === 'AtoN') {
+      const [outer, inner] = stationImage(t, p, color, dim ? 'rgba(0,0,0,0)' : p.halo);
+      return [new Style({ image: outer, text }), new Style({ image: inner })];
+    }
+    const course = Number.isFinite(t.heading) && t.heading < 360 ? t.heading : Number.isFinite(t.cog) ? t.cog : 0;
+    const size = t.class === 'B' ? 7.5 : 9;
     return new Style({
       image: new RegularShape({
         points: 3,
-        radius: danger ? 11 : 9,
+        radius: danger ? size + 2 : size,
         scale: [0.65, 1],
         rotation: (course * Math.PI) / 180,
         rotateWithView: true,
         fill: new Fill({ color: dim ? 'rgba(0,0,0,0)' : color }),
         stroke: new Stroke({ color: danger ? p.danger : p.halo, width: danger ? 3 : 1 }),
       }),
-      text: showName
-        ? new Text({
-            text: targetLabel(t),
-            offsetY: -16,
-            font: '12px sans-serif',
-            fill: new Fill({ color: p.text }),
-            stroke: new Stroke({ color: p.halo, width: 3 }),
-          })
-        : undefined,
+      text,
     });
+  }
+
+  // Recent tracks (AIS_ShowTracks), from the program, refreshed every few seconds.
+  let aisTracks = new Map(); // mmsi -> [[lon, lat, utcMs]...]
+  async function loadAisTracks() {
+    if (!settingBool(store.setting('AIS_ShowTracks') ?? 'yes')) {
+      aisTracks = new Map();
+      return;
+    }
+    const r = await getJson('/api/ais/tracks');
+    if (!r.ok || !Array.isArray(r.data?.tracks)) return;
+    aisTracks = new Map(r.data.tracks.map((t) => [t.mmsi, Array.isArray(t.points) ? t.points : []]));
+    updateTargets();
   }
 
   function updateTargets() {
     targetSource.clear(true);
     const features = [];
     const passingSetting = String(store.setting('AIS_ShowPredictedPassingPoints') ?? 'auto').toLowerCase();
-    for (const { target: t } of store.targets.values()) {
+    const predictors = settingBool(store.setting('AIS_ShowPredictors') ?? 'yes');
+    const tracks = settingBool(store.setting('AIS_ShowTracks') ?? 'yes');
+    const shown = shownTargets([...store.targets.values()].map((e) => e.target), (name) => store.setting(name), settingBool);
+    for (const t of shown) {
       if (!Number.isFinite(t.lat) || !Number.isFinite(t.lon)) continue;
       const at = project(t.lat, t.lon);
+      const track = tracks ? aisTracks.get(t.mmsi) : undefined;
+      if (track?.length) {
+        const line = track.filter((p) => Number.isFinite(p[0]) && Number.isFinite(p[1])).map((p) => project(p[1], p[0]));
+        line.push(at);
+        if (line.length > 1) features.push(new Feature({ geometry: new LineString(line), target: t, kind: 'track' }));
+      }
       features.push(new Feature({ geometry: new Point(at), target: t, kind: 'target', mmsi: t.mmsi }));
-      if (Number.isFinite(t.cog) && Number.isFinite(t.sog) && t.sog > 0.1 && !isLost(t)) {
+      if (predictors && Number.isFinite(t.cog) && Number.isFinite(t.sog) && t.sog > 0.1 && !isLost(t)) {
         const end = destination(t.lat, t.lon, t.cog, (t.sog * PREDICTOR_MIN) / 60);
         features.push(new Feature({ geometry: new LineString([at, project(end.lat, end.lon)]), target: t, kind: 'predictor' }));
       }
@@ -380,18 +437,26 @@ export function createPlotView(store) {
     updateOwnShip();
     targetSource.changed();
   });
-  store.on('settings', () => targetSource.changed());
+  store.on('settings', (s, d) => {
+    if (d?.all || String(d?.name ?? '').startsWith('AIS_')) {
+      if (d?.all || d?.name === 'AIS_ShowTracks') loadAisTracks();
+      updateTargets();
+    }
+    targetSource.changed();
+  });
+  setInterval(loadAisTracks, AIS_TRACKS_REFRESH_MS);
   onSchemeChange(() => {
     for (const layer of layers) layer.changed();
   });
 
   loadTrack();
   loadNavObjects();
+  loadAisTracks();
   const element = h(
     'div',
     { class: 'plot' },
     container,
     h('div', { class: 'map-tools' }, orientButton, followButton),
   );
-  return { element, refresh: () => map.updateSize(), reloadNavObjects: loadNavObjects };
+  return { element, map, refresh: () => map.updateSize(), reloadNavObjects: loadNavObjects };
 }

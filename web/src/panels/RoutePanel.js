@@ -4,7 +4,7 @@
 
 import { h, setText } from '../lib/dom.js';
 import { clientNow, DASH, isStale, valueText } from '../lib/values.js';
-import { postForm } from '../lib/api.js';
+import { postJson } from '../lib/api.js';
 
 export function createRoutePanel(store) {
   const fields = {};
@@ -20,7 +20,7 @@ export function createRoutePanel(store) {
       {
         'data-testid': testid,
         onclick: async () => {
-          const result = await postForm(url);
+          const result = await postJson(url);
           if (!result.ok) store.emit('local-message', { kind: 'error', text: result.error });
         },
       },

@@ -46,10 +46,10 @@ function ownship() {
 function targets() {
   const own = ownship().fix;
   return [
-    { mmsi: 239123000, name: 'BLUE STAR PAROS', class: 'A', lat: own.lat - 0.02, lon: own.lon + 0.01, cog: 20, sog: 18, heading: 21, rangeNm: 1.3, bearing: 160, range: '1.30 nm', bearingText: '160°T', cpaNm: 0.05, tcpaMin: 4.2, cpa: '0.05 nm', tcpa: '4.2 min', state: 2, stateText: 'Dangerous', dangerous: true, lost: false, age: 2000,
+    { mmsi: 239123000, name: 'BLUE STAR PAROS', class: 'A', lat: own.lat - 0.02, lon: own.lon + 0.01, cog: 20, sog: 18, heading: 21, rangeNm: 1.3, bearing: 160, range: '1.30 nm', bearingText: '160°T', cpaNm: 0.05, tcpaMin: 4.2, cpa: '0.05 nm', tcpa: '4.2 min', state: 2, stateText: 'Dangerous', dangerous: true, lost: false, reportMs: performance.now() - 2000,
       cpaPosition: { lat: own.lat - 0.004, lon: own.lon + 0.001 }, ownCpaPosition: { lat: own.lat - 0.005, lon: own.lon + 0.0005 } },
-    { mmsi: 237456000, name: 'AGIOS NIKOLAOS', class: 'B', lat: own.lat + 0.03, lon: own.lon - 0.02, cog: 300, sog: 6, rangeNm: 2.1, bearing: 330, range: '2.10 nm', bearingText: '330°T', cpaNm: 1.9, tcpaMin: -2, cpa: '1.90 nm', tcpa: '', state: 0, stateText: '', age: 5000 },
-    { mmsi: 538009000, name: '', class: 'A', lat: own.lat + 0.05, lon: own.lon + 0.06, cog: 90, sog: 0, rangeNm: 4.2, bearing: 45, range: '4.20 nm', bearingText: '045°T', state: 4, stateText: 'Lost', lost: true, age: 400000 },
+    { mmsi: 237456000, name: 'AGIOS NIKOLAOS', class: 'B', lat: own.lat + 0.03, lon: own.lon - 0.02, cog: 300, sog: 6, rangeNm: 2.1, bearing: 330, range: '2.10 nm', bearingText: '330°T', cpaNm: 1.9, tcpaMin: -2, cpa: '1.90 nm', tcpa: '', state: 0, stateText: '', reportMs: performance.now() - 5000 },
+    { mmsi: 538009000, name: '', class: 'A', lat: own.lat + 0.05, lon: own.lon + 0.06, cog: 90, sog: 0, rangeNm: 4.2, bearing: 45, range: '4.20 nm', bearingText: '045°T', state: 4, stateText: 'Lost', lost: true, reportMs: performance.now() - 400000 },
   ];
 }
 function routeState() {
@@ -64,7 +64,7 @@ function broadcast(event, data) {
   for (const c of clients) send(c, event, data);
 }
 setInterval(() => broadcast('ownship', ownship()), 500);
-setInterval(() => { broadcast('ais', { targets: targets(), removed: [] }); broadcast('route', routeState()); }, 1000);
+setInterval(() => { broadcast('ais', { targets: targets(), removed: [], serverMs: performance.now() }); broadcast('route', routeState()); }, 1000);
 
 const types = { '.svg': 'image/svg+xml', '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css', '.map': 'application/json' };
 function json(res, status, data) {
@@ -82,7 +82,7 @@ http.createServer(async (req, res) => {
   const p = url.pathname;
   if (p === '/events') {
     res.writeHead(200, { 'Content-Type': 'text/event-stream', 'Cache-Control': 'no-cache' });
-    send(res, 'state', { ownship: ownship(), ais: targets(), route: routeState(), notifications: [{ id: 1, kind: 'warning', text: '#Arrived at end of route[[app://stop_navigation|Stop Navigation]]', spoken: false, utcMs: Date.now() }], demo: { recorded: ['own ship: a recorded sail'], simulated: ['AIS traffic: 3 targets'], loop: true }, colorMode: settings.S52_ColorMode.value, serverTimeMs: Date.now() });
+    send(res, 'state', { ownship: ownship(), ais: targets(), route: routeState(), notifications: [{ id: 1, kind: 'warning', text: '#Arrived at end of route[[app://stop_navigation|Stop Navigation]]', spoken: false, utcMs: Date.now() }], demo: { recorded: ['own ship: a recorded sail'], simulated: ['AIS traffic: 3 targets'], loop: true }, colorMode: settings.S52_ColorMode.value, serverTimeMs: Date.now(), serverMs: performance.now() });
     clients.add(res);
     req.on('close', () => clients.delete(res));
     return;

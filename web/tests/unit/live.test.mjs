@@ -71,6 +71,17 @@ test('receipt times are kept for ageing', () => {
   assert.equal(store.route, null);
 });
 
+test('report ages follow the server clock of the state and AIS events', () => {
+  const store = new LiveStore();
+  const t = { mmsi: 7, reportMs: 1_000_000 };
+  assert.equal(store.targetAge(t, 0), Infinity, 'no server clock yet');
+  store.applyState({ serverMs: 1_004_000, ais: [t] }, 500); // the report was 4 s old
+  assert.equal(store.targetAge(t, 2500), 6000, 'ages on the client clock');
+  store.applyAis({ targets: [], serverMs: 1_010_000 }, 3000); // the client's clock fell behind
+  assert.equal(store.targetAge(t, 3000), 10_000);
+  assert.equal(store.targetAge({ mmsi: 8 }, 3000), Infinity, 'no report time: unknown');
+});
+
 test('notifications and settings', () => {
   const { store } = storeWithLog();
   for (let i = 0; i < 30; i++) store.applyNotification({ id: i, kind: 'info', text: `t${i}` });

@@ -1,6 +1,6 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { isDangerous, isLost, sortTargets, targetLabel } from '../../src/lib/targets.js';
+import { ageText, isDangerous, isLost, reportAge, settingColour, shownTargets, sortTargets, targetLabel } from '../../src/lib/targets.js';
 
 const A = { mmsi: 237000001, name: 'ALPHA', rangeNm: 2.0, bearing: 90, cpaNm: 0.1, tcpaMin: 12, state: 2 };
 const B = { mmsi: 237000002, name: '', rangeNm: 0.5, bearing: 350, cpaNm: 1.5, tcpaMin: -3, state: 0 };
@@ -57,4 +57,47 @@ test('flags and labels', async (t) => {
     assert.equal(targetLabel({ mmsi: 5, name: 'X', displayName: 'X (tug)' }), 'X (tug)');
     assert.equal(targetLabel({ mmsi: 5, name: 'X', displayName: '' }), 'X');
   });
+});
+
+test('report ages and their texts', () => {
+  assert.equal(reportAge({ reportMs: 1000 }, 400, 700), 100);
+  assert.equal(reportAge({ reportMs: 5000 }, 400, 700), 0, 'a report "from the future" is new');
+  assert.equal(reportAge({}, 400, 700), Infinity);
+  assert.equal(reportAge({ reportMs: 1000 }, undefined, 700), Infinity);
+  const rows = [
+    [0, '0 s'],
+    [59_999, '59 s'],
+    [250_000, '4 min 10 s'],
+    [7_500_000, '2 h 5 min'],
+    [Infinity, '---'],
+  ];
+  for (const [ms, text] of rows) assert.equal(ageText(ms), text, String(ms));
+});
+
+test('display settings choose the targets shown', () => {
+  const targets = ['A', 'B', 'BaseStation', 'AtoN', 'SAR', undefined].map((c, i) => ({ mmsi: i, class: c }));
+  const cases = [
+    ['defaults: no base stations, no aids', {}, [0, 1, 4, 5]],
+    ['class B off', { AIS_ShowClassBTargets: 'no' }, [0, 4, 5]],
+    ['base stations and aids on', { AIS_ShowBaseStations: 'yes', AIS_ShowAidsToNavigation: 'true' }, [0, 1, 2, 3, 4, 5]],
+    ['SAR aircraft off', { AIS_ShowSearchAndRescuePlanes: 'false' }, [0, 1, 5]],
+  ];
+  const on = (text) => /^(yes|true|on|1)$/i.test(String(text));
+  for (const [name, settings, expected] of cases) {
+    assert.deepEqual(shownTargets(targets, (n) => settings[n], on).map((t) => t.mmsi), expected, name);
+  }
+});
+
+test('colour settings in a scheme', () => {
+  const tables = { day: { RESBL: '#0000ff' }, night: { RESBL: '#100030' } };
+  const cases = [
+    ['S52:RESBL', 'day', '#0000ff'],
+    ['s52:resbl', 'night', '#100030'],
+    ['S52:RESBL', 'dusk', undefined],
+    ['S52:NOPE1', 'day', undefined],
+    ['rgb(10, 20, 30)', 'night', 'rgb(10, 20, 30)'],
+    ['#abc', 'day', '#abc'],
+    ['blue; background:url(x)', 'day', undefined],
+  ];
+  for (const [text, scheme, colour] of cases) assert.equal(settingColour(text, scheme, tables), colour, `${text} ${scheme}`);
 });
