@@ -67,9 +67,10 @@ void WriteImage(const std::string& path, const Layout& l) {
   }
   const int planes = l.separate ? l.samples : 1;
   const int perPixel = l.separate ? 1 : l.samples;
-  // Packs pixel samples [x0, x0 + n) of row y of a plane into bytes.
+  // Packs pixel samples [x0, x0 + n) of row y of a plane into bytes (images
+  // of more than 8 bits a sample are left zero: they are refused unread).
   auto pack = [&](int x0, int n, int y, int plane, uint8_t* out) {
-    for (int c = 0; c < n; ++c) {
+    for (int c = 0; c < n && l.bits <= 8; ++c) {
       for (int s = 0; s < perPixel; ++s) {
         const int x = x0 + c;
         const uint8_t v = x < kW && y < kH ? Value(x, y, l.separate ? plane : s, l.bits) : 0;

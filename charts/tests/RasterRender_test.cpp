@@ -1,7 +1,7 @@
 // Drawing rasters into chart Mercator boxes: a NOAA panel drawn at its own
 // scale against the decoded image reprojected pixel by pixel, clipping to the
 // border, the colour schemes, XYZ tile boxes, a chart across 180 degrees, and
-// the same tiles drawn by several threads at once.
+// the same tiles of a KAP panel and a GeoTIFF drawn by several threads at once.
 
 #include "charts/raster/RasterRender.h"
 
@@ -10,6 +10,7 @@
 #include <cmath>
 #include <thread>
 
+#include "charts/geotiff/GeoTiffChart.h"
 #include "charts/raster/RasterChart.h"
 #include "charts/tests/KapTestFiles.h"
 #include "core/tests/support/TestSupport.h"
@@ -149,34 +150,40 @@ TEST(RasterRender, TileBoxesAndChartsAcrossTheAntimeridian) {
 }
 
 TEST(RasterRender, ThreadsDrawTheSameTilesAsOneThread) {
-  auto chart = Open("12205_8.KAP");
-  ASSERT_TRUE(chart);
-  const LatLon centre = *chart->PixelToGeo({1338, 769});
-  const MercatorPoint c = MercatorForward(centre.lat, centre.lon);
-  const int zoom = 14;
-  const double side = kMercatorWorldWidth / (1 << zoom);
-  const int tx = static_cast<int>((c.x + kMercatorWorldWidth / 2) / side);
-  const int ty = static_cast<int>((kMercatorWorldWidth / 2 - c.y) / side);
-  using Tiles = std::vector<std::unique_ptr<Canvas>>;
-  auto makeTiles = [] {
-    Tiles tiles;
-    for (int k = 0; k < 16; ++k) tiles.push_back(std::make_unique<Canvas>(256, 256));
-    return tiles;
-  };
-  auto drawAll = [&](Tiles& tiles, int thread, int threads) {
-    for (int k = thread; k < 16; k += threads) {
-      RenderMercatorBox(*chart, XyzTileBox(zoom, tx - 2 + k % 4, ty - 2 + k / 4), ColourScheme::kDay,
-                        tiles[static_cast<size_t>(k)]->image);
-    }
-  };
-  Tiles single = makeTiles();
-  drawAll(single, 0, 1);
-  CScanLineCache::Shared().Clear();
-  Tiles shared = makeTiles();
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t) threads.emplace_back([&, t] { drawAll(shared, t, 4); });
-  for (auto& t : threads) t.join();
-  for (size_t k = 0; k < 16; ++k) EXPECT_EQ(shared[k]->pixels, single[k]->pixels) << k;
+  // A KAP panel at zoom 14, and the tiled GeoTIFF world at zoom 3, whose rows
+  // come a row of tiles at a time from one libtiff handle.
+  std::string error;
+  auto world = CGeoTiffChart::Open(testing::TestDataFolder() / "geotiff" / "world.byte.tif", error);
+  ASSERT_TRUE(world) << error;
+  auto panel = Open("12205_8.KAP");
+  ASSERT_TRUE(panel);
+  for (const auto& [raster, zoom] : {std::pair<const CGeoRaster*, int>{panel.get(), 14}, {world.get(), 3}}) {
+    const LatLon centre = *raster->PixelToGeo({raster->Width() / 2.0, raster->Height() / 2.0});
+    const MercatorPoint c = MercatorForward(centre.lat, centre.lon);
+    const double side = kMercatorWorldWidth / (1 << zoom);
+    const int tx = static_cast<int>((c.x + kMercatorWorldWidth / 2) / side);
+    const int ty = static_cast<int>((kMercatorWorldWidth / 2 - c.y) / side);
+    using Tiles = std::vector<std::unique_ptr<Canvas>>;
+    auto makeTiles = [] {
+      Tiles tiles;
+      for (int k = 0; k < 16; ++k) tiles.push_back(std::make_unique<Canvas>(256, 256));
+      return tiles;
+    };
+    auto drawAll = [&](Tiles& tiles, int thread, int threads) {
+      for (int k = thread; k < 16; k += threads) {
+        RenderMercatorBox(*raster, XyzTileBox(zoom, tx - 2 + k % 4, ty - 2 + k / 4), ColourScheme::kDay,
+                          tiles[static_cast<size_t>(k)]->image);
+      }
+    };
+    Tiles single = makeTiles();
+    drawAll(single, 0, 1);
+    CScanLineCache::Shared().Clear();
+    Tiles shared = makeTiles();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) threads.emplace_back([&, t] { drawAll(shared, t, 4); });
+    for (auto& t : threads) t.join();
+    for (size_t k = 0; k < 16; ++k) EXPECT_EQ(shared[k]->pixels, single[k]->pixels) << zoom << " " << k;
+  }
 }
 
 }  // namespace
