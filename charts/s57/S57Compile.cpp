@@ -109,12 +109,12 @@ void CS57Cell::CompileSoundings(const CIso8211Record& record, S57Feature& featur
   S57GeometryPart part;
   part.quapos = quapos;
   part.hasDepths = true;
-  const size_t count = sg3d->RepeatCount();
+  const size_t count = xi < 0 || yi < 0 || zi < 0 ? 0 : sg3d->RepeatCount();
   for (size_t i = 0; i < count; ++i) {
     const auto x = sg3d->Int(static_cast<size_t>(xi), i);
     const auto y = sg3d->Int(static_cast<size_t>(yi), i);
     const auto z = sg3d->Int(static_cast<size_t>(zi), i);
-    if (xi < 0 || yi < 0 || zi < 0 || !x || !y || !z) break;
+    if (!x || !y || !z) break;
     part.xy.push_back(static_cast<double>(*x) / header_.comf);
     part.xy.push_back(static_cast<double>(*y) / header_.comf);
     part.depths.push_back(static_cast<double>(*z) / header_.somf);
