@@ -20,6 +20,9 @@ namespace {
 
 // Layer properties live in the key-value store, one row per layer file.
 constexpr const char* kLayerDomain = "NavObjectLayers";
+// The ids of the marks a layer's file carries for its paths but another layer
+// owns, one row per layer file (a JSON array).
+constexpr const char* kBorrowedDomain = "NavObjectLayerBorrowed";
 
 std::string FileKey(const CLayer& layer) {
   return layer.File().filename().string();
@@ -79,7 +82,40 @@ int CNavDocuments::OpenFolder() {
     if (OpenLayer(file) != nullptr) ++opened;
   }
   DefaultLayer();
+  ResolveBorrowedMarks();
+  LoadDeletedRecords();
   return opened;
+}
+
+void CNavDocuments::ResolveBorrowedMarks() {
+  for (size_t index = 0; index < layers_.size(); ++index) {
+    CLayer& layer = *layers_[index];
+    std::unordered_set<std::string> borrowed;
+    if (auto stored = Storage().Get(kBorrowedDomain, FileKey(layer))) {
+      const nlohmann::json ids = nlohmann::json::parse(*stored, nullptr, false);
+      if (ids.is_array())
+        for (const auto& id : ids)
+          if (id.is_string()) borrowed.insert(id.get<std::string>());
+    }
+    const auto objects = layer.Objects();
+    for (const auto& object : objects) {
+      auto copy = std::dynamic_pointer_cast<CMark>(object);
+      if (!copy) continue;
+      // The owner: the layer that does not borrow it; without records, the layer opened first.
+      std::shared_ptr<CMark> owner;
+      for (size_t other = 0; other < layers_.size() && !owner; ++other) {
+        if (other == index) continue;
+        auto found = std::dynamic_pointer_cast<CMark>(layers_[other]->Find(copy->Id()));
+        if (found && (borrowed.count(copy->Id()) > 0 || other < index)) owner = found;
+      }
+      if (!owner) continue;
+      for (const auto& item : layer.Objects())
+        if (auto* path = dynamic_cast<CMarkPath*>(item.get()))
+          for (auto& mark : path->MutableMarks())
+            if (mark == copy) mark = owner;
+      layer.Remove(*copy);
+    }
+  }
 }
 
 std::shared_ptr<CLayer> CNavDocuments::OpenLayer(const std::filesystem::path& file) {
@@ -130,6 +166,7 @@ bool CNavDocuments::DeleteLayer(CLayer& layer) {
   std::error_code ec;
   std::filesystem::remove(layer.File(), ec);
   Storage().Remove(kLayerDomain, FileKey(layer));
+  Storage().Remove(kBorrowedDomain, FileKey(layer));
   undo_.Clear();  // steps may refer to the objects that go with the layer
   layers_.erase(it);
   return true;
@@ -165,6 +202,13 @@ void CNavDocuments::AddObject(std::shared_ptr<CNavObject> object, CLayer* layer)
 }
 
 void CNavDocuments::Touch(const CSelectable& object) {
+  for (const auto& layer : layers_) {
+    // A layer's own properties are kept in the store, at once.
+    if (layer.get() == &object || &layer->viewSettings == &object) {
+      SaveLayerProperties(*layer);
+      return;
+    }
+  }
   if (CLayer* layer = LayerOf(object)) layer->SetModified(true);
 }
 
@@ -239,16 +283,16 @@ void CNavDocuments::DeleteObjects(const std::vector<std::shared_ptr<CNavObject>>
     CLayer* layer = LayerOf(*object);
     if (layer == nullptr || layer == deleted_.get()) continue;
     layer->Remove(*object);
+    NoteDeleted(*object, *layer);
     if (auto* mark = dynamic_cast<CMark*>(object.get())) DetachMark(*layer, *mark);
     for (const auto& mark : ReferencedMarks(*object)) {
       if (mark->existsOutsideCollection || UsedByOthers(*layer, *mark, *object)) continue;
       if (layer->Remove(*mark) >= 0) {
         deleted_->Add(mark);
-        deletedFrom_[mark->Id()] = FileKey(*layer);
+        NoteDeleted(*mark, *layer);
       }
     }
     deleted_->Add(object);
-    deletedFrom_[object->Id()] = FileKey(*layer);
     layer->SetModified(true);
     deleted_->SetModified(true);
   }
@@ -268,7 +312,7 @@ bool CNavDocuments::Restore(const std::string& id) {
     if (deleted_->Find(mark->Id()) == mark) moving.push_back(mark);
   for (const auto& item : moving) {
     deleted_->Remove(*item);
-    deletedFrom_.erase(item->Id());
+    ForgetDeleted(item->Id());
     layer.Add(item);
   }
   layer.SetModified(true);
@@ -367,12 +411,22 @@ bool CNavDocuments::SaveLayer(CLayer& layer) {
   }
   // A path may use a mark kept in another layer; the file carries it too so
   // that it stays complete on its own.
+  // The borrowed ones are listed in the store, so that opening the folder
+  // again gives back the one mark rather than two with the same id.
   std::vector<std::shared_ptr<CNavObject>> objects = layer.Objects();
   std::unordered_set<const CNavObject*> present;
+  nlohmann::json borrowed = nlohmann::json::array();
   for (const auto& object : objects) present.insert(object.get());
   for (const auto& object : layer.Objects())
     for (auto& mark : ReferencedMarks(*object))
-      if (present.insert(mark.get()).second) objects.push_back(std::move(mark));
+      if (present.insert(mark.get()).second) {
+        borrowed.push_back(mark->Id());
+        objects.push_back(std::move(mark));
+      }
+  if (borrowed.empty())
+    Storage().Remove(kBorrowedDomain, FileKey(layer));
+  else
+    Storage().Put(kBorrowedDomain, FileKey(layer), borrowed.dump());
   const SaveResult result = SaveFileAtomically(layer.File(), WriteNobDocument(objects), ops_);
   if (!result.ok) {
     Log("CNavDocuments::SaveLayer %s: %s\n", layer.File().c_str(), result.error.c_str());
@@ -411,6 +465,10 @@ void CNavDocuments::LoadLayerProperties(CLayer& layer) {
   if (!values.is_object()) return;
   for (const auto& [name, value] : values.items()) {
     if (value.is_string()) SetPropertyFromText(layer, name, value.get<std::string>());
+    if (name == "ViewSettings" && value.is_object())
+      for (const auto& [viewName, viewValue] : value.items())
+        if (viewValue.is_string())
+          SetPropertyFromText(layer.viewSettings, viewName, viewValue.get<std::string>());
   }
 }
 
@@ -421,6 +479,15 @@ void CNavDocuments::SaveLayerProperties(const CLayer& layer) {
     if (!row->HasValue() || row->get == nullptr || row->Type() == PropertyType::SubObject) continue;
     const PropertyValue value = row->get(layer);
     if (!IsOmittedValue(*row, value)) values[row->name] = PersistentText(*row, value);
+  }
+  if (layer.viewSettings.IsSaved()) {
+    nlohmann::json view = nlohmann::json::object();
+    for (const PropertyDescriptor* row : layer.viewSettings.Class().AllProperties()) {
+      if (!row->HasValue() || row->get == nullptr) continue;
+      const PropertyValue value = row->get(layer.viewSettings);
+      if (!IsOmittedValue(*row, value)) view[row->name] = PersistentText(*row, value);
+    }
+    values["ViewSettings"] = std::move(view);
   }
   Storage().Put(kLayerDomain, FileKey(layer), values.dump());
 }

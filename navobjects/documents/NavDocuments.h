@@ -25,6 +25,12 @@ inline constexpr const char* kDefaultDocumentName = "MyRoutes.nob";
 inline constexpr const char* kAutoSaveDocumentName = "AutoSave.nob";
 inline constexpr const char* kVesselDocumentName = "Vessel.nob";
 inline constexpr const char* kDeletedLayerName = "_deleted";
+inline constexpr const char* kDragLockedMessage =
+    "The object you are trying to drag is locked. Would you like to unlock it?";
+// "The layer \"%s\" is read-only." with the layer's name.
+inline constexpr const char* kReadOnlyLayerMessage = "The layer \"$1\" is read-only.";
+// Deleted objects are purged from "_deleted" this long after their deletion (ms).
+inline constexpr int64_t kDeletedKeepMs = 30LL * 24 * 3600 * 1000;
 inline constexpr const char* kMissingObjectsTitle =
     "The following objects were referenced, but did not appear in the file:";
 
@@ -93,6 +99,18 @@ class CNavDocuments final : public INavCommandHost {
   // "cmd:restore-item?id=<id>".
   static std::string RestoreCommand(const std::string& id);
 
+  // Why object may not be changed (its layer is read-only; with
+  // positionChange, also when the object is locked), or "" when it may.
+  std::string RefuseEdit(const CNavObject& object, bool positionChange) const;
+  // The layer whose file name is fileName ("_deleted" included), or nullptr.
+  CLayer* FindLayer(const std::string& fileName) const;
+  // The file name of the layer a deleted object came from, or "".
+  std::string DeletedFrom(const std::string& id) const;
+  // Runs edit and records it as one undo step labelled label: undo and redo
+  // put back which objects each layer holds and the mark lists and legs of
+  // every path. Layers whose contents changed are marked modified.
+  void RecordEdit(const std::string& label, const std::function<void()>& edit);
+
   // Route and outline editing; the objects' layers are marked modified.
   EditResult InsertRouteMark(CRoute& route, size_t index, std::shared_ptr<CMark> mark);
   EditResult AddRouteMarkToEnd(CRoute& route, std::shared_ptr<CMark> mark);
@@ -137,12 +155,34 @@ class CNavDocuments final : public INavCommandHost {
   void SaveLayerProperties(const CLayer& layer);
   void DetachMark(CLayer& layer, const CMark& mark);
   CLayer& Target(CLayer* layer) { return layer != nullptr ? *layer : DefaultLayer(); }
+  void NoteDeleted(const CNavObject& object, const CLayer& from);
+  void ForgetDeleted(const std::string& id);
+  void LoadDeletedRecords();
+  void ResolveBorrowedMarks();
+
+  // Which objects each layer holds and every path's marks and legs.
+  struct State {
+    struct LayerContents {
+      std::weak_ptr<CLayer> layer;
+      std::vector<std::shared_ptr<CNavObject>> objects;
+    };
+    struct PathContents {
+      std::weak_ptr<CMarkPath> path;
+      std::vector<std::shared_ptr<CMark>> marks;
+      std::vector<std::shared_ptr<CRouteLeg>> legs;
+    };
+    std::vector<LayerContents> layers;
+    std::vector<PathContents> paths;
+  };
+  State Capture() const;
+  void Put(const State& state);
 
   std::filesystem::path folder_;
   IFileOps& ops_;
   std::vector<std::shared_ptr<CLayer>> layers_;
   std::shared_ptr<CLayer> deleted_;
-  std::unordered_map<std::string, std::string> deletedFrom_;  // object id -> layer file name
+  // object id -> layer file name, kept in the store so that restoring works after a restart
+  std::unordered_map<std::string, std::string> deletedFrom_;
   CUndoStack undo_;
   NavCommandHooks hooks_;
   std::optional<uint64_t> lastAutoSave_;

@@ -14,7 +14,7 @@ SetResult CUndoStack::SetFromText(const std::shared_ptr<CSelectable>& object, st
   if (result != SetResult::Changed) return result;
   PropertyValue after = row->get(*object);
   if (after != before)
-    Record(Change{object, row->name, std::move(before), std::move(after)},
+    Record(Change{object, row->name, std::move(before), std::move(after), {}, {}},
            ExpandMessage("Change $1", {row->name}));
   return result;
 }
@@ -28,9 +28,17 @@ SetResult CUndoStack::SetValue(const std::shared_ptr<CSelectable>& object, std::
   if (result != SetResult::Changed) return result;
   PropertyValue after = row->get(*object);
   if (after != before)
-    Record(Change{object, row->name, std::move(before), std::move(after)},
+    Record(Change{object, row->name, std::move(before), std::move(after), {}, {}},
            ExpandMessage("Change $1", {row->name}));
   return result;
+}
+
+void CUndoStack::RecordAction(std::string label, std::function<void()> undo,
+                              std::function<void()> redo) {
+  Change change;
+  change.undo = std::move(undo);
+  change.redo = std::move(redo);
+  Record(std::move(change), std::move(label));
 }
 
 void CUndoStack::BeginGroup(std::string label) {
@@ -74,7 +82,12 @@ bool CUndoStack::Undo() {
   if (done_.empty()) return false;
   Step step = std::move(done_.back());
   done_.pop_back();
-  for (auto it = step.changes.rbegin(); it != step.changes.rend(); ++it) Apply(*it, it->before);
+  for (auto it = step.changes.rbegin(); it != step.changes.rend(); ++it) {
+    if (it->undo)
+      it->undo();
+    else
+      Apply(*it, it->before);
+  }
   undone_.push_back(std::move(step));
   return true;
 }
@@ -83,7 +96,12 @@ bool CUndoStack::Redo() {
   if (undone_.empty()) return false;
   Step step = std::move(undone_.back());
   undone_.pop_back();
-  for (const Change& change : step.changes) Apply(change, change.after);
+  for (const Change& change : step.changes) {
+    if (change.redo)
+      change.redo();
+    else
+      Apply(change, change.after);
+  }
   done_.push_back(std::move(step));
   return true;
 }

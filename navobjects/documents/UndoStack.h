@@ -33,6 +33,11 @@ class CUndoStack {
   SetResult SetValue(const std::shared_ptr<CSelectable>& object, std::string_view name,
                      const PropertyValue& value);
 
+  // Records a change that is no property set (objects created, deleted or
+  // moved, a route's points edited) after it was done: undo and redo run
+  // the functions. Grouped like property sets.
+  void RecordAction(std::string label, std::function<void()> undo, std::function<void()> redo);
+
   // Collects the sets until EndGroup into one step labelled label.
   void BeginGroup(std::string label);
   void EndGroup();
@@ -52,6 +57,8 @@ class CUndoStack {
     std::string property;
     PropertyValue before;
     PropertyValue after;
+    std::function<void()> undo;  // set for recorded actions instead of a property
+    std::function<void()> redo;
   };
   struct Step {
     std::string label;

@@ -196,6 +196,95 @@ TEST_F(NavDocumentsTest, ALayerFileCarriesMarksItsRoutesBorrowFromOtherLayers) {
   ASSERT_TRUE(result.ok);
   EXPECT_TRUE(result.missingIds.empty());
   EXPECT_EQ(result.objects.size(), 3u);
+
+  // Opened again, the borrowed mark is the one of its own layer, once.
+  ASSERT_EQ(docs.SaveModified(), 0);
+  CNavDocuments again(temp_.Path());
+  again.OpenFolder();
+  int copies = 0;
+  for (const auto& each : again.Layers())
+    if (each->Find(shared->Id())) ++copies;
+  EXPECT_EQ(copies, 1);
+  auto reopened = std::dynamic_pointer_cast<CRoute>(again.FindObject(route->Id()));
+  ASSERT_TRUE(reopened);
+  ASSERT_EQ(reopened->Marks().size(), 2u);
+  EXPECT_EQ(reopened->Marks()[1], again.DefaultLayer().Find(shared->Id()));
+}
+
+TEST_F(NavDocumentsTest, LayerSettingsChangedByTheNavigatorAreKeptOverARestart) {
+  std::string file;
+  {
+    CNavDocuments docs(temp_.Path());
+    auto layer = docs.CreateLayer();
+    file = layer->File().filename().string();
+    ASSERT_EQ(docs.Undo().SetValue(layer, "ReadOnly", PropertyValue(true)), SetResult::Changed);
+    docs.Undo().SetValue(layer, "ScaleMin", PropertyValue(int32_t{50000}));
+    docs.Undo().SetValue(layer, "Name", PropertyValue(std::string("Harbour")));
+    layer->viewSettings.scale = 25000;
+    layer->viewSettings.position = {59.5, 24.75};
+    docs.Touch(layer->viewSettings);
+    ASSERT_EQ(docs.SaveModified(), 0);
+  }
+  CNavDocuments docs(temp_.Path());
+  docs.OpenFolder();
+  CLayer* layer = docs.FindLayer(file);
+  ASSERT_NE(layer, nullptr);
+  EXPECT_TRUE(layer->readOnly);
+  EXPECT_EQ(layer->scaleMin, 50000);
+  EXPECT_EQ(layer->name, "Harbour");
+  EXPECT_EQ(layer->viewSettings.scale, 25000);
+  EXPECT_NEAR(layer->viewSettings.position.lat, 59.5, 1e-6);
+}
+
+TEST_F(NavDocumentsTest, DeletedObjectsRestoreToTheirLayerAfterARestartAndArePurgedLater) {
+  CSimulatedClock clock(1000, 1'717'243'500'000);
+  CScopedClock use(clock);
+  std::string routeId, oldId;
+  {
+    CNavDocuments docs(temp_.Path());
+    auto layer = docs.CreateLayer();
+    auto route = docs.CreateRoute({{1, 1}, {1, 2}}, layer.get());
+    auto old = NewMark(docs, 7);
+    routeId = route->Id();
+    oldId = old->Id();
+    docs.DeleteObjects({old});
+    clock.Advance(20LL * 24 * 3600 * 1000);
+    docs.DeleteObjects({route});
+    ASSERT_EQ(docs.SaveModified(), 0);
+  }
+  clock.Advance(15LL * 24 * 3600 * 1000);  // the mark's 30 days are over, the route's not
+  CNavDocuments docs(temp_.Path());
+  docs.OpenFolder();
+  EXPECT_EQ(docs.FindObject(oldId), nullptr);
+  EXPECT_EQ(ReadNobFile(docs.DeletedLayer().File()).objects.size(), 3u);  // purged at once
+  ASSERT_TRUE(docs.Restore(routeId));
+  EXPECT_NE(docs.LayerOf(*docs.FindObject(routeId)), &docs.DefaultLayer());
+}
+
+TEST_F(NavDocumentsTest, StructuralEditsUndoAndRedoAsOneStep) {
+  CNavDocuments docs(temp_.Path());
+  auto keep = NewMark(docs, 9);
+  std::shared_ptr<CRoute> route;
+  docs.RecordEdit("Instant Route", [&] { route = docs.CreateRoute({{1, 1}, {1, 2}, {1, 3}}); });
+  docs.RecordEdit("Delete Objects", [&] { docs.DeleteObjects({keep}); });
+  docs.RecordEdit("Remove From Route", [&] { docs.RemoveRouteMark(*route, 1); });
+  ASSERT_EQ(route->Marks().size(), 2u);
+
+  ASSERT_TRUE(docs.Undo().Undo());
+  EXPECT_EQ(route->Marks().size(), 3u);
+  EXPECT_EQ(route->Legs().size(), 2u);
+  ASSERT_TRUE(docs.Undo().Undo());
+  EXPECT_EQ(docs.LayerOf(*keep), &docs.DefaultLayer());
+  EXPECT_TRUE(docs.DeletedFrom(keep->Id()).empty());
+  ASSERT_TRUE(docs.Undo().Undo());
+  EXPECT_EQ(docs.LayerOf(*route), nullptr);
+  EXPECT_EQ(docs.DefaultLayer().Objects().size(), 1u);
+
+  ASSERT_TRUE(docs.Undo().Redo());
+  ASSERT_TRUE(docs.Undo().Redo());
+  EXPECT_EQ(docs.LayerOf(*keep), &docs.DeletedLayer());
+  EXPECT_EQ(docs.DeletedFrom(keep->Id()), "MyRoutes.nob");
+  EXPECT_EQ(docs.LayerOf(*route), &docs.DefaultLayer());
 }
 
 // File operations that fail the n-th write with a full disk.
