@@ -70,6 +70,7 @@ class CNavDocuments final : public INavCommandHost {
   // The layer of that file name in the folder ("AutoSave.nob"), created on first use.
   CLayer& DocumentLayer(const std::string& fileName);
   CLayer& DeletedLayer() { return *deleted_; }
+  const CLayer& DeletedLayer() const { return *deleted_; }
   // The layer holding object (the "_deleted" layer included), or nullptr.
   CLayer* LayerOf(const CSelectable& object) const;
   std::shared_ptr<CNavObject> FindObject(const std::string& id) const;
@@ -140,6 +141,7 @@ class CNavDocuments final : public INavCommandHost {
   void Touch(const CSelectable& object);
 
   CUndoStack& Undo() { return undo_; }
+  const CUndoStack& Undo() const { return undo_; }
   NavCommandHooks& Hooks() { return hooks_; }
 
   // INavCommandHost

@@ -59,9 +59,11 @@ void Extensions(std::string& out, int depth,
   out += "</extensions>\n";
 }
 
-void MarkBody(std::string& out, int depth, const CMark& mark, std::string legSpeed) {
+// name: what other programs show for the point (a route's unnamed waypoint: its place "%03d").
+void MarkBody(std::string& out, int depth, const CMark& mark, const std::string& name,
+              std::string legSpeed) {
   Element(out, depth, "time", FormatIsoTime(mark.Created()));
-  Element(out, depth, "name", mark.name);
+  Element(out, depth, "name", name);
   Element(out, depth, "cmt", mark.comments);
   Element(out, depth, "desc", mark.description);
   if (!mark.link.empty()) {
@@ -150,7 +152,7 @@ std::string WriteGpxDocument(const std::vector<std::shared_ptr<CNavObject>>& obj
     if (mark == nullptr || (routeMarks.count(mark) != 0 && !mark->existsOutsideCollection))
       continue;
     OpenPoint(out, 1, "wpt", mark->position);
-    MarkBody(out, 2, *mark, {});
+    MarkBody(out, 2, *mark, mark->name, {});
     ClosePoint(out, 1, "wpt");
   }
   for (const auto& object : objects) {
@@ -162,7 +164,8 @@ std::string WriteGpxDocument(const std::vector<std::shared_ptr<CNavObject>>& obj
     for (size_t i = 0; i < route->Marks().size(); ++i) {
       const double speed = i < route->Legs().size() ? route->Legs()[i]->plannedSpeed : 0;
       OpenPoint(out, 2, "rtept", route->Marks()[i]->position);
-      MarkBody(out, 3, *route->Marks()[i], speed > 0 ? FormatSpeedText(speed) : std::string());
+      MarkBody(out, 3, *route->Marks()[i], route->WaypointDisplayName(i),
+               speed > 0 ? FormatSpeedText(speed) : std::string());
       ClosePoint(out, 2, "rtept");
     }
     out += "  </rte>\n";
