@@ -207,6 +207,8 @@ void CHttpServer::Route(const std::string& method, const std::string& pattern, H
   };
   if (method == "GET")
     server_->Get(pattern, run);
+  else if (method == "DELETE")
+    server_->Delete(pattern, run);
   else
     server_->Post(pattern, run);
 }
@@ -217,6 +219,10 @@ void CHttpServer::Get(const std::string& pattern, HttpHandler handler, HandlerTh
 
 void CHttpServer::Post(const std::string& pattern, HttpHandler handler, HandlerThread thread) {
   Route("POST", pattern, std::move(handler), thread);
+}
+
+void CHttpServer::Delete(const std::string& pattern, HttpHandler handler, HandlerThread thread) {
+  Route("DELETE", pattern, std::move(handler), thread);
 }
 
 httplib::Server& CHttpServer::Raw() {

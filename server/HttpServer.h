@@ -76,6 +76,9 @@ class CHttpServer {
   // the program's own page (or a script with the token) can send.
   void Get(const std::string& pattern, HttpHandler handler, HandlerThread thread = HandlerThread::Ui);
   void Post(const std::string& pattern, HttpHandler handler, HandlerThread thread = HandlerThread::Ui);
+  // DELETE: guarded as a POST is (the program's page, the token, a JSON type).
+  void Delete(const std::string& pattern, HttpHandler handler,
+              HandlerThread thread = HandlerThread::Ui);
   // Access to the underlying server for streaming routes (server-sent events).
   httplib::Server& Raw();
 

@@ -7,6 +7,7 @@
 #include "instruments/ports/ElectronicsDb.h"
 #include "instruments/ports/PortHooks.h"
 #include "instruments/ports/PortsModule.h"
+#include "navobjects/NavObjectsModule.h"
 #include "navobjects/navigation/RouteNavigationModule.h"
 #include "recording/RecordingModule.h"
 #include "recording/vdr/VdrFiles.h"
@@ -15,6 +16,8 @@
 #include "server/EquipmentApi.h"
 #include "server/EventRoutes.h"
 #include "server/LiveApi.h"
+#include "server/NavObjectEdits.h"
+#include "server/NavObjectLayers.h"
 #include "server/NavObjectsApi.h"
 #include "server/PlayerApi.h"
 #include "server/PortsApi.h"
@@ -72,6 +75,9 @@ CWebInterface::CWebInterface(CHttpServer& server, WebInterfaceOptions options)
   CSettingsApi::Mount(server);
   CPortsApi::Mount(server, ports);
   CNavObjectsApi::Mount(server, ProgramNavObjects());
+  // Layers and GPX first: their fixed paths come before the edits' "/api/navobjects/<id>".
+  CNavObjectLayers::Mount(server, [] { return NavDocuments(); });
+  CNavObjectEdits::Mount(server, [] { return NavDocuments(); });
   CStorageApi::Mount(server, Storage());
   CEquipmentApi::Mount(server);
   CAisActionsApi::Mount(server, AisReceiver());

@@ -109,7 +109,8 @@ class CNavDocuments final : public INavCommandHost {
   std::string DeletedFrom(const std::string& id) const;
   // Runs edit and records it as one undo step labelled label: undo and redo
   // put back which objects each layer holds and the mark lists and legs of
-  // every path. Layers whose contents changed are marked modified.
+  // every path. Layers whose contents changed are marked modified. An edit
+  // that changed none of these records no step.
   void RecordEdit(const std::string& label, const std::function<void()>& edit);
 
   // Route and outline editing; the objects' layers are marked modified.
@@ -175,6 +176,7 @@ class CNavDocuments final : public INavCommandHost {
     };
     std::vector<LayerContents> layers;
     std::vector<PathContents> paths;
+    bool operator==(const State& other) const;
   };
   State Capture() const;
   void Put(const State& state);

@@ -122,10 +122,23 @@ void CNavDocuments::Put(const State& state) {
   }
 }
 
+bool CNavDocuments::State::operator==(const State& other) const {
+  auto sameLayer = [](const LayerContents& a, const LayerContents& b) {
+    return a.layer.lock() == b.layer.lock() && a.objects == b.objects;
+  };
+  auto samePath = [](const PathContents& a, const PathContents& b) {
+    return a.path.lock() == b.path.lock() && a.marks == b.marks && a.legs == b.legs;
+  };
+  return std::equal(layers.begin(), layers.end(), other.layers.begin(), other.layers.end(),
+                    sameLayer) &&
+         std::equal(paths.begin(), paths.end(), other.paths.begin(), other.paths.end(), samePath);
+}
+
 void CNavDocuments::RecordEdit(const std::string& label, const std::function<void()>& edit) {
   State before = Capture();
   edit();
   State after = Capture();
+  if (before == after) return;  // refused or empty: no step
   // Objects that the edit deleted keep their records for the redo.
   std::unordered_map<std::string, std::string> deletedRecords = deletedFrom_;
   undo_.RecordAction(

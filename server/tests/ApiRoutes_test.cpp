@@ -10,12 +10,9 @@
 #include "core/Storage.h"
 #include "core/tests/support/TestSupport.h"
 #include "instruments/ports/ElectronicsDb.h"
-#include "navobjects/model/Mark.h"
-#include "navobjects/model/Route.h"
 #include "recording/UtcTime.h"
 #include "recording/vdr/VoyageRecorder.h"
 #include "server/LiveApi.h"
-#include "server/NavObjectsApi.h"
 #include "server/PlayerApi.h"
 #include "server/PortsApi.h"
 #include "server/SettingsApi.h"
@@ -47,10 +44,6 @@ class ApiRoutesTest : public ::testing::Test {
     CPlayerApi::Mount(server_,
                       std::make_shared<CPlayerApi>([] { return nullptr; },
                                                    [this] { return temp_ / "recordings"; }));
-    NavObjectsSource objects;
-    objects.objects = [this] { return objects_; };
-    objects.activeId = [this] { return activeId_; };
-    CNavObjectsApi::Mount(server_, objects);
     LiveApiContext live;
     live.target = [](uint32_t mmsi) -> std::optional<CAisTarget> {
       if (mmsi != 211000001) return std::nullopt;
@@ -94,8 +87,6 @@ class ApiRoutesTest : public ::testing::Test {
   CStorage store_;
   PortsApiContext ports_;
   int restarts_ = 0;
-  std::vector<std::shared_ptr<CNavObject>> objects_;
-  std::string activeId_;
   testing::UiThread ui_;
   CHttpServer server_;
 };
@@ -209,25 +200,6 @@ TEST_F(ApiRoutesTest, PortsAddEditDelete) {
   EXPECT_EQ(Post("/api/ports/delete", R"({"id":"udp://:10110"})").status, 200);
   EXPECT_EQ(Get("/api/ports").body, json::array());
   EXPECT_EQ(restarts_, 5);
-}
-
-TEST_F(ApiRoutesTest, NavigationObjectsWithActiveRoute) {
-  auto mark = std::make_shared<CMark>();
-  mark->name = "Buoy";
-  mark->position = {36.5, 24.5};
-  auto route = std::make_shared<CRoute>();
-  route->name = "Run";
-  route->InsertMarkAt(0, mark);
-  objects_ = {mark, route, nullptr};
-  activeId_ = route->Id();
-  const Answer answer = Get("/api/navobjects");
-  ASSERT_EQ(answer.status, 200);
-  ASSERT_EQ(answer.body["marks"].size(), 1u);
-  EXPECT_EQ(answer.body["marks"][0]["name"], "Buoy");
-  EXPECT_EQ(answer.body["marks"][0]["lat"], 36.5);
-  ASSERT_EQ(answer.body["routes"].size(), 1u);
-  EXPECT_EQ(answer.body["routes"][0]["active"], true);
-  EXPECT_EQ(answer.body["routes"][0]["points"][0]["id"], mark->Id());
 }
 
 TEST_F(ApiRoutesTest, StorageListWriteDelete) {
