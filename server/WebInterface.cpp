@@ -18,6 +18,7 @@
 #include "server/LiveApi.h"
 #include "server/NavObjectEdits.h"
 #include "server/NavObjectLayers.h"
+#include "server/NavObjectsMob.h"
 #include "server/NavObjectsApi.h"
 #include "server/PlayerApi.h"
 #include "server/PortsApi.h"
@@ -78,6 +79,8 @@ CWebInterface::CWebInterface(CHttpServer& server, WebInterfaceOptions options)
   // Layers and GPX first: their fixed paths come before the edits' "/api/navobjects/<id>".
   CNavObjectLayers::Mount(server, [] { return NavDocuments(); });
   CNavObjectEdits::Mount(server, [] { return NavDocuments(); });
+  mob_ = std::make_shared<CManOverboard>(ProgramManOverboard());
+  CManOverboard::Mount(server, mob_);
   CStorageApi::Mount(server, Storage());
   CEquipmentApi::Mount(server);
   CAisActionsApi::Mount(server, AisReceiver());
@@ -115,6 +118,7 @@ CWebInterface::~CWebInterface() {
 
 void CWebInterface::Tick() {
   feed_->Tick();
+  mob_->Tick(static_cast<int64_t>(UtcNowMs()));
 }
 
 }  // namespace tarnwick

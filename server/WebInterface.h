@@ -17,6 +17,8 @@
 
 namespace tarnwick {
 
+class CManOverboard;
+
 struct WebInterfaceOptions {
   std::filesystem::path webFolder;  // the built front end (ProgramFolder()/web)
   // The demo's description for the "state" event; empty when not a demo.
@@ -43,6 +45,7 @@ class CWebInterface {
   std::shared_ptr<COwnShipTrack> track_;
   std::shared_ptr<CAisTextLog> texts_;
   std::unique_ptr<CLiveFeed> feed_;
+  std::shared_ptr<CManOverboard> mob_;
 };
 
 }  // namespace tarnwick

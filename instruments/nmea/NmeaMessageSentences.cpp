@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/Log.h"
+#include "instruments/nmea/MobReports.h"
 #include "instruments/nmea/NmeaDecodeContext.h"
 #include "instruments/nmea/NmeaFieldReaders.h"
 #include "instruments/nmea/NmeaPortContext.h"
@@ -106,6 +107,7 @@ void DecodeMOB(NmeaDecodeContext& c) {
   event.battery = NmeaChar(c.F(14));
   event.tick = c.tick;
   event.key = "mob:" + event.emitterId + ":mmsi:" + event.mmsi;
+  MobReports().Add(event);
   c.data.messages.mobEvents[event.key] = std::move(event);
 }
 
