@@ -5,6 +5,7 @@
 #include "navobjects/model/Layer.h"
 #include "navobjects/model/Mark.h"
 #include "navobjects/model/Route.h"
+#include "navobjects/model/UnknownElement.h"
 #include "navobjects/navigation/RouteNavigationModule.h"
 #include "server/LiveJson.h"
 
@@ -68,6 +69,7 @@ json CNavObjectsApi::List(const CNavDocuments& documents, const std::string& act
   for (const auto& layer : documents.Layers()) {
     layers.push_back(Layer(*layer));
     for (const auto& object : layer->Objects()) {
+      if (dynamic_cast<const CUnknownElement*>(object.get()) != nullptr) continue;  // kept, not edited
       objects.push_back(Object(documents, *object));
       if (!Drawn(documents, *object)) continue;
       const std::string layerId = LayerId(*layer);

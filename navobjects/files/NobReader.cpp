@@ -16,6 +16,7 @@
 #include "navobjects/model/ObjectFactory.h"
 #include "navobjects/model/PropertyAccess.h"
 #include "navobjects/model/Track.h"
+#include "navobjects/model/UnknownElement.h"
 
 namespace tarnwick {
 namespace {
@@ -44,8 +45,9 @@ class CNobParser {
       auto object = CreateNavObject(name);
       if (object == nullptr) {
         Log("Orphaned object!\n");
-        LogDebug("CNobReader: element <%s> is no navigation object\n", name);
+        LogDebug("CNobReader: element <%s> is no navigation object; kept as read\n", name);
         ++result_.orphaned;
+        result_.objects.push_back(KeepUnknown(node));
         continue;
       }
       ReadObject(node, *object, 1);
@@ -59,6 +61,20 @@ class CNobParser {
   }
 
  private:
+  static std::shared_ptr<CUnknownElement> KeepUnknown(xmlNode* node) {
+    auto kept = std::make_shared<CUnknownElement>();
+    kept->elementName = XmlName(node);
+    if (auto id = XmlAttribute(node, "id")) kept->SetId(*id);
+    xmlBuffer* buffer = xmlBufferCreate();
+    if (buffer != nullptr) {
+      if (xmlNodeDump(buffer, node->doc, node, 0, 0) >= 0)
+        kept->xml.assign(reinterpret_cast<const char*>(xmlBufferContent(buffer)),
+                         static_cast<size_t>(xmlBufferLength(buffer)));
+      xmlBufferFree(buffer);
+    }
+    return kept;
+  }
+
   void ReadObject(xmlNode* element, CSelectable& object, int depth) {
     if (auto created = XmlAttribute(element, "created")) {
       if (auto time = ParseCompactTime(*created)) object.SetCreated(*time);

@@ -6,6 +6,7 @@
 #include "navobjects/model/FileTime.h"
 #include "navobjects/model/PropertyText.h"
 #include "navobjects/model/Track.h"
+#include "navobjects/model/UnknownElement.h"
 #include "navobjects/model/ViewSettings.h"
 
 namespace tarnwick {
@@ -134,7 +135,16 @@ std::string WriteNobDocument(const std::vector<std::shared_ptr<CNavObject>>& obj
   out += kLineEnd;
   out += "<NavObjectCollection>";
   out += kLineEnd;
-  for (const auto& object : objects) AppendNobObject(out, *object, 1);
+  for (const auto& object : objects) {
+    if (const auto* kept = dynamic_cast<const CUnknownElement*>(object.get())) {
+      if (kept->xml.empty()) continue;
+      out += '\t';
+      out += kept->xml;
+      out += kLineEnd;
+      continue;
+    }
+    AppendNobObject(out, *object, 1);
+  }
   out += "</NavObjectCollection>";
   out += kLineEnd;
   return out;

@@ -4,6 +4,7 @@
 #include "navobjects/model/PropertyText.h"
 #include "navobjects/model/Route.h"
 #include "navobjects/model/Track.h"
+#include "navobjects/model/UnknownElement.h"
 
 namespace tarnwick {
 namespace {
@@ -75,7 +76,9 @@ nlohmann::json ObjectToJson(const CSelectable& object) {
 
 nlohmann::json ObjectsToJson(const std::vector<std::shared_ptr<CNavObject>>& objects) {
   nlohmann::json list = nlohmann::json::array();
-  for (const auto& object : objects) list.push_back(ObjectToJson(*object));
+  for (const auto& object : objects)
+    if (dynamic_cast<const CUnknownElement*>(object.get()) == nullptr)  // kept only to be written back
+      list.push_back(ObjectToJson(*object));
   return list;
 }
 

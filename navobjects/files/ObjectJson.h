@@ -16,6 +16,7 @@ namespace tarnwick {
 // values; positions are {"lat", "lon"}; mark lists are arrays of ids; other
 // kinds are their persistent texts.
 nlohmann::json ObjectToJson(const CSelectable& object);
+// Elements no class knows are left out.
 nlohmann::json ObjectsToJson(const std::vector<std::shared_ptr<CNavObject>>& objects);
 
 }  // namespace tarnwick

@@ -184,10 +184,14 @@ TEST(NobReader, DefaultsFillWhatTheFileLeavesOutAndBadTextsKeepThem) {
           "\t\t<NoSuchThing>x</NoSuchThing>\r\n"
           "\t\t<Delete>x</Delete>\r\n"
           "\t</Mark>\r\n"
-          "\t<Gadget created=\"20240501T093000Z\"/>\r\n");
+          "\t<Gadget created=\"20240501T093000Z\" id=\"G\"><Size unit=\"m\">3</Size></Gadget>\r\n");
   NobReadResult result = ReadNobDocument(text);
   ASSERT_TRUE(result.ok);
-  ASSERT_EQ(result.objects.size(), 1u);
+  ASSERT_EQ(result.objects.size(), 2u);  // the mark, and the element no class knows, kept
+  EXPECT_NE(WriteNobDocument(result.objects)
+                .find("\t<Gadget created=\"20240501T093000Z\" id=\"G\"><Size unit=\"m\">3</Size>"
+                      "</Gadget>\r\n</NavObjectCollection>"),
+            std::string::npos);
   const auto& mark = static_cast<const CMark&>(*result.objects[0]);
   EXPECT_TRUE(mark.showName);
   EXPECT_EQ(mark.color, kRgbBlue);

@@ -1,0 +1,10 @@
+#include "navobjects/model/UnknownElement.h"
+
+namespace tarnwick {
+
+const CClassDescriptor& CUnknownElement::Descriptor() {
+  static const CClassDescriptor descriptor("UnknownElement", &CNavObject::Descriptor(), {});
+  return descriptor;
+}
+
+}  // namespace tarnwick
