@@ -4,7 +4,7 @@
 # layer), then restarted: the same objects are there once, deleted ones still
 # restore to their layer. Then a man-overboard device's MOB sentence arrives
 # on a UDP port: the MOB mark, navigation to it, the spoken alarm until it is
-# acknowledged, and the logbook entry.
+# acknowledged, and the logbook entry. The command line's `tarnwick navobjects`.
 set -u
 tarnwick="$1"
 work=$(mktemp -d)
@@ -84,6 +84,16 @@ check "layer settings kept" '[true, "Charted"]' \
   "$(echo "$after" | field '[[l["readOnly"], l["name"]] for l in d["layers"] if l["id"] == '"$layer"'][0]')"
 send POST "/api/navobjects/${temp//\"/}/restore" >/dev/null
 check "restore after a restart" '"MyRoutes.nob"' "$(field 'd["layer"]' <"$work/answer")"
+
+# The command line goes through the same routes.
+cli=$("$tarnwick" navobjects add '{"type":"Mark","name":"Cli","lat":60.4,"lon":23.8}' | field 'd["id"]')
+check "cli add" 0 $?
+"$tarnwick" navobjects set "${cli//\"/}" '{"Name":"Cli renamed"}' >/dev/null
+"$tarnwick" navobjects delete "${cli//\"/}" >/dev/null
+"$tarnwick" navobjects undo >/dev/null
+check "cli list" '"Cli renamed"' "$("$tarnwick" navobjects list | grep -F "$cli" | field 'd["properties"]["Name"]')"
+check "cli refusal" "tarnwick navobjects: Unknown property: Bogus" \
+  "$("$tarnwick" navobjects set "${cli//\"/}" '{"Bogus":1}' 2>&1 >/dev/null)"
 
 # Man overboard from a device on the UDP port.
 python3 - "$udp" <<'EOF'
