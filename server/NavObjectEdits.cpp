@@ -106,6 +106,8 @@ std::variant<PropertyValue, EditRefusal> ValueFromJson(const PropertyDescriptor&
 
 std::optional<EditRefusal> ReadOnlyRefusal(const CNavDocuments& documents,
                                            const CNavObject& object) {
+  if (documents.LayerOf(object) == &documents.DeletedLayer())
+    return EditRefusal{409, "The object is deleted; restore it first.", {{"deleted", true}}};
   std::string why = documents.RefuseEdit(object, false);
   if (why.empty()) return std::nullopt;
   return EditRefusal{409, why, {{"readOnly", true}}};

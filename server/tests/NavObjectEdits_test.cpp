@@ -115,6 +115,8 @@ TEST_F(NavObjectEditsTest, RefusalsCarryTheModelsText) {
   const std::string frozen =
       Create({{"type", "Mark"}, {"lat", 3}, {"lon", 3}, {"layer", layerId}});
   ASSERT_EQ(Post("/api/navlayers/" + layerId, {{"readOnly", true}}).status, 200);
+  const std::string gone = Create({{"type", "Mark"}, {"lat", 4}, {"lon", 4}});
+  ASSERT_EQ(Send("DELETE", "/api/navobjects/" + gone).status, 200);
 
   const std::string dragLocked =
       "The object you are trying to drag is locked. Would you like to unlock it?";
@@ -129,6 +131,7 @@ TEST_F(NavObjectEditsTest, RefusalsCarryTheModelsText) {
       {"/api/navobjects/" + locked, {{"Name", "Renamed while locked"}}, 200, ""},
       {"/api/navobjects/" + frozen, {{"Name", "x"}}, 409, "The layer \"Charted\" is read-only."},
       {"/api/navobjects/" + frozen + "/delete", json::object(), 409, ""},
+      {"/api/navobjects/" + gone, {{"Name", "x"}}, 409, "The object is deleted; restore it first."},
       {"/api/navobjects", {{"type", "Mark"}, {"lat", 1}, {"lon", 1}, {"layer", layerId}}, 409, ""},
       {"/api/navobjects/" + route + "/points", {{"action", "insert"}, {"index", 0}, {"mark", mark}}, 200, ""},
       {"/api/navobjects/" + route + "/points", {{"action", "insert"}, {"index", 1}, {"mark", mark}}, 409,
