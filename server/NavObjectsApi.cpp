@@ -1,5 +1,6 @@
 #include "server/NavObjectsApi.h"
 
+#include "core/Clock.h"
 #include "navobjects/NavObjectsModule.h"
 #include "navobjects/files/ObjectJson.h"
 #include "navobjects/model/Layer.h"
@@ -34,7 +35,9 @@ json MarkJson(const CMark& mark, const std::string& activeId) {
 bool CNavObjectsApi::Drawn(const CNavDocuments& documents, const CNavObject& object) {
   if (object.hidden) return false;
   const CLayer* layer = documents.LayerOf(object);
-  return layer != nullptr && layer->visible && layer->name != kDeletedLayerName;
+  if (layer == nullptr || !layer->visible || layer == &documents.DeletedLayer()) return false;
+  // A layer that expires (UTC ms since 1970; 0 never) is no longer drawn from then on.
+  return layer->expires <= 0 || static_cast<double>(UtcNowMs()) < layer->expires;
 }
 
 json CNavObjectsApi::Layer(const CLayer& layer) {

@@ -33,7 +33,7 @@ class CNavObjectsApi {
   static nlohmann::json Object(const CNavDocuments& documents, const CNavObject& object);
   // LAYER: id (the file name), name, visible, readOnly, scaleMin, expires, category, objects, default.
   static nlohmann::json Layer(const CLayer& layer);
-  // Whether the plot draws object: neither it nor its layer hidden.
+  // Whether the plot draws object: neither it nor its layer hidden, the layer not expired.
   static bool Drawn(const CNavDocuments& documents, const CNavObject& object);
 };
 

@@ -192,11 +192,14 @@ TEST_F(NavObjectEditsTest, HiddenObjectsAndHiddenLayersAreNotGivenToThePlot) {
   const std::string layer = Post("/api/navlayers", json::object()).body["id"];
   Create({{"type", "Route"}, {"points", {{0, 0}, {0, 1}}}, {"layer", layer}});
   ASSERT_EQ(Post("/api/navlayers/" + layer, {{"visible", false}}).status, 200);
+  const std::string expired = Post("/api/navlayers", json::object()).body["id"];
+  Create({{"type", "Mark"}, {"lat", 3}, {"lon", 3}, {"layer", expired}});
+  ASSERT_EQ(Post("/api/navlayers/" + expired, {{"expires", 1000}}).status, 200);
 
   const json list = List();
   EXPECT_EQ(list["marks"].size(), 1u);
   EXPECT_EQ(list["routes"].size(), 0u);
-  EXPECT_EQ(list["objects"].size(), 5u);
+  EXPECT_EQ(list["objects"].size(), 6u);
   EXPECT_EQ(Listed(hidden)["drawn"], false);
   EXPECT_EQ(list["layers"][1]["visible"], false);
 }
