@@ -1,16 +1,14 @@
 #include "server/NavObjectEdits.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 #include <unordered_set>
 
 #include "core/Notifications.h"
 #include "navobjects/model/PropertyAccess.h"
-#include "navobjects/model/PropertyText.h"
 #include "navobjects/model/Route.h"
 #include "navobjects/model/Shapes.h"
 #include "server/LiveJson.h"
+#include "server/NavObjectValues.h"
 #include "server/NavObjectsApi.h"
 
 namespace tarnwick {
@@ -34,74 +32,6 @@ std::optional<json> Body(const HttpRequest& request) {
   json body = json::parse(request.body, nullptr, false);
   if (!body.is_object()) return std::nullopt;
   return body;
-}
-
-std::optional<LatLon> PositionOf(const json& lat, const json& lon) {
-  if (!lat.is_number() || !lon.is_number()) return std::nullopt;
-  const LatLon where{lat.get<double>(), lon.get<double>()};
-  if (!std::isfinite(where.lat) || !std::isfinite(where.lon) || std::fabs(where.lat) > 90 ||
-      std::fabs(where.lon) > 180)
-    return std::nullopt;
-  return where;
-}
-
-// {"lat","lon"} members of value.
-std::optional<LatLon> PositionMembers(const json& value) {
-  if (!value.is_object() || !value.contains("lat") || !value.contains("lon")) return std::nullopt;
-  return PositionOf(value["lat"], value["lon"]);
-}
-
-// [[lat,lon],...].
-std::optional<std::vector<LatLon>> Points(const json& value) {
-  if (!value.is_array()) return std::nullopt;
-  std::vector<LatLon> points;
-  for (const auto& point : value) {
-    if (!point.is_array() || point.size() != 2) return std::nullopt;
-    auto where = PositionOf(point[0], point[1]);
-    if (!where) return std::nullopt;
-    points.push_back(*where);
-  }
-  return points;
-}
-
-// The value of row from a JSON member, or a refusal.
-std::variant<PropertyValue, EditRefusal> ValueFromJson(const PropertyDescriptor& row,
-                                                       const json& value) {
-  const std::string name = row.name;
-  EditRefusal bad{400, ExpandMessage("The value of $1 is not valid.", {name}), {{"property", name}}};
-  if (value.is_string()) {
-    auto parsed = ParsePropertyText(row, value.get<std::string>());
-    if (!parsed) return bad;
-    return *parsed;
-  }
-  switch (row.Type()) {
-    case PropertyType::Boolean:
-      if (value.is_boolean()) return PropertyValue(value.get<bool>());
-      break;
-    case PropertyType::Integer:
-      if (value.is_number_integer() && value.get<int64_t>() >= std::numeric_limits<int32_t>::min() &&
-          value.get<int64_t>() <= std::numeric_limits<int32_t>::max())
-        return PropertyValue(static_cast<int32_t>(value.get<int64_t>()));
-      break;
-    case PropertyType::Number:
-    case PropertyType::Speed:
-    case PropertyType::Bearing:
-    case PropertyType::Duration:
-      if (value.is_number() && std::isfinite(value.get<double>()))
-        return PropertyValue(value.get<double>());
-      break;
-    case PropertyType::Position:
-      if (auto where = PositionMembers(value)) return PropertyValue(*where);
-      break;
-    case PropertyType::Attachments:
-      if (value.is_array() && std::all_of(value.begin(), value.end(),
-                                          [](const json& item) { return item.is_string(); }))
-        return PropertyValue(value.get<std::vector<std::string>>());
-      break;
-    default:
-      break;
-  }
-  return bad;
 }
 
 std::optional<EditRefusal> ReadOnlyRefusal(const CNavDocuments& documents,
@@ -161,7 +91,7 @@ std::variant<std::vector<std::shared_ptr<CNavObject>>, EditRefusal> Build(CNavDo
                                                                           const json& body) {
   const std::string type = body.value("type", "");
   std::vector<std::shared_ptr<CNavObject>> made;
-  const auto where = PositionOf(body.value("lat", json()), body.value("lon", json()));
+  const auto where = JsonPosition(body.value("lat", json()), body.value("lon", json()));
   if (type == "Mark" || type == "BoundaryCircle" || type == "Annotation") {
     if (!where) return EditRefusal{400, "A valid \"lat\" and \"lon\" are needed.", {}};
     if (type == "Annotation") {
@@ -205,7 +135,7 @@ std::variant<std::vector<std::shared_ptr<CNavObject>>, EditRefusal> Build(CNavDo
     if (auto* refusal = std::get_if<EditRefusal>(&found)) return *refusal;
     marks = std::get<0>(std::move(found));
   } else {
-    auto points = Points(body.value("points", json()));
+    auto points = JsonPoints(body.value("points", json()));
     if (!points) return EditRefusal{400, "\"points\" is a list of [lat, lon] pairs.", {}};
     for (const LatLon& point : *points) {
       marks.push_back(NewMark(point, type == "Route"));
@@ -348,7 +278,7 @@ HttpResponse EditPoints(CNavDocuments& documents, const HttpRequest& request) {
       if (auto* refusal = std::get_if<EditRefusal>(&marks)) return RefusalResponse(*refusal);
       mark = std::get<0>(marks)[0];
     } else {
-      auto where = PositionOf(body->value("lat", json()), body->value("lon", json()));
+      auto where = JsonPosition(body->value("lat", json()), body->value("lon", json()));
       if (!where) return Error(400, "A valid \"lat\" and \"lon\" are needed.");
       mark = NewMark(*where, route != nullptr);
       isNew = true;
@@ -369,7 +299,7 @@ HttpResponse EditPoints(CNavDocuments& documents, const HttpRequest& request) {
   } else if (action == "move") {
     if (index >= count) return Error(400, "\"index\" is beyond the last point.");
     auto mark = path->Marks()[index];
-    auto where = PositionOf(body->value("lat", json()), body->value("lon", json()));
+    auto where = JsonPosition(body->value("lat", json()), body->value("lon", json()));
     if (!where) return Error(400, "A valid \"lat\" and \"lon\" are needed.");
     if (path->lockPosition) return RefusalResponse(*LockedRefusal(documents, *path));
     if (auto refusal = LockedRefusal(documents, *mark)) return RefusalResponse(*refusal);

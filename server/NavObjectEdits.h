@@ -14,17 +14,11 @@
 
 #include "navobjects/documents/NavDocuments.h"
 #include "server/HttpServer.h"
+#include "server/NavObjectValues.h"
 
 namespace tarnwick {
 
 using NavDocumentsSource = std::function<CNavDocuments*()>;
-
-// Why an edit was refused: an HTTP status and the text for the navigator.
-struct EditRefusal {
-  int status = 400;
-  std::string message;
-  nlohmann::json extra = nlohmann::json::object();  // members added to {"error"}
-};
 
 class CNavObjectEdits {
  public:
