@@ -47,7 +47,8 @@ std::shared_ptr<CMark> CManOverboard::Raise(const LatLon& where, const std::stri
   mark->color = kRgbRed;
   mark->existsOutsideCollection = true;
   mark->description = device.empty() ? "Man overboard (MOB button)" : "Man overboard (" + device + ")";
-  documents->RecordEdit("Man Overboard", [&] { documents->AddObject(mark); });
+  // Not an undo step: a slip on Ctrl+Z must not take the MOB position away.
+  documents->AddObject(mark);
   // A man-overboard position is never left to the autosave interval.
   documents->SaveLayer(documents->DefaultLayer());
   mark_ = mark;

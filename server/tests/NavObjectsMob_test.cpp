@@ -59,6 +59,7 @@ TEST_F(ManOverboardTest, ADevicesReportRaisesTheAlarmUntilAcknowledged) {
   EXPECT_NEAR(mark->position.lon, 11.5167, 1e-4);
   EXPECT_EQ(documents_.LayerOf(*mark), &documents_.DefaultLayer());
   EXPECT_FALSE(documents_.DefaultLayer().IsModified());  // saved at once
+  EXPECT_FALSE(documents_.Undo().CanUndo());
   ASSERT_EQ(log_.size(), 1u);
   EXPECT_NE(log_[0].find("\"alarm\":\"Man overboard!\""), std::string::npos);
   EXPECT_NE(log_[0].find("MMSI 123456789"), std::string::npos);
