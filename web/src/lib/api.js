@@ -58,3 +58,7 @@ export function postJson(url, body) {
 export function setSetting(name, value) {
   return postJson('/options', { name, value: String(value) });
 }
+
+export function deleteJson(url) {
+  return request(url, { method: 'DELETE', headers: { Accept: 'application/json' } });
+}

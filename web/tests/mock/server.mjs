@@ -66,6 +66,66 @@ function broadcast(event, data) {
 setInterval(() => broadcast('ownship', ownship()), 500);
 setInterval(() => { broadcast('ais', { targets: targets(), removed: [], serverMs: performance.now() }); broadcast('route', routeState()); }, 1000);
 
+// Navigation objects: an in-memory model with layers and an undo stack of snapshots.
+const nav = { objects: [{ id: 'm1', type: 'Mark', name: 'Anchorage', lat: 36.70, lon: 24.38, layer: 'Marks' }, { ...route, type: 'Route', layer: 'Routes' }], layers: [{ name: 'Marks', visible: true, readOnly: false, scaleMin: 0, expires: 0 }, { name: 'Routes', visible: true, readOnly: false, scaleMin: 0, expires: 0 }], undo: [], redo: [] };
+let nextId = 1;
+const snapshot = () => JSON.stringify({ objects: nav.objects, layers: nav.layers });
+function change(fn) {
+  const before = snapshot();
+  fn();
+  nav.undo.push(before);
+  nav.redo = [];
+}
+function restore(from, to) {
+  if (!from.length) return false;
+  to.push(snapshot());
+  Object.assign(nav, JSON.parse(from.pop()));
+  return true;
+}
+function listNav() {
+  const out = { marks: [], routes: [], boundaries: [], rangeBearings: [], annotations: [], deleted: [], layers: nav.layers };
+  const key = { Mark: 'marks', Route: 'routes', Boundary: 'boundaries', RangeBearing: 'rangeBearings', Annotation: 'annotations' };
+  for (const o of nav.objects) (o.layer === '_deleted' ? out.deleted : out[key[o.type]]).push({ ...o, active: o.active || (o.id === route.id && active) });
+  return out;
+}
+async function navObjects(req, res, p) {
+  const text = req.method === 'GET' ? '' : await body(req);
+  const b = text ? JSON.parse(text) : {};
+  if (p === '/api/mob') {
+    change(() => nav.objects.push({ id: `mob${nextId++}`, type: 'Mark', name: 'MOB', ...ownship().fix, layer: 'Marks' }));
+    broadcast('notification', { id: 9000 + nextId, kind: 'alarm', text: 'Man overboard!', spoken: true, utcMs: Date.now() });
+    return json(res, 200, {});
+  }
+  if (p === '/api/mob/acknowledge') return json(res, 200, {});
+  if (req.method === 'GET') return json(res, 200, listNav());
+  if (p === '/api/navobjects/undo') return restore(nav.undo, nav.redo) ? json(res, 200, {}) : json(res, 409, { error: 'Nothing to undo.' });
+  if (p === '/api/navobjects/redo') return restore(nav.redo, nav.undo) ? json(res, 200, {}) : json(res, 409, { error: 'Nothing to redo.' });
+  if (p === '/api/navobjects') {
+    const id = `{mock-${nextId++}}`;
+    const points = (b.points ?? []).map(([lat, lon], i) => ({ id: `${id}-${i}`, name: '', lat, lon }));
+    change(() => nav.objects.push({ id, type: b.type, name: b.name ?? '', lat: b.lat, lon: b.lon, description: b.description, points, layer: b.layer ?? (b.type === 'Mark' ? 'Marks' : 'Routes') }));
+    return json(res, 201, { id });
+  }
+  const m = /^\/api\/navobjects\/([^/]+)(\/restore|\/reverse)?$/.exec(p);
+  const o = m && nav.objects.find((x) => x.id === decodeURIComponent(m[1]) || x.points?.some((pt) => pt.id === decodeURIComponent(m[1])));
+  if (!o) return json(res, 404, { error: 'No such object.' });
+  if (o.locked && req.method === 'POST' && !m[2] && b.LockPosition === undefined) return json(res, 409, { error: 'The object is locked.' });
+  change(() => {
+    if (req.method === 'DELETE') [o.fromLayer, o.layer] = [o.layer, '_deleted'];
+    else if (m[2] === '/restore') o.layer = o.fromLayer ?? 'Marks';
+    else if (m[2] === '/reverse') o.points.reverse();
+    else {
+      const pt = o.points?.find((x) => x.id === decodeURIComponent(m[1]));
+      const target = pt ?? o;
+      if (b.Name !== undefined) target.name = b.Name;
+      if (b.Position) Object.assign(target, b.Position);
+      if (b.LockPosition !== undefined) o.locked = b.LockPosition;
+      if (b.Hidden !== undefined) o.hidden = b.Hidden;
+    }
+  });
+  return json(res, 200, {});
+}
+
 const types = { '.svg': 'image/svg+xml', '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css', '.map': 'application/json' };
 function json(res, status, data) {
   res.writeHead(status, { 'Content-Type': 'application/json' });
@@ -105,8 +165,18 @@ http.createServer(async (req, res) => {
     const s = settings[url.searchParams.get('name')];
     return s ? json(res, 200, { name: url.searchParams.get('name'), ...s }) : json(res, 404, {});
   }
-  if (p === '/api/navobjects') return json(res, 200, { marks: [{ id: 'm1', name: 'Anchorage', lat: 36.70, lon: 24.38 }], routes: [{ ...route, active }] });
-  if (p === '/nav/activate') { active = url.searchParams.get('id') === route.id; wp = 1; return json(res, active ? 200 : 404, {}); }
+  if (p.startsWith('/api/navobjects') || p.startsWith('/api/mob')) return navObjects(req, res, p);
+  if (p.startsWith('/documents/objects/')) {
+    const o = nav.objects.find((x) => x.id === decodeURIComponent(p.split('/')[3]));
+    return o ? json(res, 200, { class: o.type, id: o.id, properties: { Name: o.name, Description: '', Hidden: o.hidden ?? false, LockPosition: o.locked ?? false, ...(o.type === 'Mark' ? { Position: { lat: o.lat, lon: o.lon } } : {}) } }) : json(res, 404, {});
+  }
+  if (p === '/nav/activate') {
+    const id = JSON.parse((await body(req)) || '{}').id;
+    active = id === route.id;
+    for (const o of nav.objects) o.active = o.id === id;
+    wp = 1;
+    return json(res, 200, {});
+  }
   if (p === '/nav/stop') { active = false; broadcast('route', null); return json(res, 200, {}); }
   if (p === '/nav/next_wp') { wp = Math.min(wp + 1, 2); return json(res, 200, {}); }
   if (p === '/nav/prev_wp') { wp = Math.max(wp - 1, 1); return json(res, 200, {}); }

@@ -1,0 +1,193 @@
+// The plot's planning tools: add a mark, draw a route point by point, draw
+// a boundary (area, line or circle), a range-and-bearing line or an
+// annotation (OpenLayers' Draw interaction), undo and redo (also Ctrl+Z and
+// Ctrl+Y), and the context menu of an object (activate, navigate to,
+// reverse, delete, properties).
+
+import Draw from 'ol/interaction/Draw.js';
+
+import { h } from '../lib/dom.js';
+import { mercatorScale } from '../lib/geo.js';
+import { activate, changeObject, createObject, deleteObject, gpxUrl, redo, reverseRoute, undo } from '../lib/navobjectsApi.js';
+import { displayName } from '../lib/navobjects.js';
+import { unproject } from './NavObjectsLayer.js';
+
+const METRES_PER_NM = 1852;
+
+// Tool: [label, title, Draw geometry type, most points, what to create].
+const TOOLS = {
+  mark: ['Mark', 'Add a mark: click its position', 'Point', undefined],
+  route: ['Route', 'Draw a route: click each point, double-click (or Enter) at the last', 'LineString', undefined],
+  area: ['Area', 'Draw a boundary area: click each corner, double-click (or Enter) at the last', 'Polygon', undefined],
+  line: ['Line', 'Draw a boundary line: click its two ends', 'LineString', 2],
+  circle: ['Circle', 'Draw a boundary circle: click the centre, then the edge', 'Circle', undefined],
+  measure: ['Range/Bearing', 'Draw a range and bearing line: click its two ends', 'LineString', 2],
+  note: ['Note', 'Place an annotation: click its position', 'Point', undefined],
+};
+
+const editing = (target) => target?.closest?.('input, textarea, select, [contenteditable]');
+
+// The request that creates what the tool drew, from its geometry in map metres.
+export function createRequest(tool, geometry, text, layer) {
+  const withLayer = (body) => (layer ? { ...body, layer } : body);
+  const pointsOf = (coords) => coords.map((c) => {
+    const p = unproject(c);
+    return [p.lat, p.lon];
+  });
+  switch (tool) {
+    case 'mark': {
+      const p = unproject(geometry.getCoordinates());
+      return withLayer({ type: 'Mark', lat: p.lat, lon: p.lon });
+    }
+    case 'note': {
+      const p = unproject(geometry.getCoordinates());
+      return withLayer({ type: 'Annotation', name: text, description: text, lat: p.lat, lon: p.lon });
+    }
+    case 'route':
+      return withLayer({ type: 'Route', points: pointsOf(geometry.getCoordinates()) });
+    case 'area':
+      return withLayer({ type: 'Boundary', points: pointsOf(geometry.getCoordinates()[0].slice(0, -1)) });
+    case 'line':
+      return withLayer({ type: 'Boundary', points: pointsOf(geometry.getCoordinates()) });
+    case 'measure':
+      return withLayer({ type: 'RangeBearing', points: pointsOf(geometry.getCoordinates()) });
+    case 'circle': {
+      const p = unproject(geometry.getCenter());
+      const radiusNm = geometry.getRadius() / mercatorScale(p.lat) / METRES_PER_NM;
+      return withLayer({ type: 'Mark', lat: p.lat, lon: p.lon, radiusNm });
+    }
+    default:
+      return undefined;
+  }
+}
+
+export function createPlanTools(map, model, layer) {
+  let draw;
+  let tool;
+  const buttons = {};
+
+  function stopDrawing() {
+    if (draw) map.removeInteraction(draw);
+    draw = undefined;
+    tool = undefined;
+    for (const b of Object.values(buttons)) b.classList.remove('on');
+    layer.select.setActive(true);
+    layer.modify.setActive(true);
+  }
+
+  function startDrawing(name) {
+    const wasOn = tool === name;
+    stopDrawing();
+    if (wasOn) return;
+    const [, , type, maxPoints] = TOOLS[name];
+    tool = name;
+    buttons[name].classList.add('on');
+    layer.select.setActive(false);
+    layer.modify.setActive(false);
+    draw = new Draw({ type, maxPoints, stopClick: true });
+    draw.on('drawend', (e) => {
+      const finished = tool;
+      const geometry = e.feature.getGeometry();
+      // The interaction is removed after this event has run its course.
+      setTimeout(() => {
+        stopDrawing();
+        create(finished, geometry);
+      });
+    });
+    map.addInteraction(draw);
+  }
+
+  async function create(name, geometry) {
+    let text = '';
+    if (name === 'note') {
+      text = window.prompt('Annotation text') ?? '';
+      if (text.trim() === '') return;
+    }
+    const body = createRequest(name, geometry, text, model.targetLayer);
+    if (!body) return;
+    const { radiusNm, ...request } = body;
+    const r = await model.edit(() => createObject(request), `Create ${TOOLS[name][0]}`);
+    const id = r.ok ? r.data?.id : undefined;
+    if (!id) return;
+    if (radiusNm > 0) {
+      // A boundary circle is a mark whose range circle announces entering and leaving.
+      await model.edit(
+        () => changeObject(id, { RangeCircleRadius: `${radiusNm.toFixed(3)} nm`, RangeCircleDisplayCount: 1, BoundaryCircleOffLimits: 1 }),
+        'Boundary circle',
+      );
+    }
+    model.select(id);
+  }
+
+  const run = (request, what) => () => model.edit(request, what);
+  const undoButton = h('button', { class: 'small', 'data-testid': 'undo', title: 'Undo (Ctrl+Z)', onclick: run(undo, 'Undo') }, '↶ Undo');
+  const redoButton = h('button', { class: 'small', 'data-testid': 'redo', title: 'Redo (Ctrl+Y)', onclick: run(redo, 'Redo') }, '↷ Redo');
+  for (const [name, [labelText, title]] of Object.entries(TOOLS)) {
+    buttons[name] = h('button', { class: 'small', 'data-tool': name, title, onclick: () => startDrawing(name) }, labelText);
+  }
+  const toolbar = h('div', { class: 'plan-tools', role: 'toolbar', 'aria-label': 'Planning tools' }, Object.values(buttons), h('span', { class: 'sep' }), undoButton, redoButton);
+
+  // --- context menu ------------------------------------------------------
+  const menu = h('div', { class: 'menu plan-menu', role: 'menu', 'data-testid': 'object-menu', hidden: true });
+  function closeMenu() {
+    menu.hidden = true;
+  }
+  function item(text, action) {
+    return h('button', { class: 'menu-item', role: 'menuitem', onclick: () => (closeMenu(), action()) }, text);
+  }
+  function openMenu(hit, pixel) {
+    const o = hit.object;
+    const items = [h('div', { class: 'menu-title' }, `${o.type}: ${displayName(o)}`)];
+    if (o.type === 'Route') {
+      items.push(item('Activate', run(() => activate(o.id), 'Activate')));
+      if (hit.point?.id) items.push(item(`Navigate to ${hit.point.name || 'this point'}`, run(() => activate(hit.point.id), 'Navigate to')));
+      items.push(item('Reverse', run(() => reverseRoute(o.id), 'Reverse')));
+    } else if (o.type === 'Mark') {
+      items.push(item('Navigate to', run(() => activate(o.id), 'Navigate to')));
+    }
+    items.push(item('Delete', run(() => deleteObject(o.id), 'Delete')));
+    items.push(item('Properties', () => model.select(o.id)));
+    items.push(item('Export GPX', () => window.open(gpxUrl(o.id), '_blank')));
+    menu.replaceChildren(...items);
+    menu.style.left = `${pixel[0]}px`;
+    menu.style.top = `${pixel[1]}px`;
+    menu.hidden = false;
+  }
+  map.getViewport().addEventListener('contextmenu', (e) => {
+    const pixel = map.getEventPixel(e);
+    const hit = layer.objectAt(pixel);
+    if (!hit) return closeMenu();
+    e.preventDefault();
+    model.select(hit.object.id);
+    openMenu(hit, pixel);
+  });
+  map.on('movestart', closeMenu);
+  document.addEventListener('pointerdown', (e) => {
+    if (!menu.hidden && !menu.contains(e.target)) closeMenu();
+  });
+
+  // --- keys --------------------------------------------------------------
+  document.addEventListener('keydown', (e) => {
+    if (e.key === 'Escape') {
+      closeMenu();
+      stopDrawing();
+      return;
+    }
+    if (e.key === 'Enter' && draw && !editing(e.target)) {
+      e.preventDefault();
+      draw.finishDrawing();
+      return;
+    }
+    if (!(e.ctrlKey || e.metaKey) || e.altKey || editing(e.target)) return;
+    const key = e.key.toLowerCase();
+    if (key === 'z' && !e.shiftKey) {
+      e.preventDefault();
+      model.edit(undo, 'Undo');
+    } else if (key === 'y' || (key === 'z' && e.shiftKey)) {
+      e.preventDefault();
+      model.edit(redo, 'Redo');
+    }
+  });
+
+  return { toolbar, menu, stopDrawing };
+}

@@ -1,0 +1,147 @@
+// The selected object: its class's properties, each changed on the spot
+// (one undoable change in the program), and for a route the route table with
+// each leg's bearing and distance, the ETAs at a planned speed and the total.
+
+import { h, clear } from '../lib/dom.js';
+import { changeObject, gpxUrl, objectDetails } from '../lib/navobjectsApi.js';
+import { displayName, legTable } from '../lib/navobjects.js';
+
+const SPEED_KEY = 'tarnwick.plannedSpeed';
+// Computed by the program: shown, never sent back.
+const COMPUTED = new Set(['TotalLength', 'TotalTime', 'AverageSpeed', 'Range', 'Bearing']);
+// Lists and sub-objects with their own editors (the route table, the map).
+const NOT_SHOWN = new Set(['Attach', 'Marks', 'RouteLeg', 'ViewSettings', 'NameOffset', 'DescriptionOffset']);
+
+function etaText(ms, now) {
+  const d = new Date(ms);
+  const time = d.toLocaleTimeString([], { hour: '2-digit', minute: '2-digit', hour12: false });
+  return d.toDateString() === new Date(now).toDateString() ? time : `${d.toLocaleDateString([], { weekday: 'short' })} ${time}`;
+}
+
+const durationText = (ms) => {
+  const minutes = Math.round(ms / 60000);
+  return `${Math.floor(minutes / 60)}:${String(minutes % 60).padStart(2, '0')}`;
+};
+
+export function createPropertyPanel(model) {
+  const title = h('h2', {}, 'Object');
+  const status = h('p', { class: 'status', 'data-testid': 'property-status' });
+  const form = h('div', { class: 'property-form' });
+  const table = h('div', { class: 'route-table' });
+  const empty = h('p', { class: 'muted' }, 'Select an object on the plot, or draw one with the tools above it.');
+  const panel = h('section', { class: 'panel properties', 'aria-label': 'Object properties', 'data-testid': 'property-panel' }, h('header', {}, title), empty, status, form, table);
+  let shownId = null;
+  let speed = Number(localStorage.getItem(SPEED_KEY)) || 6;
+
+  async function save(id, name, value, input) {
+    status.textContent = '';
+    const r = await model.edit(() => changeObject(id, { [name]: value }));
+    status.textContent = r.ok ? `${name} changed.` : r.error;
+    status.className = r.ok ? 'status ok' : 'status error';
+    if (!r.ok) load(id, input);
+  }
+
+  function field(id, name, value) {
+    const readOnly = COMPUTED.has(name);
+    const attrs = { 'data-property': name, 'aria-label': name, disabled: readOnly };
+    let input;
+    if (typeof value === 'boolean') {
+      input = h('input', { ...attrs, type: 'checkbox', checked: value, onchange: () => save(id, name, input.checked, input) });
+    } else if (typeof value === 'number') {
+      input = h('input', { ...attrs, type: 'number', step: 'any', value: String(value), onchange: () => Number.isFinite(input.valueAsNumber) && save(id, name, input.valueAsNumber, input) });
+    } else if (value && typeof value === 'object' && Number.isFinite(value.lat)) {
+      const lat = h('input', { type: 'number', step: 'any', 'aria-label': `${name} latitude`, value: value.lat.toFixed(6) });
+      const lon = h('input', { type: 'number', step: 'any', 'aria-label': `${name} longitude`, value: value.lon.toFixed(6) });
+      const send = () => {
+        if (Number.isFinite(lat.valueAsNumber) && Number.isFinite(lon.valueAsNumber)) save(id, name, { lat: lat.valueAsNumber, lon: lon.valueAsNumber });
+      };
+      lat.onchange = send;
+      lon.onchange = send;
+      input = h('span', { class: 'position', 'data-property': name }, lat, lon);
+    } else if (typeof value === 'string') {
+      input = h('input', { ...attrs, type: 'text', value, onchange: () => save(id, name, input.value, input) });
+    } else {
+      return null;
+    }
+    return h('label', { class: 'property' }, h('span', {}, name), input);
+  }
+
+  async function load(id) {
+    const o = model.byId.get(id);
+    if (!o) return;
+    const r = await objectDetails(id);
+    if (id !== shownId) return;
+    const props = r.ok && r.data?.properties ? r.data.properties : o.properties;
+    const names = Object.keys(props).filter((name) => !NOT_SHOWN.has(name));
+    // The name first, the rest in the class's order.
+    names.sort((a, b) => (a === 'Name' ? -1 : b === 'Name' ? 1 : 0));
+    form.replaceChildren(
+      ...names.map((name) => field(id, name, props[name])).filter(Boolean),
+      h('div', { class: 'buttons' }, h('a', { href: gpxUrl(id), download: `${displayName(o)}.gpx` }, 'Export GPX')),
+    );
+  }
+
+  function renderTable() {
+    const o = model.selected;
+    clear(table);
+    if (!o || o.type !== 'Route') return;
+    const now = Date.now();
+    const { rows, totalNm, durationMs } = legTable(o.points, speed, now);
+    const speedInput = h('input', {
+      type: 'number', min: '0.1', step: '0.1', value: String(speed), 'aria-label': 'Planned speed', 'data-testid': 'planned-speed',
+      onchange: () => {
+        if (!(speedInput.valueAsNumber > 0)) return;
+        speed = speedInput.valueAsNumber;
+        localStorage.setItem(SPEED_KEY, String(speed));
+        renderTable();
+      },
+    });
+    table.append(
+      h('label', { class: 'property' }, h('span', {}, 'Planned speed (kn), leaving now'), speedInput),
+      h(
+        'table',
+        { class: 'list legs', 'data-testid': 'route-table' },
+        h('thead', {}, h('tr', {}, h('th', {}, 'Leg'), h('th', { class: 'num' }, 'Bearing'), h('th', { class: 'num' }, 'Distance'), h('th', { class: 'num' }, 'ETA'))),
+        h(
+          'tbody',
+          {},
+          rows.map((row) =>
+            h(
+              'tr',
+              {},
+              h('td', {}, `${row.from} → ${row.to}`),
+              h('td', { class: 'num' }, `${row.bearing.toFixed(0).padStart(3, '0')}°T`),
+              h('td', { class: 'num' }, `${row.distanceNm.toFixed(2)} nm`),
+              h('td', { class: 'num' }, row.etaMs ? etaText(row.etaMs, now) : ''),
+            ),
+          ),
+        ),
+        h('tfoot', {}, h('tr', {}, h('th', {}, 'Total'), h('th', {}), h('th', { class: 'num', 'data-testid': 'route-total' }, `${totalNm.toFixed(2)} nm`), h('th', { class: 'num' }, durationMs ? durationText(durationMs) : ''))),
+      ),
+    );
+  }
+
+  function render(kind) {
+    const o = model.selected;
+    empty.hidden = Boolean(o);
+    if (!o) {
+      shownId = null;
+      title.textContent = 'Object';
+      form.replaceChildren();
+      status.textContent = '';
+      clear(table);
+      return;
+    }
+    title.textContent = `${o.type}: ${displayName(o)}`;
+    if (o.id !== shownId || kind === 'data') {
+      if (o.id !== shownId) status.textContent = '';
+      shownId = o.id;
+      if (!panel.contains(document.activeElement) || kind === 'select') load(o.id);
+    }
+    renderTable();
+  }
+
+  model.on(render);
+  render();
+  return panel;
+}
