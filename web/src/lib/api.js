@@ -62,3 +62,12 @@ export function setSetting(name, value) {
 export function deleteJson(url) {
   return request(url, { method: 'DELETE', headers: { Accept: 'application/json' } });
 }
+
+// A file's bytes (a Blob or File) as the body.
+export function postFile(url, file) {
+  return request(url, {
+    method: 'POST',
+    headers: { 'Content-Type': 'application/octet-stream', Accept: 'application/json' },
+    body: file,
+  });
+}

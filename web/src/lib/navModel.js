@@ -15,7 +15,9 @@ export function createNavModel(store) {
     layers: [],
     deleted: [],
     byId: new Map(),
-    layersByName: new Map(),
+    layersById: new Map(),
+    undoLabel: '',
+    redoLabel: '',
     selectedId: null,
     targetLayer: '',
     on(fn) {
@@ -38,7 +40,11 @@ export function createNavModel(store) {
     // message bar. Resolves to the request's result.
     async edit(request, what) {
       const r = await request();
-      if (!r.ok) store.emit('local-message', { kind: 'error', text: what ? `${what}: ${r.error}` : r.error });
+      if (!r.ok) {
+        store.emit('local-message', { kind: 'error', text: what ? `${what}: ${r.error}` : r.error });
+        // Redraw even when nothing changed: a refused drag puts the point back.
+        lastText = '';
+      }
       await reload();
       return r;
     },
@@ -60,12 +66,15 @@ export function createNavModel(store) {
     if (!r.ok || !r.data) return;
     if (r.text === lastText) return;
     lastText = r.text;
-    const { objects, layers, deleted } = readNavObjects(r.data);
+    const { objects, layers, deleted, undo, redo } = readNavObjects(r.data);
+    model.undoLabel = undo;
+    model.redoLabel = redo;
     model.objects = objects;
     model.layers = layers;
     model.deleted = deleted;
     model.byId = new Map([...objects, ...deleted].map((o) => [o.id, o]));
-    model.layersByName = new Map(layers.map((l) => [l.name, l]));
+    model.layersById = new Map(layers.map((l) => [l.id, l]));
+    if (!model.layersById.has(model.targetLayer)) model.targetLayer = layers.find((l) => l.isDefault)?.id ?? '';
     if (model.selectedId && !model.byId.has(model.selectedId)) model.selectedId = null;
     emit('data');
   }

@@ -17,59 +17,53 @@ function latLon(p) {
 
 const bool = (x) => x === true || x === 'true' || x === 1;
 
-// Keys of the program's list and the class their items belong to.
-const LIST_KEYS = {
-  marks: 'Mark',
-  routes: 'Route',
-  boundaries: 'Boundary',
-  channels: 'Channel',
-  rangeBearings: 'RangeBearing',
-  annotations: 'Annotation',
-  tracks: 'Track',
-  objects: undefined,
-};
-
-// One object of the list in the page's shape:
-// {id, type, name, layer, hidden, locked, lat?, lon?, points: [{id, name, lat, lon}],
-//  closed, radiusNm?, alarm, active, properties, deleted}.
-export function readObject(item, type, marksById = new Map(), deleted = false) {
+// One object of the program's list in the page's shape:
+// {id, type, name, description, layer, hidden, locked, lat?, lon?,
+//  points: [{id, name, lat, lon, locked}], closed, radiusNm?, boundaryCircle,
+//  alarm, active, legSpeeds, properties, deleted, drawnByProgram}.
+// item is an OBJECT ({class, id, layer, drawn, properties: {Name, Position,
+// Marks...}, legs}) or an entry of the older "marks"/"routes" lists.
+export function readObject(item, marksById = new Map(), deleted = false) {
   const props = item?.properties && typeof item.properties === 'object' ? item.properties : {};
-  const cls = item.type ?? item.class ?? type ?? 'Mark';
+  const cls = item.class ?? item.type ?? 'Mark';
   const pos = latLon(item) ?? latLon(props.Position);
-  const refs = Array.isArray(item.points) ? item.points : Array.isArray(item.marks) ? item.marks : Array.isArray(props.Marks) ? props.Marks : [];
+  const refs = Array.isArray(item.points) && cls !== 'Track' ? item.points : Array.isArray(props.Marks) ? props.Marks : Array.isArray(item.points) ? item.points : [];
   const points = refs
     .map((ref) => {
       const mark = typeof ref === 'string' ? marksById.get(ref) : ref;
       const at = latLon(mark);
       if (!at) return undefined;
-      return { id: mark.id ?? (typeof ref === 'string' ? ref : undefined), name: mark.name ?? mark.properties?.Name ?? '', ...at, locked: bool(mark.locked ?? mark.properties?.LockPosition) };
+      const name = mark.name ?? mark.properties?.Name ?? '';
+      return { id: mark.id ?? (typeof ref === 'string' ? ref : undefined), name, ...at, locked: bool(mark.locked ?? mark.properties?.LockPosition) };
     })
     .filter(Boolean);
-  const layer = item.layer ?? (deleted ? DELETED_LAYER : '');
-  const radius = item.radiusNm ?? item.rangeCircleRadiusNm;
-  const circleKind = Number(item.boundaryCircle ?? props.BoundaryCircleOffLimits ?? 0);
+  const layer = String(deleted ? DELETED_LAYER : item.layer ?? '');
+  const circleKind = Number(props.BoundaryCircleOffLimits ?? 0);
+  const legs = Array.isArray(item.legs) ? item.legs : [];
   return {
     id: String(item.id ?? ''),
     type: cls,
     name: item.name ?? props.Name ?? '',
-    description: item.description ?? props.Description ?? '',
+    description: props.Description ?? item.description ?? '',
     layer,
+    from: item.from,
     hidden: bool(item.hidden ?? props.Hidden),
-    locked: bool(item.locked ?? item.lockPosition ?? props.LockPosition),
+    locked: bool(item.locked ?? props.LockPosition),
     ...(pos ?? {}),
     points,
     closed: cls === 'Boundary' && points.length >= 3,
-    radiusNm: finite(radius) ? radius : parseNm(props.RangeCircleRadius),
+    radiusNm: parseNm(props.RangeCircleRadius),
     boundaryCircle: circleKind > 0,
-    alarm: bool(item.alarm ?? item.alarmActive ?? item.inside),
+    alarm: bool(item.alarm),
     active: bool(item.active),
-    lengthNm: finite(item.lengthNm) ? item.lengthNm : undefined,
+    legSpeeds: legs.map((l) => Number(l?.properties?.PlannedSpeed ?? l?.PlannedSpeed) || 0),
     properties: props,
     deleted: deleted || layer === DELETED_LAYER,
+    drawnByProgram: item.drawn !== false,
   };
 }
 
-// A distance text of the program ("0.5 nm", "200 m", "1 km") in nautical miles.
+// A distance text of the program ("0.5 NM", "200 m", "1 km") in nautical miles.
 export function parseNm(text) {
   if (finite(text)) return text;
   const m = /^\s*([0-9.]+)\s*(nm|NM|m|km|ft)?\s*$/.exec(String(text ?? ''));
@@ -88,56 +82,55 @@ export function parseNm(text) {
 }
 
 function readLayer(l) {
-  const v = l.viewSettings ?? l;
   return {
-    name: String(l.name ?? l.Name ?? ''),
-    id: String(l.id ?? l.name ?? l.Name ?? ''),
-    visible: !(v.visible === false || v.Visible === false || v.Visible === 'false'),
-    readOnly: bool(v.readOnly ?? v.ReadOnly),
-    scaleMin: Number(v.scaleMin ?? v.ScaleMin ?? 0) || 0,
-    expires: Number(v.expires ?? v.Expires ?? 0) || 0,
-    count: finite(l.count) ? l.count : undefined,
+    id: String(l.id ?? l.name ?? ''),
+    name: String(l.name ?? l.id ?? ''),
+    visible: l.visible !== false,
+    readOnly: bool(l.readOnly),
+    scaleMin: Number(l.scaleMin ?? 0) || 0,
+    expires: Number(l.expires ?? 0) || 0,
+    count: finite(l.objects) ? l.objects : undefined,
+    isDefault: bool(l.default),
   };
 }
 
-// The program's GET /api/navobjects answer as {objects, layers, deleted}:
-// lists keyed by class ("marks", "routes", ...) or one "objects" list with a
-// "type"/"class" per item; deleted objects under "deleted" or in the layer "_deleted".
+// The program's GET /api/navobjects answer as {objects, layers, deleted,
+// undo, redo}. Every object comes from "objects" (with all its properties);
+// the "marks" and "routes" lists add what only they tell (the active route,
+// route point names), and stand alone when "objects" is missing.
 export function readNavObjects(data) {
   const marksById = new Map();
-  for (const m of Array.isArray(data?.marks) ? data.marks : []) if (m?.id) marksById.set(String(m.id), m);
-  for (const o of Array.isArray(data?.objects) ? data.objects : []) {
-    if (o?.id && (o.type ?? o.class) === 'Mark') marksById.set(String(o.id), o);
-  }
+  const marks = Array.isArray(data?.marks) ? data.marks : [];
+  const routes = Array.isArray(data?.routes) ? data.routes : [];
+  const full = Array.isArray(data?.objects) ? data.objects : undefined;
+  for (const m of marks) if (m?.id) marksById.set(String(m.id), m);
+  for (const o of full ?? []) if (o?.id && (o.class ?? o.type) === 'Mark') marksById.set(String(o.id), o);
+  const source = full ?? [...marks.map((m) => ({ class: 'Mark', ...m })), ...routes.map((r) => ({ class: 'Route', ...r }))];
+  const listed = new Map([...marks, ...routes].filter((x) => x?.id).map((x) => [String(x.id), x]));
   const objects = [];
-  const deleted = [];
-  for (const [key, type] of Object.entries(LIST_KEYS)) {
-    for (const item of Array.isArray(data?.[key]) ? data[key] : []) {
-      if (!item || item.id === undefined) continue;
-      const o = readObject(item, type, marksById);
-      (o.deleted ? deleted : objects).push(o);
-    }
+  for (const item of source) {
+    if (!item || item.id === undefined) continue;
+    const o = readObject(item, marksById);
+    const entry = listed.get(o.id);
+    if (entry?.active) o.active = true;
+    if (o.type === 'Route' && Array.isArray(entry?.points)) o.points = readObject({ class: 'Route', points: entry.points }).points;
+    if (!o.deleted) objects.push(o);
   }
-  for (const item of Array.isArray(data?.deleted) ? data.deleted : []) {
-    if (item?.id !== undefined) deleted.push(readObject(item, undefined, marksById, true));
-  }
-  const layers = (Array.isArray(data?.layers) ? data.layers : []).map(readLayer).filter((l) => l.name !== DELETED_LAYER);
-  return { objects, layers, deleted };
+  const deletedMarks = new Map(marksById);
+  for (const d of Array.isArray(data?.deleted) ? data.deleted : []) if ((d?.class ?? d?.type) === 'Mark') deletedMarks.set(String(d.id), d);
+  const deleted = (Array.isArray(data?.deleted) ? data.deleted : []).filter((d) => d?.id !== undefined).map((d) => readObject(d, deletedMarks, true));
+  const layers = (Array.isArray(data?.layers) ? data.layers : []).map(readLayer).filter((l) => l.id !== DELETED_LAYER);
+  return { objects, layers, deleted, undo: String(data?.undo ?? ''), redo: String(data?.redo ?? '') };
 }
 
 // Whether o is drawn at the map scale 1:scale: not hidden, in a layer that is
 // visible and, when the layer has a ScaleMin, at a scale at least as large.
-export function isDrawn(o, layersByName, scale) {
-  if (o.hidden || o.deleted) return false;
-  const layer = layersByName.get(o.layer);
+export function isDrawn(o, layersById, scale) {
+  if (o.hidden || o.deleted || o.drawnByProgram === false) return false;
+  const layer = layersById.get(o.layer);
   if (!layer) return true;
   if (!layer.visible) return false;
   return !(layer.scaleMin > 0 && Number.isFinite(scale) && scale > layer.scaleMin);
-}
-
-// Whether o's position may change: neither locked nor in a read-only layer.
-export function isMovable(o, layersByName) {
-  return !o.locked && !layersByName.get(o.layer)?.readOnly;
 }
 
 // Rhumb line from a to b ({lat, lon} degrees): {bearing: degrees true 0..360, distanceNm}.
@@ -155,27 +148,32 @@ export function rhumbLine(a, b) {
   return { bearing, distanceNm };
 }
 
-// The route table: one row per leg {from, to, bearing, distanceNm, etaMs}
-// and the total, ETAs counted from startMs at speedKn (none without a speed
-// above 0). A waypoint without a name is shown by its place, "001", "002"...
-export function legTable(points, speedKn, startMs) {
+// The route table: one row per leg {from, to, bearing, distanceNm, speedKn,
+// etaMs} and the total. Each leg is sailed at its own planned speed
+// (legSpeeds[i] for the leg ending at point i + 1, when above 0), else at
+// speedKn; ETAs count from startMs and stop at the first leg without a speed.
+// A waypoint without a name is shown by its place, "001", "002"...
+export function legTable(points, speedKn, startMs, legSpeeds = []) {
   const label = (p, i) => (p.name ? p.name : String(i + 1).padStart(3, '0'));
   const rows = [];
   let total = 0;
-  const moving = finite(speedKn) && speedKn > 0 && finite(startMs);
+  let hours = finite(startMs) ? 0 : NaN;
   for (let i = 1; i < points.length; i++) {
     const { bearing, distanceNm } = rhumbLine(points[i - 1], points[i]);
+    const own = legSpeeds[i - 1];
+    const speed = finite(own) && own > 0 ? own : finite(speedKn) && speedKn > 0 ? speedKn : undefined;
     total += distanceNm;
+    hours = speed ? hours + distanceNm / speed : NaN;
     rows.push({
       from: label(points[i - 1], i - 1),
       to: label(points[i], i),
       bearing,
       distanceNm,
-      totalNm: total,
-      etaMs: moving ? startMs + (total / speedKn) * 3600000 : undefined,
+      speedKn: speed,
+      etaMs: Number.isFinite(hours) ? startMs + hours * 3600000 : undefined,
     });
   }
-  return { rows, totalNm: total, durationMs: moving ? (total / speedKn) * 3600000 : undefined };
+  return { rows, totalNm: total, durationMs: Number.isFinite(hours) && rows.length ? hours * 3600000 : undefined };
 }
 
 // The displayed name: the name, or "(no name)".

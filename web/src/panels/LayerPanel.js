@@ -1,10 +1,11 @@
 // The layers of navigation objects: which one new objects go to; create,
 // rename, show or hide, lock (read-only), delete; the smallest scale at which
-// a layer is drawn and when it expires. Deleted objects can be restored, and
+// a layer is drawn and when it expires (days). The default layer and the
+// deleted objects' layer cannot be deleted (the program refuses). Deleted objects can be restored, and
 // a GPX file imported into the chosen layer.
 
 import { h, clear } from '../lib/dom.js';
-import { changeLayer, createLayer, deleteLayer, importGpx, restoreObject } from '../lib/navobjectsApi.js';
+import { changeLayer, createLayer, deleteLayer, gpxUrl, importGpx, restoreObject } from '../lib/navobjectsApi.js';
 import { displayName } from '../lib/navobjects.js';
 
 const MAX_GPX_BYTES = 8 * 1024 * 1024;
@@ -22,11 +23,11 @@ export function createLayerPanel(model) {
     h(
       'table',
       { class: 'list layer-table' },
-      h('thead', {}, h('tr', {}, h('th', { title: 'New objects go to this layer' }, 'To'), h('th', {}, 'Name'), h('th', {}, 'Shown'), h('th', {}, 'Locked'), h('th', { title: 'Drawn only at this scale (1:n) or larger; 0 always' }, 'Scale min'), h('th', { title: 'Expires (days; 0 never)' }, 'Expires'), h('th', {}))),
+      h('thead', {}, h('tr', {}, h('th', { title: 'New objects go to this layer' }, 'To'), h('th', {}, 'Name'), h('th', {}, 'Shown'), h('th', {}, 'Locked'), h('th', { title: 'Drawn only at this scale (1:n) or larger; 0 always' }, 'Scale min'), h('th', { title: 'When the layer expires; 0 never' }, 'Expires'), h('th', {}))),
       list,
     ),
     h('div', { class: 'buttons' }, newName, h('button', { class: 'small', onclick: addLayer }, 'Create layer')),
-    h('div', { class: 'buttons' }, h('label', {}, 'Import GPX: ', gpxInput), status),
+    h('div', { class: 'buttons' }, h('label', {}, 'Import GPX: ', gpxInput), h('a', { href: gpxUrl(), download: 'navobjects.gpx' }, 'Export all as GPX'), status),
     h('details', {}, h('summary', {}, 'Deleted objects'), deletedList),
   );
 
@@ -50,14 +51,14 @@ export function createLayerPanel(model) {
       status.className = 'status error';
       return;
     }
-    const text = await file.text();
-    const r = await model.edit(() => importGpx(text, file.name, model.targetLayer || undefined), 'Import GPX');
-    say(r, `${file.name} imported.`);
+    const r = await model.edit(() => importGpx(file, model.targetLayer || undefined), 'Import GPX');
+    const skipped = r.data?.skippedPoints > 0 ? ` (${r.data.skippedPoints} points without a position skipped)` : '';
+    say(r, `${file.name}: ${r.data?.ids?.length ?? 0} objects imported${skipped}.`);
     gpxInput.value = '';
   });
 
   function layerRow(l) {
-    const change = (changes) => model.edit(() => changeLayer(l.name, changes), `Layer ${l.name}`);
+    const change = (changes) => model.edit(() => changeLayer(l.id, changes), `Layer ${l.name}`);
     const number = (key, value, title) =>
       h('input', {
         type: 'number', min: '0', step: '1', value: String(value), title, 'aria-label': `${l.name} ${key}`, class: 'narrow',
@@ -65,23 +66,23 @@ export function createLayerPanel(model) {
       });
     const name = h('input', {
       type: 'text', value: l.name, 'aria-label': 'Layer name',
-      onchange: () => name.value.trim() && name.value !== l.name && change({ Name: name.value.trim() }),
+      onchange: () => name.value.trim() && name.value !== l.name && change({ name: name.value.trim() }),
     });
     return h(
       'tr',
-      { 'data-layer': l.name },
-      h('td', {}, h('input', { type: 'radio', name: 'target-layer', checked: model.targetLayer === l.name, 'aria-label': `New objects to ${l.name}`, onchange: () => model.setTargetLayer(l.name) })),
-      h('td', {}, name, Number.isFinite(l.count) ? h('span', { class: 'muted' }, ` ${l.count}`) : null),
-      h('td', {}, h('input', { type: 'checkbox', checked: l.visible, 'aria-label': `Show ${l.name}`, onchange: (e) => change({ Visible: e.target.checked }) })),
-      h('td', {}, h('input', { type: 'checkbox', checked: l.readOnly, 'aria-label': `Lock ${l.name}`, onchange: (e) => change({ ReadOnly: e.target.checked }) })),
-      h('td', {}, number('ScaleMin', l.scaleMin, 'Drawn only at this scale (1:n) or larger; 0 always')),
-      h('td', {}, number('Expires', l.expires, 'Days until the layer expires; 0 never')),
+      { 'data-layer': l.id },
+      h('td', {}, h('input', { type: 'radio', name: 'target-layer', checked: model.targetLayer === l.id, 'aria-label': `New objects to ${l.name}`, onchange: () => model.setTargetLayer(l.id) })),
+      h('td', {}, name, l.isDefault ? h('span', { class: 'muted' }, ' default') : null, Number.isFinite(l.count) ? h('span', { class: 'muted' }, ` ${l.count}`) : null),
+      h('td', {}, h('input', { type: 'checkbox', checked: l.visible, 'aria-label': `Show ${l.name}`, onchange: (e) => change({ visible: e.target.checked }) })),
+      h('td', {}, h('input', { type: 'checkbox', checked: l.readOnly, 'aria-label': `Lock ${l.name}`, onchange: (e) => change({ readOnly: e.target.checked }) })),
+      h('td', {}, number('scaleMin', l.scaleMin, 'Drawn only at this scale (1:n) or larger; 0 always')),
+      h('td', {}, number('expires', l.expires, 'When the layer expires; 0 never')),
       h(
         'td',
         {},
         h('button', {
           class: 'small', title: 'Delete the layer and its objects',
-          onclick: () => window.confirm(`Delete the layer ${l.name} and its objects?`) && model.edit(() => deleteLayer(l.name), 'Delete layer'),
+          onclick: () => window.confirm(`Delete the layer ${l.name} and its objects?`) && model.edit(() => deleteLayer(l.id), 'Delete layer'),
         }, '✕'),
       ),
     );
@@ -97,7 +98,7 @@ export function createLayerPanel(model) {
     if (model.deleted.length === 0) deletedList.append(h('li', { class: 'muted' }, 'None.'));
     for (const o of model.deleted) {
       deletedList.append(
-        h('li', { 'data-deleted': o.id }, `${o.type}: ${displayName(o)} `, h('button', { class: 'small', onclick: () => model.edit(() => restoreObject(o.id), 'Restore') }, 'Restore')),
+        h('li', { 'data-deleted': o.id }, `${o.type}: ${displayName(o)}`, o.from ? h('span', { class: 'muted' }, ` from ${model.layersById.get(o.from)?.name ?? o.from} `) : ' ', h('button', { class: 'small', onclick: () => model.edit(() => restoreObject(o.id), 'Restore') }, 'Restore')),
       );
     }
   }

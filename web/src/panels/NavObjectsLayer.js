@@ -20,9 +20,9 @@ import { primaryAction } from 'ol/events/condition.js';
 import { fromLonLat, toLonLat } from 'ol/proj.js';
 import { Circle as CircleStyle, Fill, RegularShape, Stroke, Style, Text } from 'ol/style.js';
 
-import { isDrawn, isMovable, displayName, rhumbLine } from '../lib/navobjects.js';
+import { isDrawn, displayName, rhumbLine } from '../lib/navobjects.js';
 import { mercatorScale } from '../lib/geo.js';
-import { changeLayer, changeObject } from '../lib/navobjectsApi.js';
+import { changeLayer, changeObject, movePoint } from '../lib/navobjectsApi.js';
 import { palette, currentScheme, onSchemeChange } from '../theme.js';
 
 const PROJ = 'EPSG:3395';
@@ -112,7 +112,13 @@ export function attachNavObjects(map, model) {
     }
   }
 
-  const mapScale = () => (map.getView().getResolution() ?? 0) * SCALE_PER_RESOLUTION;
+  // The scale denominator on the ground at the view's centre.
+  const mapScale = () => {
+    const view = map.getView();
+    const centre = view.getCenter();
+    const lat = centre ? unproject(centre).lat : 0;
+    return ((view.getResolution() ?? 0) * SCALE_PER_RESOLUTION) / mercatorScale(lat);
+  };
 
   function pathFeatures(o, coords, shapeKind, pointKind, out, pointOut) {
     if (o.type === 'Boundary' && o.closed) out.push(new Feature({ geometry: new Polygon([[...coords, coords[0]]]), kind: shapeKind, objectId: o.id }));
@@ -136,8 +142,11 @@ export function attachNavObjects(map, model) {
     const scale = mapScale();
     const shapeFeatures = [];
     const handleFeatures = [];
+    // A route's or boundary's marks are drawn as its points, not again as marks.
+    const pathMarks = new Set();
+    for (const o of model.objects) if (o.type !== 'Track' && isDrawn(o, model.layersById, scale)) for (const p of o.points) pathMarks.add(p.id);
     for (const o of model.objects) {
-      if (!isDrawn(o, model.layersByName, scale)) continue;
+      if (!isDrawn(o, model.layersById, scale)) continue;
       const coords = o.points.map((p) => project(p.lat, p.lon));
       switch (o.type) {
         case 'Route':
@@ -165,7 +174,7 @@ export function attachNavObjects(map, model) {
           }
           break;
         default:
-          if (!Number.isFinite(o.lat)) break;
+          if (!Number.isFinite(o.lat) || pathMarks.has(o.id)) break;
           handleFeatures.push(new Feature({ geometry: new Point(project(o.lat, o.lon)), kind: 'mark', objectId: o.id, markId: o.id, label: displayName(o) }));
           if (o.boundaryCircle && o.radiusNm > 0) {
             const radius = o.radiusNm * METRES_PER_NM * mercatorScale(o.lat);
@@ -185,37 +194,40 @@ export function attachNavObjects(map, model) {
   map.addInteraction(select);
 
   // --- dragging ----------------------------------------------------------
-  // The object a feature belongs to and whether it may move; a locked one
-  // (or one of a read-only layer) asks first and is unlocked when allowed.
-  let unlocking = Promise.resolve();
-  let dragged;
+  // A locked object (or a point of one, or an object of a read-only layer)
+  // asks first; when the navigator agrees the drop unlocks it, then moves it.
+  let drag;
   function mayDrag(event) {
     if (!primaryAction(event)) return false;
     const feature = map.forEachFeatureAtPixel(event.pixel, (f) => f, { layerFilter: (l) => l === handleLayer, hitTolerance: 6 });
-    if (!feature) return false;
-    const o = model.byId.get(feature.get('objectId'));
+    const o = feature && model.byId.get(feature.get('objectId'));
     if (!o) return false;
-    const point = o.points[feature.get('index')];
-    const locked = !isMovable(o, model.layersByName) || point?.locked;
-    if (locked) {
-      if (!window.confirm(DRAG_LOCKED_PROMPT)) return false;
-      const steps = [];
-      if (model.layersByName.get(o.layer)?.readOnly) steps.push(() => changeLayer(o.layer, { ReadOnly: false }));
-      if (o.locked) steps.push(() => changeObject(o.id, { LockPosition: false }));
-      if (point?.locked && point.id !== o.id) steps.push(() => changeObject(point.id, { LockPosition: false }));
-      unlocking = steps.reduce((p, step) => p.then(step), Promise.resolve());
-    }
-    dragged = feature;
+    const index = feature.get('index');
+    const point = index === undefined ? undefined : o.points[index];
+    const readOnlyLayer = Boolean(model.layersById.get(o.layer)?.readOnly);
+    if ((o.locked || readOnlyLayer || point?.locked) && !window.confirm(DRAG_LOCKED_PROMPT)) return false;
+    drag = { feature, object: o, index, point, readOnlyLayer };
     return true;
   }
-  const modify = new Modify({ source: handles, condition: mayDrag, insertVertexCondition: () => false, pixelTolerance: 8 });
-  modify.on('modifyend', async () => {
-    const feature = dragged;
-    dragged = undefined;
-    if (!feature) return;
+
+  async function drop({ feature, object: o, index, point, readOnlyLayer }) {
     const at = unproject(feature.getGeometry().getCoordinates());
-    await unlocking;
-    await model.edit(() => changeObject(feature.get('markId'), { Position: { lat: at.lat, lon: at.lon } }), 'Move');
+    if (readOnlyLayer) await model.edit(() => changeLayer(o.layer, { readOnly: false }), 'Unlock layer');
+    if (index === undefined) {
+      const changes = o.locked ? { LockPosition: false, Position: at } : { Position: at };
+      await model.edit(() => changeObject(o.id, changes), 'Move');
+      return;
+    }
+    if (o.locked) await model.edit(() => changeObject(o.id, { LockPosition: false }), 'Unlock');
+    if (point?.locked && point.id !== o.id) await model.edit(() => changeObject(point.id, { LockPosition: false }), 'Unlock');
+    await model.edit(() => movePoint(o.id, index, at.lat, at.lon), 'Move');
+  }
+
+  const modify = new Modify({ source: handles, condition: mayDrag, insertVertexCondition: () => false, pixelTolerance: 8 });
+  modify.on('modifyend', () => {
+    const dropped = drag;
+    drag = undefined;
+    if (dropped) drop(dropped);
   });
   map.addInteraction(modify);
 

@@ -8,7 +8,7 @@ import Draw from 'ol/interaction/Draw.js';
 
 import { h } from '../lib/dom.js';
 import { mercatorScale } from '../lib/geo.js';
-import { activate, changeObject, createObject, deleteObject, gpxUrl, redo, reverseRoute, undo } from '../lib/navobjectsApi.js';
+import { activate, createObject, deleteObject, gpxUrl, redo, reverseRoute, undo } from '../lib/navobjectsApi.js';
 import { displayName } from '../lib/navobjects.js';
 import { unproject } from './NavObjectsLayer.js';
 
@@ -41,7 +41,7 @@ export function createRequest(tool, geometry, text, layer) {
     }
     case 'note': {
       const p = unproject(geometry.getCoordinates());
-      return withLayer({ type: 'Annotation', name: text, description: text, lat: p.lat, lon: p.lon });
+      return withLayer({ type: 'Annotation', text, lat: p.lat, lon: p.lon });
     }
     case 'route':
       return withLayer({ type: 'Route', points: pointsOf(geometry.getCoordinates()) });
@@ -54,7 +54,7 @@ export function createRequest(tool, geometry, text, layer) {
     case 'circle': {
       const p = unproject(geometry.getCenter());
       const radiusNm = geometry.getRadius() / mercatorScale(p.lat) / METRES_PER_NM;
-      return withLayer({ type: 'Mark', lat: p.lat, lon: p.lon, radiusNm });
+      return withLayer({ type: 'BoundaryCircle', lat: p.lat, lon: p.lon, radius: `${radiusNm.toFixed(3)} NM` });
     }
     default:
       return undefined;
@@ -105,17 +105,9 @@ export function createPlanTools(map, model, layer) {
     }
     const body = createRequest(name, geometry, text, model.targetLayer);
     if (!body) return;
-    const { radiusNm, ...request } = body;
-    const r = await model.edit(() => createObject(request), `Create ${TOOLS[name][0]}`);
+    const r = await model.edit(() => createObject(body), `Create ${TOOLS[name][0]}`);
     const id = r.ok ? r.data?.id : undefined;
     if (!id) return;
-    if (radiusNm > 0) {
-      // A boundary circle is a mark whose range circle announces entering and leaving.
-      await model.edit(
-        () => changeObject(id, { RangeCircleRadius: `${radiusNm.toFixed(3)} nm`, RangeCircleDisplayCount: 1, BoundaryCircleOffLimits: 1 }),
-        'Boundary circle',
-      );
-    }
     model.select(id);
   }
 
@@ -125,6 +117,13 @@ export function createPlanTools(map, model, layer) {
   for (const [name, [labelText, title]] of Object.entries(TOOLS)) {
     buttons[name] = h('button', { class: 'small', 'data-tool': name, title, onclick: () => startDrawing(name) }, labelText);
   }
+  model.on((kind) => {
+    if (kind !== 'data') return;
+    undoButton.disabled = model.undoLabel === '';
+    redoButton.disabled = model.redoLabel === '';
+    undoButton.title = model.undoLabel ? `Undo ${model.undoLabel} (Ctrl+Z)` : 'Nothing to undo';
+    redoButton.title = model.redoLabel ? `Redo ${model.redoLabel} (Ctrl+Y)` : 'Nothing to redo';
+  });
   const toolbar = h('div', { class: 'plan-tools', role: 'toolbar', 'aria-label': 'Planning tools' }, Object.values(buttons), h('span', { class: 'sep' }), undoButton, redoButton);
 
   // --- context menu ------------------------------------------------------
@@ -147,7 +146,7 @@ export function createPlanTools(map, model, layer) {
     }
     items.push(item('Delete', run(() => deleteObject(o.id), 'Delete')));
     items.push(item('Properties', () => model.select(o.id)));
-    items.push(item('Export GPX', () => window.open(gpxUrl(o.id), '_blank')));
+    items.push(item('Export GPX', () => window.open(gpxUrl([o.id]), '_blank')));
     menu.replaceChildren(...items);
     menu.style.left = `${pixel[0]}px`;
     menu.style.top = `${pixel[1]}px`;

@@ -3,7 +3,7 @@
 // each leg's bearing and distance, the ETAs at a planned speed and the total.
 
 import { h, clear } from '../lib/dom.js';
-import { changeObject, gpxUrl, objectDetails } from '../lib/navobjectsApi.js';
+import { changeObject, gpxUrl } from '../lib/navobjectsApi.js';
 import { displayName, legTable } from '../lib/navobjects.js';
 
 const SPEED_KEY = 'tarnwick.plannedSpeed';
@@ -33,12 +33,12 @@ export function createPropertyPanel(model) {
   let shownId = null;
   let speed = Number(localStorage.getItem(SPEED_KEY)) || 6;
 
-  async function save(id, name, value, input) {
+  async function save(id, name, value) {
     status.textContent = '';
     const r = await model.edit(() => changeObject(id, { [name]: value }));
     status.textContent = r.ok ? `${name} changed.` : r.error;
     status.className = r.ok ? 'status ok' : 'status error';
-    if (!r.ok) load(id, input);
+    if (!r.ok) load(id);
   }
 
   function field(id, name, value) {
@@ -46,9 +46,9 @@ export function createPropertyPanel(model) {
     const attrs = { 'data-property': name, 'aria-label': name, disabled: readOnly };
     let input;
     if (typeof value === 'boolean') {
-      input = h('input', { ...attrs, type: 'checkbox', checked: value, onchange: () => save(id, name, input.checked, input) });
+      input = h('input', { ...attrs, type: 'checkbox', checked: value, onchange: () => save(id, name, input.checked) });
     } else if (typeof value === 'number') {
-      input = h('input', { ...attrs, type: 'number', step: 'any', value: String(value), onchange: () => Number.isFinite(input.valueAsNumber) && save(id, name, input.valueAsNumber, input) });
+      input = h('input', { ...attrs, type: 'number', step: 'any', value: String(value), onchange: () => Number.isFinite(input.valueAsNumber) && save(id, name, input.valueAsNumber) });
     } else if (value && typeof value === 'object' && Number.isFinite(value.lat)) {
       const lat = h('input', { type: 'number', step: 'any', 'aria-label': `${name} latitude`, value: value.lat.toFixed(6) });
       const lon = h('input', { type: 'number', step: 'any', 'aria-label': `${name} longitude`, value: value.lon.toFixed(6) });
@@ -59,25 +59,23 @@ export function createPropertyPanel(model) {
       lon.onchange = send;
       input = h('span', { class: 'position', 'data-property': name }, lat, lon);
     } else if (typeof value === 'string') {
-      input = h('input', { ...attrs, type: 'text', value, onchange: () => save(id, name, input.value, input) });
+      input = h('input', { ...attrs, type: 'text', value, onchange: () => save(id, name, input.value) });
     } else {
       return null;
     }
     return h('label', { class: 'property' }, h('span', {}, name), input);
   }
 
-  async function load(id) {
+  function load(id) {
     const o = model.byId.get(id);
     if (!o) return;
-    const r = await objectDetails(id);
-    if (id !== shownId) return;
-    const props = r.ok && r.data?.properties ? r.data.properties : o.properties;
+    const props = o.properties;
     const names = Object.keys(props).filter((name) => !NOT_SHOWN.has(name));
     // The name first, the rest in the class's order.
     names.sort((a, b) => (a === 'Name' ? -1 : b === 'Name' ? 1 : 0));
     form.replaceChildren(
       ...names.map((name) => field(id, name, props[name])).filter(Boolean),
-      h('div', { class: 'buttons' }, h('a', { href: gpxUrl(id), download: `${displayName(o)}.gpx` }, 'Export GPX')),
+      h('div', { class: 'buttons' }, h('a', { href: gpxUrl([id]), download: `${displayName(o)}.gpx` }, 'Export GPX')),
     );
   }
 
@@ -86,7 +84,7 @@ export function createPropertyPanel(model) {
     clear(table);
     if (!o || o.type !== 'Route') return;
     const now = Date.now();
-    const { rows, totalNm, durationMs } = legTable(o.points, speed, now);
+    const { rows, totalNm, durationMs } = legTable(o.points, speed, now, o.legSpeeds);
     const speedInput = h('input', {
       type: 'number', min: '0.1', step: '0.1', value: String(speed), 'aria-label': 'Planned speed', 'data-testid': 'planned-speed',
       onchange: () => {
@@ -97,7 +95,7 @@ export function createPropertyPanel(model) {
       },
     });
     table.append(
-      h('label', { class: 'property' }, h('span', {}, 'Planned speed (kn), leaving now'), speedInput),
+      h('label', { class: 'property' }, h('span', {}, 'Planned speed (kn) where a leg has none, leaving now'), speedInput),
       h(
         'table',
         { class: 'list legs', 'data-testid': 'route-table' },

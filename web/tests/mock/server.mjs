@@ -67,8 +67,19 @@ setInterval(() => broadcast('ownship', ownship()), 500);
 setInterval(() => { broadcast('ais', { targets: targets(), removed: [], serverMs: performance.now() }); broadcast('route', routeState()); }, 1000);
 
 // Navigation objects: an in-memory model with layers and an undo stack of snapshots.
-const nav = { objects: [{ id: 'm1', type: 'Mark', name: 'Anchorage', lat: 36.70, lon: 24.38, layer: 'Marks' }, { ...route, type: 'Route', layer: 'Routes' }], layers: [{ name: 'Marks', visible: true, readOnly: false, scaleMin: 0, expires: 0 }, { name: 'Routes', visible: true, readOnly: false, scaleMin: 0, expires: 0 }], undo: [], redo: [] };
+const mockMark = (id, name, lat, lon, layer = 'MyRoutes.nob') => ({ class: 'Mark', id, layer, properties: { Name: name, Description: '', Hidden: false, LockPosition: false, Position: { lat, lon } } });
+const nav = {
+  objects: [
+    mockMark('m1', 'Anchorage', 36.70, 24.38),
+    ...route.points.map((p) => mockMark(p.id, p.name, p.lat, p.lon)),
+    { class: 'Route', id: route.id, layer: 'MyRoutes.nob', properties: { Name: route.name, Description: '', Hidden: false, LockPosition: false, Marks: route.points.map((p) => p.id) } },
+  ],
+  layers: [{ id: 'MyRoutes.nob', name: 'My Routes', visible: true, readOnly: false, scaleMin: 0, expires: 0, default: true }],
+  undo: [],
+  redo: [],
+};
 let nextId = 1;
+let mob = { active: false };
 const snapshot = () => JSON.stringify({ objects: nav.objects, layers: nav.layers });
 function change(fn) {
   const before = snapshot();
@@ -82,48 +93,71 @@ function restore(from, to) {
   Object.assign(nav, JSON.parse(from.pop()));
   return true;
 }
+const activeId = () => (active ? route.id : mob.active ? mob.id : '');
 function listNav() {
-  const out = { marks: [], routes: [], boundaries: [], rangeBearings: [], annotations: [], deleted: [], layers: nav.layers };
-  const key = { Mark: 'marks', Route: 'routes', Boundary: 'boundaries', RangeBearing: 'rangeBearings', Annotation: 'annotations' };
-  for (const o of nav.objects) (o.layer === '_deleted' ? out.deleted : out[key[o.type]]).push({ ...o, active: o.active || (o.id === route.id && active) });
-  return out;
+  const live = nav.objects.filter((o) => o.layer !== '_deleted');
+  const byId = new Map(nav.objects.map((o) => [o.id, o]));
+  const pos = (o) => o.properties.Position;
+  return {
+    marks: live.filter((o) => o.class === 'Mark').map((o) => ({ id: o.id, name: o.properties.Name, ...pos(o), layer: o.layer })),
+    routes: live.filter((o) => o.class === 'Route').map((o) => ({ id: o.id, name: o.properties.Name, active: o.id === activeId(), layer: o.layer,
+      points: o.properties.Marks.map((m, i) => ({ id: m, name: byId.get(m).properties.Name, label: byId.get(m).properties.Name || String(i + 1).padStart(3, '0'), ...pos(byId.get(m)) })) })),
+    objects: live.map((o) => ({ ...o, drawn: !o.properties.Hidden })),
+    deleted: nav.objects.filter((o) => o.layer === '_deleted'),
+    layers: nav.layers,
+    undo: nav.undo.length ? 'Change' : '',
+    redo: nav.redo.length ? 'Change' : '',
+  };
 }
 async function navObjects(req, res, p) {
   const text = req.method === 'GET' ? '' : await body(req);
   const b = text ? JSON.parse(text) : {};
+  if (p === '/api/mob' && req.method === 'GET') return json(res, 200, mob);
   if (p === '/api/mob') {
-    change(() => nav.objects.push({ id: `mob${nextId++}`, type: 'Mark', name: 'MOB', ...ownship().fix, layer: 'Marks' }));
+    const id = `{mob-${nextId++}}`;
+    const at = ownship().fix;
+    change(() => nav.objects.push(mockMark(id, 'MOB', at.lat, at.lon)));
+    mob = { active: true, id, lat: at.lat, lon: at.lon, utcMs: Date.now(), source: 'button', acknowledged: false };
     broadcast('notification', { id: 9000 + nextId, kind: 'alarm', text: 'Man overboard!', spoken: true, utcMs: Date.now() });
+    return json(res, 201, { id });
+  }
+  if (p === '/api/mob/acknowledge') {
+    if (!mob.active || mob.acknowledged) return json(res, 409, { error: 'No alarm sounds.' });
+    mob.acknowledged = true;
     return json(res, 200, {});
   }
-  if (p === '/api/mob/acknowledge') return json(res, 200, {});
   if (req.method === 'GET') return json(res, 200, listNav());
   if (p === '/api/navobjects/undo') return restore(nav.undo, nav.redo) ? json(res, 200, {}) : json(res, 409, { error: 'Nothing to undo.' });
   if (p === '/api/navobjects/redo') return restore(nav.redo, nav.undo) ? json(res, 200, {}) : json(res, 409, { error: 'Nothing to redo.' });
   if (p === '/api/navobjects') {
     const id = `{mock-${nextId++}}`;
-    const points = (b.points ?? []).map(([lat, lon], i) => ({ id: `${id}-${i}`, name: '', lat, lon }));
-    change(() => nav.objects.push({ id, type: b.type, name: b.name ?? '', lat: b.lat, lon: b.lon, description: b.description, points, layer: b.layer ?? (b.type === 'Mark' ? 'Marks' : 'Routes') }));
+    const layer = b.layer ?? 'MyRoutes.nob';
+    change(() => {
+      const marks = (b.points ?? []).map(([lat, lon], i) => mockMark(`${id}-${i}`, '', lat, lon, layer));
+      nav.objects.push(...marks);
+      const cls = b.type === 'BoundaryCircle' ? 'Mark' : b.type;
+      const props = { Name: b.name ?? '', Description: b.text ?? '', Hidden: false, LockPosition: false };
+      if (marks.length) props.Marks = marks.map((m) => m.id);
+      else props.Position = { lat: b.lat, lon: b.lon };
+      if (b.type === 'BoundaryCircle') Object.assign(props, { RangeCircleRadius: b.radius, BoundaryCircleOffLimits: 1 });
+      nav.objects.push({ class: cls, id, layer, properties: props });
+    });
     return json(res, 201, { id });
   }
-  const m = /^\/api\/navobjects\/([^/]+)(\/restore|\/reverse)?$/.exec(p);
-  const o = m && nav.objects.find((x) => x.id === decodeURIComponent(m[1]) || x.points?.some((pt) => pt.id === decodeURIComponent(m[1])));
+  const m = /^\/api\/navobjects\/([^/]+)(\/restore|\/reverse|\/points)?$/.exec(p);
+  const o = m && nav.objects.find((x) => x.id === decodeURIComponent(m[1]));
   if (!o) return json(res, 404, { error: 'No such object.' });
-  if (o.locked && req.method === 'POST' && !m[2] && b.LockPosition === undefined) return json(res, 409, { error: 'The object is locked.' });
+  if (o.properties.LockPosition && (b.Position || m[2] === '/points') && b.LockPosition !== false) {
+    return json(res, 409, { error: 'The object you are trying to drag is locked. Would you like to unlock it?', locked: true });
+  }
   change(() => {
-    if (req.method === 'DELETE') [o.fromLayer, o.layer] = [o.layer, '_deleted'];
-    else if (m[2] === '/restore') o.layer = o.fromLayer ?? 'Marks';
-    else if (m[2] === '/reverse') o.points.reverse();
-    else {
-      const pt = o.points?.find((x) => x.id === decodeURIComponent(m[1]));
-      const target = pt ?? o;
-      if (b.Name !== undefined) target.name = b.Name;
-      if (b.Position) Object.assign(target, b.Position);
-      if (b.LockPosition !== undefined) o.locked = b.LockPosition;
-      if (b.Hidden !== undefined) o.hidden = b.Hidden;
-    }
+    if (req.method === 'DELETE') [o.from, o.layer] = [o.layer, '_deleted'];
+    else if (m[2] === '/restore') o.layer = o.from ?? 'MyRoutes.nob';
+    else if (m[2] === '/reverse') o.properties.Marks.reverse();
+    else if (m[2] === '/points') Object.assign(nav.objects.find((x) => x.id === o.properties.Marks[b.index]).properties.Position, { lat: b.lat, lon: b.lon });
+    else Object.assign(o.properties, b);
   });
-  return json(res, 200, {});
+  return json(res, 200, o);
 }
 
 const types = { '.svg': 'image/svg+xml', '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css', '.map': 'application/json' };
@@ -166,14 +200,13 @@ http.createServer(async (req, res) => {
     return s ? json(res, 200, { name: url.searchParams.get('name'), ...s }) : json(res, 404, {});
   }
   if (p.startsWith('/api/navobjects') || p.startsWith('/api/mob')) return navObjects(req, res, p);
-  if (p.startsWith('/documents/objects/')) {
-    const o = nav.objects.find((x) => x.id === decodeURIComponent(p.split('/')[3]));
-    return o ? json(res, 200, { class: o.type, id: o.id, properties: { Name: o.name, Description: '', Hidden: o.hidden ?? false, LockPosition: o.locked ?? false, ...(o.type === 'Mark' ? { Position: { lat: o.lat, lon: o.lon } } : {}) } }) : json(res, 404, {});
-  }
   if (p === '/nav/activate') {
     const id = JSON.parse((await body(req)) || '{}').id;
-    active = id === route.id;
-    for (const o of nav.objects) o.active = o.id === id;
+    const o = nav.objects.find((x) => x.id === id && x.class === 'Route');
+    if (!o) return json(res, 404, { error: 'No route has that id.' });
+    const marks = o.properties.Marks.map((m) => nav.objects.find((x) => x.id === m));
+    Object.assign(route, { id, name: o.properties.Name, points: marks.map((x) => ({ id: x.id, name: x.properties.Name, ...x.properties.Position })) });
+    active = true;
     wp = 1;
     return json(res, 200, {});
   }

@@ -1,6 +1,6 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { isDrawn, isMovable, legTable, parseNm, readNavObjects, rhumbLine } from '../../src/lib/navobjects.js';
+import { isDrawn, legTable, parseNm, readNavObjects, rhumbLine } from '../../src/lib/navobjects.js';
 
 test('rhumb lines against reference values, across the antimeridian and due east', () => {
   // [from, to, bearing °T, distance nm (60 nm a degree), tolerances]
@@ -34,52 +34,69 @@ test('the route table: legs, unnamed points by their place, ETAs only with a spe
     assert.equal(t.rows[0].etaMs, undefined);
   }
   assert.deepEqual(legTable(points.slice(0, 1), 6, start).rows, []);
+  // A leg's own planned speed wins; without any speed the ETAs stop there.
+  const own = legTable(points, 6, start, [12, 0]);
+  assert.equal(own.rows[0].etaMs, start + 5 * 3600000);
+  assert.equal(own.rows[1].speedKn, 6);
+  const gap = legTable(points, undefined, start, [12]);
+  assert.deepEqual([gap.rows[0].etaMs, gap.rows[1].etaMs, gap.durationMs], [start + 5 * 3600000, undefined, undefined]);
 });
 
-test('the program list: class lists with mark references, one typed list, deleted objects', () => {
-  const keyed = readNavObjects({
-    marks: [{ id: 'a', name: 'A', lat: 60, lon: 20, layer: 'L1', hidden: true }, { id: 'b', properties: { Name: 'B', Position: { lat: 60.5, lon: 21 }, LockPosition: true }, layer: 'L1' }],
-    routes: [{ id: 'r', name: 'R', marks: ['a', 'b', 'missing'], layer: 'L2', active: true }],
-    boundaries: [{ id: 'z', points: [[60, 20], [60, 21], [61, 21]], layer: 'L2', alarm: true }],
-    deleted: [{ id: 'd', type: 'Mark', lat: 1, lon: 2 }],
-    layers: [{ name: 'L1', visible: false }, { name: 'L2', ReadOnly: true, ScaleMin: 50000 }, { name: '_deleted' }],
+test('the program list: objects with their properties, the active route, deleted objects, layers', () => {
+  const mark = (id, name, lat, extra = {}) => ({ class: 'Mark', id, layer: 'a.nob', properties: { Name: name, Position: { lat, lon: 20 }, ...extra } });
+  const list = readNavObjects({
+    marks: [{ id: 'm1', name: 'One', lat: 60, lon: 20 }],
+    routes: [{ id: 'r', name: 'R', active: true, points: [{ id: 'm1', name: '', label: '001', lat: 60, lon: 20 }, { id: 'm2', name: 'Two', lat: 61, lon: 20 }] }],
+    objects: [
+      mark('m1', 'One', 60, { Hidden: true }),
+      mark('m2', 'Two', 61, { LockPosition: true }),
+      { class: 'Route', id: 'r', layer: 'a.nob', properties: { Name: 'R', Marks: ['m1', 'm2', 'gone'] }, legs: [{ properties: { PlannedSpeed: 7.5 } }] },
+      { class: 'Boundary', id: 'z', layer: 'b.nob', drawn: false, properties: { Marks: ['m1', 'm2', 'm1'] } },
+      mark('c', 'Rock', 62, { BoundaryCircleOffLimits: 2, RangeCircleRadius: '0.5 NM' }),
+      { class: 'Track', id: 't', layer: 'a.nob', properties: {}, points: [{ lat: 1, lon: 2, utcMs: 3 }] },
+    ],
+    deleted: [{ class: 'Mark', id: 'd', layer: '_deleted', from: 'a.nob', properties: { Name: 'Old', Position: { lat: 1, lon: 2 } } }],
+    layers: [{ id: 'a.nob', name: 'Mine', visible: true, readOnly: false, scaleMin: 250000, expires: 0, objects: 5, default: true }, { id: 'b.nob', name: 'Theirs', visible: false, readOnly: true }, { id: '_deleted', name: '_deleted' }],
+    undo: 'Change Name',
+    redo: '',
   });
-  const byId = new Map(keyed.objects.map((o) => [o.id, o]));
-  assert.deepEqual([...byId.keys()], ['a', 'b', 'r', 'z']);
-  assert.equal(byId.get('a').hidden, true);
-  assert.deepEqual([byId.get('b').name, byId.get('b').lat, byId.get('b').locked], ['B', 60.5, true]);
-  assert.deepEqual(byId.get('r').points.map((p) => p.id), ['a', 'b'], 'a reference to no mark is dropped');
-  assert.equal(byId.get('r').active, true);
-  assert.deepEqual([byId.get('z').closed, byId.get('z').alarm], [true, true]);
-  assert.deepEqual(keyed.deleted.map((o) => [o.id, o.layer]), [['d', '_deleted']]);
-  assert.deepEqual(keyed.layers.map((l) => [l.name, l.visible, l.readOnly, l.scaleMin]), [['L1', false, false, 0], ['L2', true, true, 50000]]);
-
-  const typed = readNavObjects({ objects: [{ class: 'Annotation', id: 'n', properties: { Description: 'Shoal', Position: { lat: 1, lon: 2 } } }, { type: 'Mark', id: 'x', lat: 0, lon: 0, layer: '_deleted' }] });
-  assert.deepEqual(typed.objects.map((o) => [o.type, o.description, o.lat]), [['Annotation', 'Shoal', 1]]);
-  assert.deepEqual(typed.deleted.map((o) => o.id), ['x']);
-  assert.deepEqual(readNavObjects(null), { objects: [], layers: [], deleted: [] });
+  const byId = new Map(list.objects.map((o) => [o.id, o]));
+  assert.deepEqual([...byId.keys()], ['m1', 'm2', 'r', 'z', 'c', 't']);
+  assert.deepEqual([byId.get('m1').hidden, byId.get('m2').locked, byId.get('m2').lat], [true, true, 61]);
+  const route = byId.get('r');
+  assert.deepEqual([route.active, route.points.map((p) => p.name), route.legSpeeds], [true, ['', 'Two'], [7.5]]);
+  assert.deepEqual([byId.get('z').closed, byId.get('z').drawnByProgram, byId.get('z').points.length], [true, false, 3]);
+  assert.deepEqual([byId.get('c').boundaryCircle, byId.get('c').radiusNm], [true, 0.5]);
+  assert.deepEqual(byId.get('t').points.map((p) => [p.lat, p.lon]), [[1, 2]]);
+  assert.deepEqual(list.deleted.map((o) => [o.id, o.name, o.from, o.deleted]), [['d', 'Old', 'a.nob', true]]);
+  assert.deepEqual(list.layers.map((l) => [l.id, l.name, l.visible, l.readOnly, l.scaleMin, l.count, l.isDefault]), [
+    ['a.nob', 'Mine', true, false, 250000, 5, true],
+    ['b.nob', 'Theirs', false, true, 0, undefined, false],
+  ]);
+  assert.deepEqual([list.undo, list.redo], ['Change Name', '']);
+  // Without "objects" the marks and routes lists stand alone.
+  const old = readNavObjects({ marks: [{ id: 'm', name: 'M', lat: 1, lon: 2 }], routes: [{ id: 'r', points: [{ id: 'm', lat: 1, lon: 2 }] }] });
+  assert.deepEqual(old.objects.map((o) => [o.type, o.id, o.points.length]), [['Mark', 'm', 0], ['Route', 'r', 1]]);
+  assert.deepEqual(readNavObjects(null), { objects: [], layers: [], deleted: [], undo: '', redo: '' });
 });
 
-test('what is drawn and what may be dragged', () => {
+test('what is drawn: hidden objects, hidden layers and the layer\'s smallest scale', () => {
   const layers = new Map([
-    ['shown', { visible: true, readOnly: false, scaleMin: 0 }],
-    ['hidden', { visible: false, readOnly: false, scaleMin: 0 }],
-    ['harbour', { visible: true, readOnly: true, scaleMin: 50000 }],
+    ['shown', { visible: true, scaleMin: 0 }],
+    ['hidden', { visible: false, scaleMin: 0 }],
+    ['harbour', { visible: true, scaleMin: 50000 }],
   ]);
   const rows = [
-    // [object, scale, drawn, movable]
-    [{ layer: 'shown' }, 1e6, true, true],
-    [{ layer: 'shown', hidden: true }, 1e6, false, true],
-    [{ layer: 'hidden' }, 1000, false, true],
-    [{ layer: 'harbour' }, 50000, true, false],
-    [{ layer: 'harbour' }, 50001, false, false],
-    [{ layer: 'unknown', locked: true }, 1e6, true, false],
-    [{ layer: 'shown', deleted: true }, 1e6, false, true],
+    [{ layer: 'shown' }, 1e6, true],
+    [{ layer: 'shown', hidden: true }, 1e6, false],
+    [{ layer: 'shown', drawnByProgram: false }, 1e6, false],
+    [{ layer: 'hidden' }, 1000, false],
+    [{ layer: 'harbour' }, 50000, true],
+    [{ layer: 'harbour' }, 50001, false],
+    [{ layer: 'unknown' }, 1e6, true],
+    [{ layer: 'shown', deleted: true }, 1e6, false],
   ];
-  for (const [o, scale, drawn, movable] of rows) {
-    assert.equal(isDrawn(o, layers, scale), drawn, `${JSON.stringify(o)} at 1:${scale}`);
-    assert.equal(isMovable(o, layers), movable, JSON.stringify(o));
-  }
+  for (const [o, scale, drawn] of rows) assert.equal(isDrawn(o, layers, scale), drawn, `${JSON.stringify(o)} at 1:${scale}`);
 });
 
 test('distance texts of the program in nautical miles', () => {
