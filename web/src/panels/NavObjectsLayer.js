@@ -249,12 +249,13 @@ export function attachNavObjects(map, model) {
   });
   draw();
 
-  // The object under a pixel, with the route point when it is one.
+  // The object under a pixel, with the point of a route or boundary when it is one.
   function objectAt(pixel) {
     const feature = map.forEachFeatureAtPixel(pixel, (f) => f, { layerFilter: (l) => l === handleLayer || l === shapeLayer, hitTolerance: 6 });
     const o = feature && model.byId.get(feature.get('objectId'));
     if (!o) return undefined;
-    return { object: o, point: feature.get('kind') === 'routePoint' ? o.points[feature.get('index')] : undefined };
+    const index = feature.get('index');
+    return { object: o, point: index === undefined ? undefined : o.points[index], index };
   }
 
   return { select, modify, objectAt, shapeLayer, handleLayer };

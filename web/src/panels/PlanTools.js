@@ -2,13 +2,13 @@
 // a boundary (area, line or circle), a range-and-bearing line or an
 // annotation (OpenLayers' Draw interaction), undo and redo (also Ctrl+Z and
 // Ctrl+Y), and the context menu of an object (activate, navigate to,
-// reverse, delete, properties).
+// reverse, remove a point, delete, properties, export GPX).
 
 import Draw from 'ol/interaction/Draw.js';
 
 import { h } from '../lib/dom.js';
 import { mercatorScale } from '../lib/geo.js';
-import { activate, createObject, deleteObject, gpxUrl, redo, reverseRoute, undo } from '../lib/navobjectsApi.js';
+import { activate, createObject, deleteObject, gpxUrl, redo, removePoint, reverseRoute, undo } from '../lib/navobjectsApi.js';
 import { displayName } from '../lib/navobjects.js';
 import { unproject } from './NavObjectsLayer.js';
 
@@ -141,8 +141,12 @@ export function createPlanTools(map, model, layer) {
       items.push(item('Activate', run(() => activate(o.id), 'Activate')));
       if (hit.point?.id) items.push(item(`Navigate to ${hit.point.name || 'this point'}`, run(() => activate(hit.point.id), 'Navigate to')));
       items.push(item('Reverse', run(() => reverseRoute(o.id), 'Reverse')));
-    } else if (o.type === 'Mark') {
-      items.push(item('Navigate to', run(() => activate(o.id), 'Navigate to')));
+    }
+    if (o.type === 'Mark') items.push(item('Navigate to', run(() => activate(o.id), 'Navigate to')));
+    // A route keeps two points, an area three.
+    const fewest = o.type === 'Boundary' && o.closed ? 3 : 2;
+    if (hit.point && o.points.length > fewest) {
+      items.push(item(o.type === 'Route' ? 'Remove From Route' : 'Remove Point', run(() => removePoint(o.id, hit.index), 'Remove point')));
     }
     items.push(item('Delete', run(() => deleteObject(o.id), 'Delete')));
     items.push(item('Properties', () => model.select(o.id)));

@@ -1,7 +1,8 @@
 // Route planning on the plot in a real browser: draws a three-point route
 // with the mouse, renames it in the property panel, deletes it from the
 // context menu, brings it back with Ctrl+Z and activates it; the program's
-// list must agree at each step. Arguments: --tarnwick PATH (the program to
+// list must agree at each step. Then man overboard from the keyboard: the
+// alarm shows until it is acknowledged on the page. Arguments: --tarnwick PATH (the program to
 // start on a scratch data folder) or --url URL, --artifacts DIR (screenshots).
 
 import { test, before, after } from 'node:test';
@@ -124,5 +125,25 @@ test('a route drawn on the plot is renamed, deleted, restored by undo and activa
   await page.getByTestId('route-name').filter({ hasText: NAME }).waitFor({ timeout: 15000 });
   await page.waitForTimeout(1000);
   await shot('5-active');
+  assert.deepEqual(pageErrors, []);
+});
+
+test('Ctrl+M drops a MOB mark, navigates to it and the alarm shows until acknowledged', async () => {
+  await page.locator('body').click({ position: { x: 5, y: 5 } });
+  const raised = page.waitForResponse((r) => r.url().endsWith('/api/mob') && r.request().method() === 'POST');
+  await page.keyboard.press('Control+m');
+  const response = await raised;
+  assert.equal(response.status(), 201, await response.text());
+  const { id } = await response.json();
+  const alarm = page.getByTestId('mob-alarm');
+  await alarm.waitFor();
+  await page.getByTestId('route-name').filter({ hasText: /MOB/ }).waitFor({ timeout: 15000 });
+  const mark = (await navObjects()).marks.find((m) => m.id === id);
+  assert.match(mark?.name ?? '', /^MOB \d\d:\d\d:\d\d$/);
+  await shot('6-mob');
+  await page.getByTestId('mob-acknowledge').click();
+  await alarm.waitFor({ state: 'hidden' });
+  const state = await (await page.request.get(`${url}api/mob`)).json();
+  assert.deepEqual([state.active, state.acknowledged], [true, true]);
   assert.deepEqual(pageErrors, []);
 });

@@ -116,7 +116,10 @@ async function navObjects(req, res, p) {
   if (p === '/api/mob') {
     const id = `{mob-${nextId++}}`;
     const at = ownship().fix;
-    change(() => nav.objects.push(mockMark(id, 'MOB', at.lat, at.lon)));
+    change(() => nav.objects.push(mockMark(id, `MOB ${new Date().toISOString().slice(11, 19)}`, at.lat, at.lon)));
+    Object.assign(route, { id: '', name: `MOB ${new Date().toISOString().slice(11, 19)}`, points: [{ id, name: 'MOB', lat: at.lat, lon: at.lon }] });
+    active = true;
+    wp = 0;
     mob = { active: true, id, lat: at.lat, lon: at.lon, utcMs: Date.now(), source: 'button', acknowledged: false };
     broadcast('notification', { id: 9000 + nextId, kind: 'alarm', text: 'Man overboard!', spoken: true, utcMs: Date.now() });
     return json(res, 201, { id });
