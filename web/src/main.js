@@ -54,9 +54,10 @@ const plot = createPlotView(store);
 const weather = attachWeather(plot, store);
 // The look-ahead's sweep and danger; a click asks the charts what lies there.
 attachObstacleLayer(plot.map, store);
-attachChartPick(plot.map);
 // Marks, routes, boundaries... drawn and edited on the plot; man overboard.
+// Before the chart pick: a click on an object selects it and picks no chart.
 const planning = attachPlanning(plot, store);
+attachChartPick(plot.map);
 const pages = {
   '/settings': createSettingsPage(store),
   '/ports': createPortsPage(store),

@@ -16,7 +16,7 @@ import Polygon from 'ol/geom/Polygon.js';
 import Circle from 'ol/geom/Circle.js';
 import Select from 'ol/interaction/Select.js';
 import Modify from 'ol/interaction/Modify.js';
-import { primaryAction } from 'ol/events/condition.js';
+import { click, primaryAction } from 'ol/events/condition.js';
 import { fromLonLat, toLonLat } from 'ol/proj.js';
 import { Circle as CircleStyle, Fill, RegularShape, Stroke, Style, Text } from 'ol/style.js';
 
@@ -189,9 +189,14 @@ export function attachNavObjects(map, model) {
   }
 
   // --- selection ---------------------------------------------------------
-  const select = new Select({ layers: [shapeLayer, handleLayer], hitTolerance: 6, style: null });
+  // Select on the click itself; the single click that follows it (the chart
+  // pick's event) stops at an object, so picking an object reports no chart.
+  const select = new Select({ layers: [shapeLayer, handleLayer], hitTolerance: 6, style: null, condition: click });
   select.on('select', (e) => model.select(e.selected[0]?.get('objectId') ?? null));
   map.addInteraction(select);
+  map.on('singleclick', (e) => {
+    if (select.getActive() && objectAt(e.pixel)) e.stopPropagation();
+  });
 
   // --- dragging ----------------------------------------------------------
   // A locked object (or a point of one, or an object of a read-only layer)
