@@ -138,7 +138,14 @@ export function attachNavObjects(map, model) {
     });
   }
 
+  let drag; // the point being dragged: redrawing waits for its drop
+  let redrawAfterDrop = false;
   function draw() {
+    if (drag) {
+      redrawAfterDrop = true;
+      return;
+    }
+    redrawAfterDrop = false;
     const scale = mapScale();
     const shapeFeatures = [];
     const handleFeatures = [];
@@ -183,7 +190,7 @@ export function attachNavObjects(map, model) {
       }
     }
     shapes.clear(true);
-    handles.clear(true);
+    handles.clear();
     shapes.addFeatures(shapeFeatures);
     handles.addFeatures(handleFeatures);
   }
@@ -200,22 +207,25 @@ export function attachNavObjects(map, model) {
 
   // --- dragging ----------------------------------------------------------
   // A locked object (or a point of one, or an object of a read-only layer)
-  // asks first; when the navigator agrees the drop unlocks it, then moves it.
-  let drag;
+  // asks when it is dropped: it moves only when the navigator agrees to
+  // unlock it, else it goes back. A click that does not drag asks nothing.
+  let grabbed;
   function mayDrag(event) {
     if (!primaryAction(event)) return false;
     const feature = map.forEachFeatureAtPixel(event.pixel, (f) => f, { layerFilter: (l) => l === handleLayer, hitTolerance: 6 });
     const o = feature && model.byId.get(feature.get('objectId'));
     if (!o) return false;
     const index = feature.get('index');
-    const point = index === undefined ? undefined : o.points[index];
-    const readOnlyLayer = Boolean(model.layersById.get(o.layer)?.readOnly);
-    if ((o.locked || readOnlyLayer || point?.locked) && !window.confirm(DRAG_LOCKED_PROMPT)) return false;
-    drag = { feature, object: o, index, point, readOnlyLayer };
+    grabbed = { feature, object: o, index, point: index === undefined ? undefined : o.points[index] };
     return true;
   }
 
-  async function drop({ feature, object: o, index, point, readOnlyLayer }) {
+  async function drop({ feature, object: o, index, point }) {
+    const readOnlyLayer = Boolean(model.layersById.get(o.layer)?.readOnly);
+    if ((o.locked || readOnlyLayer || point?.locked) && !window.confirm(DRAG_LOCKED_PROMPT)) {
+      draw();
+      return;
+    }
     const at = unproject(feature.getGeometry().getCoordinates());
     if (readOnlyLayer) await model.edit(() => changeLayer(o.layer, { readOnly: false }), 'Unlock layer');
     if (index === undefined) {
@@ -229,10 +239,14 @@ export function attachNavObjects(map, model) {
   }
 
   const modify = new Modify({ source: handles, condition: mayDrag, insertVertexCondition: () => false, pixelTolerance: 8 });
-  modify.on('modifyend', () => {
+  modify.on('modifystart', () => {
+    drag = grabbed;
+  });
+  modify.on('modifyend', async () => {
     const dropped = drag;
+    if (dropped) await drop(dropped);
     drag = undefined;
-    if (dropped) drop(dropped);
+    if (redrawAfterDrop) draw();
   });
   map.addInteraction(modify);
 

@@ -410,7 +410,11 @@ export function createPlotView(store) {
   }
   followButton.addEventListener('click', () => setFollow(!follow));
   orientButton.addEventListener('click', () => setCourseUp(!courseUp));
-  map.on('pointerdrag', () => follow && setFollow(false));
+  // A listener returning false stops the event before the interactions: the
+  // body must not be an expression that is false once following has stopped.
+  map.on('pointerdrag', () => {
+    if (follow) setFollow(false);
+  });
 
   let lastRouteId;
   store.on('ownship', updateOwnShip);

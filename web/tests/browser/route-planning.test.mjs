@@ -1,8 +1,9 @@
 // Route planning on the plot in a real browser: draws a three-point route
 // with the mouse, renames it in the property panel, deletes it from the
 // context menu, brings it back with Ctrl+Z and activates it; the program's
-// list must agree at each step. Then man overboard from the keyboard: the
-// alarm shows until it is acknowledged on the page. Arguments: --tarnwick PATH (the program to
+// list must agree at each step. A locked mark moves only when the navigator
+// agrees to unlock it. Then man overboard from the keyboard: the alarm shows
+// until it is acknowledged on the page. Arguments: --tarnwick PATH (the program to
 // start on a scratch data folder) or --url URL, --artifacts DIR (screenshots).
 
 import { test, before, after } from 'node:test';
@@ -126,6 +127,42 @@ test('a route drawn on the plot is renamed, deleted, restored by undo and activa
   await page.waitForTimeout(1000);
   await shot('5-active');
   assert.deepEqual(pageErrors, []);
+});
+
+test('dragging a locked mark asks first and moves it only when the navigator agrees', async () => {
+  const box = await page.getByTestId('map').boundingBox();
+  const at = [box.x + box.width / 2 - 120, box.y + box.height - 120];
+  await page.locator('[data-tool=mark]').click();
+  const created = page.waitForResponse((r) => r.url().endsWith('/api/navobjects') && r.request().method() === 'POST');
+  await page.mouse.click(at[0], at[1]);
+  const { id } = await (await created).json();
+  await page.getByTestId('property-panel').locator('input[data-property=LockPosition]').check();
+  await page.getByText('LockPosition changed.').waitFor();
+  const mark = async () => (await navObjects()).marks.find((m) => m.id === id);
+  const start = await mark();
+  const prompts = [];
+  let agree = false;
+  const answer = (dialog) => {
+    prompts.push(dialog.message());
+    return agree ? dialog.accept() : dialog.dismiss();
+  };
+  page.on('dialog', answer);
+  const drag = async () => {
+    await page.mouse.move(at[0], at[1]);
+    await page.mouse.down();
+    await page.mouse.move(at[0] + 40, at[1] - 20, { steps: 6 });
+    await page.mouse.up();
+    await page.waitForTimeout(1000);
+  };
+  await drag();
+  assert.deepEqual([(await mark()).lat, (await mark()).lon], [start.lat, start.lon], 'refused: the mark stays');
+  agree = true;
+  await drag();
+  const moved = await mark();
+  page.off('dialog', answer);
+  assert.deepEqual(prompts, Array(2).fill('The object you are trying to drag is locked. Would you like to unlock it?'));
+  assert.ok(moved.lon > start.lon && moved.lat > start.lat, 'agreed: the mark moves north-east');
+  assert.equal(await page.getByTestId('property-panel').locator('input[data-property=LockPosition]').isChecked(), false);
 });
 
 test('Ctrl+M drops a MOB mark, navigates to it and the alarm shows until acknowledged', async () => {
