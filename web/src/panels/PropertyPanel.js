@@ -79,6 +79,23 @@ export function createPropertyPanel(model) {
     );
   }
 
+  // The leg's own planned speed, kept with the route (0 or empty: none).
+  function legSpeed(o, index) {
+    const own = o.legSpeeds[index];
+    const input = h('input', {
+      type: 'number', min: '0', step: '0.1', class: 'leg-speed', value: own > 0 ? String(own) : '', placeholder: String(speed), 'aria-label': `Planned speed of leg ${index + 1}`,
+      onchange: async () => {
+        const value = input.value === '' ? 0 : input.valueAsNumber;
+        if (!(value >= 0)) return;
+        const r = await model.edit(() => changeObject(o.id, { legs: [{ index, PlannedSpeed: value }] }), 'Planned speed');
+        status.textContent = r.ok ? 'PlannedSpeed changed.' : r.error;
+        status.className = r.ok ? 'status ok' : 'status error';
+        renderTable();
+      },
+    });
+    return input;
+  }
+
   function renderTable() {
     const o = model.selected;
     clear(table);
@@ -99,22 +116,23 @@ export function createPropertyPanel(model) {
       h(
         'table',
         { class: 'list legs', 'data-testid': 'route-table' },
-        h('thead', {}, h('tr', {}, h('th', {}, 'Leg'), h('th', { class: 'num' }, 'Bearing'), h('th', { class: 'num' }, 'Distance'), h('th', { class: 'num' }, 'ETA'))),
+        h('thead', {}, h('tr', {}, h('th', {}, 'Leg'), h('th', { class: 'num' }, 'Bearing'), h('th', { class: 'num' }, 'Distance'), h('th', { class: 'num', title: 'The leg\'s planned speed (kn); empty: the speed above' }, 'Speed'), h('th', { class: 'num' }, 'ETA'))),
         h(
           'tbody',
           {},
-          rows.map((row) =>
+          rows.map((row, index) =>
             h(
               'tr',
               {},
               h('td', {}, `${row.from} → ${row.to}`),
               h('td', { class: 'num' }, `${row.bearing.toFixed(0).padStart(3, '0')}°T`),
               h('td', { class: 'num' }, `${row.distanceNm.toFixed(2)} nm`),
+              h('td', { class: 'num' }, legSpeed(o, index)),
               h('td', { class: 'num' }, row.etaMs ? etaText(row.etaMs, now) : ''),
             ),
           ),
         ),
-        h('tfoot', {}, h('tr', {}, h('th', {}, 'Total'), h('th', {}), h('th', { class: 'num', 'data-testid': 'route-total' }, `${totalNm.toFixed(2)} nm`), h('th', { class: 'num' }, durationMs ? durationText(durationMs) : ''))),
+        h('tfoot', {}, h('tr', {}, h('th', {}, 'Total'), h('th', {}), h('th', { class: 'num', 'data-testid': 'route-total' }, `${totalNm.toFixed(2)} nm`), h('th'), h('th', { class: 'num' }, durationMs ? durationText(durationMs) : ''))),
       ),
     );
   }
@@ -136,7 +154,8 @@ export function createPropertyPanel(model) {
       shownId = o.id;
       if (!panel.contains(document.activeElement) || kind === 'select') load(o.id);
     }
-    renderTable();
+    // A number being typed into the table keeps its text until it is left.
+    if (kind !== 'data' || !table.contains(document.activeElement)) renderTable();
   }
 
   model.on(render);

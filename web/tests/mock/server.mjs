@@ -158,7 +158,11 @@ async function navObjects(req, res, p) {
     else if (m[2] === '/restore') o.layer = o.from ?? 'MyRoutes.nob';
     else if (m[2] === '/reverse') o.properties.Marks.reverse();
     else if (m[2] === '/points') Object.assign(nav.objects.find((x) => x.id === o.properties.Marks[b.index]).properties.Position, { lat: b.lat, lon: b.lon });
-    else Object.assign(o.properties, b);
+    else {
+      const { legs, ...props } = b;
+      if (legs) o.legs = legs.map((l) => ({ properties: { PlannedSpeed: l.PlannedSpeed } }));
+      Object.assign(o.properties, props);
+    }
   });
   return json(res, 200, o);
 }
