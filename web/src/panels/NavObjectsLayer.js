@@ -149,9 +149,10 @@ export function attachNavObjects(map, model) {
     const scale = mapScale();
     const shapeFeatures = [];
     const handleFeatures = [];
-    // A route's or boundary's marks are drawn as its points, not again as marks.
+    // A route's or boundary's marks are drawn as its points (and hidden with
+    // it), not again as marks, unless they also stand on their own.
     const pathMarks = new Set();
-    for (const o of model.objects) if (o.type !== 'Track' && isDrawn(o, model.layersById, scale)) for (const p of o.points) pathMarks.add(p.id);
+    for (const o of model.objects) if (o.type !== 'Track') for (const p of o.points) pathMarks.add(p.id);
     for (const o of model.objects) {
       if (!isDrawn(o, model.layersById, scale)) continue;
       const coords = o.points.map((p) => project(p.lat, p.lon));
@@ -181,7 +182,7 @@ export function attachNavObjects(map, model) {
           }
           break;
         default:
-          if (!Number.isFinite(o.lat) || pathMarks.has(o.id)) break;
+          if (!Number.isFinite(o.lat) || (pathMarks.has(o.id) && o.properties.ExistsOutsideCollection !== true)) break;
           handleFeatures.push(new Feature({ geometry: new Point(project(o.lat, o.lon)), kind: 'mark', objectId: o.id, markId: o.id, label: displayName(o) }));
           if (o.boundaryCircle && o.radiusNm > 0) {
             const radius = o.radiusNm * METRES_PER_NM * mercatorScale(o.lat);
