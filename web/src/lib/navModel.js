@@ -8,6 +8,13 @@ import { listNavObjects } from './navobjectsApi.js';
 
 const REFRESH_MS = 4000;
 
+// Whether the navigator is typing into a field inside el: a redraw of el
+// would take the text away.
+export function typingIn(el) {
+  const a = globalThis.document?.activeElement;
+  return Boolean(a && el.contains(a) && (a.tagName === 'TEXTAREA' || (a.tagName === 'INPUT' && ['text', 'number', 'search', ''].includes(a.type))));
+}
+
 export function createNavModel(store) {
   const listeners = new Set();
   const model = {

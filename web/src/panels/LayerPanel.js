@@ -7,6 +7,7 @@
 import { h, clear } from '../lib/dom.js';
 import { changeLayer, createLayer, deleteLayer, gpxUrl, importGpx, restoreObject } from '../lib/navobjectsApi.js';
 import { displayName } from '../lib/navobjects.js';
+import { typingIn } from '../lib/navModel.js';
 
 const MAX_GPX_BYTES = 8 * 1024 * 1024;
 
@@ -91,7 +92,7 @@ export function createLayerPanel(model) {
   function render(kind) {
     if (kind === 'select') return;
     // A field being typed into keeps its text until it is left.
-    if (panel.contains(document.activeElement) && document.activeElement.type !== 'checkbox' && document.activeElement.type !== 'radio') return;
+    if (typingIn(panel)) return;
     clear(list);
     for (const l of model.layers) list.append(layerRow(l));
     clear(deletedList);

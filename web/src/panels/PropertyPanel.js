@@ -5,6 +5,7 @@
 import { h, clear } from '../lib/dom.js';
 import { changeObject, gpxUrl } from '../lib/navobjectsApi.js';
 import { displayName, legTable } from '../lib/navobjects.js';
+import { typingIn } from '../lib/navModel.js';
 
 const SPEED_KEY = 'tarnwick.plannedSpeed';
 // Computed by the program: shown, never sent back.
@@ -152,10 +153,10 @@ export function createPropertyPanel(model) {
     if (o.id !== shownId || kind === 'data') {
       if (o.id !== shownId) status.textContent = '';
       shownId = o.id;
-      if (!panel.contains(document.activeElement) || kind === 'select') load(o.id);
+      if (!typingIn(form) || kind === 'select') load(o.id);
     }
     // A number being typed into the table keeps its text until it is left.
-    if (kind !== 'data' || !table.contains(document.activeElement)) renderTable();
+    if (kind !== 'data' || !typingIn(table)) renderTable();
   }
 
   model.on(render);
