@@ -178,3 +178,50 @@ export function legTable(points, speedKn, startMs, legSpeeds = []) {
 
 // The displayed name: the name, or "(no name)".
 export const displayName = (o) => (o?.name ? o.name : '(no name)');
+
+// Whether {lat, lon} lies inside the polygon of {lat, lon} corners (ray
+// casting on a plane scaled by the cosine of the latitude, longitudes taken
+// the short way round from the point: good for harbour-sized areas).
+export function pointInPolygon(p, corners) {
+  const k = Math.cos((p.lat * Math.PI) / 180);
+  const xy = corners.map((c) => {
+    let dLon = c.lon - p.lon;
+    if (dLon > 180) dLon -= 360;
+    if (dLon < -180) dLon += 360;
+    return [dLon * k, c.lat - p.lat];
+  });
+  let inside = false;
+  for (let i = 0, j = xy.length - 1; i < xy.length; j = i++) {
+    const [xi, yi] = xy[i];
+    const [xj, yj] = xy[j];
+    if (yi > 0 !== yj > 0 && 0 < xj + ((0 - yj) * (xi - xj)) / (yi - yj)) inside = !inside;
+  }
+  return inside;
+}
+
+// What a boundary's alarm watches, for drawing it: "off" (its alarm is
+// switched off), "watching", "inside" (own ship is within it) or "alarm"
+// (within an area whose speed limits own ship breaks, or within an
+// off-limits boundary circle). own: {lat, lon} or undefined; sogKn may be
+// undefined. Other objects: undefined.
+export function boundaryState(o, own, sogKn) {
+  const props = o.properties ?? {};
+  let inside = false;
+  let breaking = false;
+  if (o.type === 'Boundary') {
+    if (props.EnableAlarm === false) return 'off';
+    if (!o.closed || !own) return 'watching';
+    inside = pointInPolygon(own, o.points);
+    const max = Number(props.MaxSpeedLimit) || 0;
+    const min = Number(props.MinSpeedLimit) || 0;
+    breaking = finite(sogKn) && ((max > 0 && sogKn > max) || (min > 0 && sogKn < min));
+  } else if (o.boundaryCircle && o.radiusNm > 0 && finite(o.lat)) {
+    if (!own) return 'watching';
+    inside = rhumbLine(o, own).distanceNm < o.radiusNm;
+    breaking = Number(props.BoundaryCircleOffLimits) === 2;
+  } else {
+    return undefined;
+  }
+  if (!inside) return 'watching';
+  return breaking ? 'alarm' : 'inside';
+}

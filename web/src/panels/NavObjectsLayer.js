@@ -20,7 +20,8 @@ import { click, primaryAction } from 'ol/events/condition.js';
 import { fromLonLat, toLonLat } from 'ol/proj.js';
 import { Circle as CircleStyle, Fill, RegularShape, Stroke, Style, Text } from 'ol/style.js';
 
-import { isDrawn, displayName, rhumbLine } from '../lib/navobjects.js';
+import { boundaryState, isDrawn, displayName, rhumbLine } from '../lib/navobjects.js';
+import { clientNow, fixView, valueNumber } from '../lib/values.js';
 import { mercatorScale } from '../lib/geo.js';
 import { changeLayer, changeObject, movePoint } from '../lib/navobjectsApi.js';
 import { palette, currentScheme, onSchemeChange } from '../theme.js';
@@ -43,7 +44,7 @@ export const unproject = (xy) => {
   return { lat, lon };
 };
 
-export function attachNavObjects(map, model) {
+export function attachNavObjects(map, model, store) {
   const shapes = new VectorSource();
   const handles = new VectorSource();
   const shapeLayer = new VectorLayer({ source: shapes, style: shapeStyle, zIndex: 5 });
@@ -69,14 +70,15 @@ export function attachNavObjects(map, model) {
         const colour = selected ? c.selected : o?.active ? p.route : c.inactive;
         return new Style({ stroke: new Stroke({ color: colour, width, lineDash: o?.active ? undefined : [10, 5] }) });
       }
-      case 'boundary': {
-        const colour = o?.alarm ? p.danger : selected ? c.selected : c.boundary;
-        const fill = o?.alarm ? 'rgba(224,0,0,0.18)' : o?.properties?.FillArea ? 'rgba(192,0,96,0.10)' : undefined;
-        return new Style({ stroke: new Stroke({ color: colour, width: o?.alarm ? 4 : width }), fill: fill ? new Fill({ color: fill }) : undefined });
-      }
+      case 'boundary':
       case 'circle': {
-        const colour = o?.alarm ? p.danger : selected ? c.selected : c.boundary;
-        return new Style({ stroke: new Stroke({ color: colour, width: o?.alarm ? 4 : width, lineDash: [6, 4] }) });
+        // Alarm: the danger colour, filled; inside: filled lightly; alarm off: thin and dashed.
+        const state = alarmStates.get(o?.id);
+        const colour = state === 'alarm' ? p.danger : selected ? c.selected : c.boundary;
+        const filled = state === 'alarm' || state === 'inside' || o?.properties?.FillArea === true;
+        const fill = filled ? new Fill({ color: state === 'alarm' ? 'rgba(224,0,0,0.22)' : 'rgba(192,0,96,0.10)' }) : undefined;
+        const dash = state === 'off' ? [4, 6] : feature.get('kind') === 'circle' ? [10, 4] : undefined;
+        return new Style({ stroke: new Stroke({ color: colour, width: state === 'alarm' ? 4 : state === 'off' ? 1 : width, lineDash: dash }), fill });
       }
       case 'rangeBearing':
         return new Style({ stroke: new Stroke({ color: selected ? c.selected : c.rangeBearing, width }), text: label(feature.get('label'), -10) });
@@ -196,6 +198,25 @@ export function attachNavObjects(map, model) {
     handles.addFeatures(handleFeatures);
   }
 
+  // --- boundary alarm states ---------------------------------------------
+  // What each boundary's alarm watches, from own ship's fix and speed.
+  let alarmStates = new Map();
+  function updateAlarmStates() {
+    const now = clientNow();
+    const fix = fixView(store.ownship?.fix, store.ownshipAt, now);
+    const own = fix.lat === undefined ? undefined : { lat: fix.lat, lon: fix.lon };
+    const sog = valueNumber(store.ownship?.sog, store.ownshipAt, now);
+    const states = new Map();
+    for (const o of model.objects) {
+      const state = boundaryState(o, own, sog);
+      if (state) states.set(o.id, state);
+    }
+    const changed = states.size !== alarmStates.size || [...states].some(([id, s]) => alarmStates.get(id) !== s);
+    alarmStates = states;
+    if (changed) shapes.changed();
+  }
+  store.on('ownship', updateAlarmStates);
+
   // --- selection ---------------------------------------------------------
   // Select on the click itself; the single click that follows it (the chart
   // pick's event) stops at an object, so picking an object reports no chart.
@@ -252,7 +273,10 @@ export function attachNavObjects(map, model) {
   map.addInteraction(modify);
 
   model.on((kind) => {
-    if (kind === 'data') draw();
+    if (kind === 'data') {
+      updateAlarmStates();
+      draw();
+    }
     else if (kind === 'select') {
       select.getFeatures().clear();
       shapes.changed();

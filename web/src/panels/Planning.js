@@ -12,7 +12,7 @@ import { createMobControl } from './MobControl.js';
 
 export function attachPlanning(plot, store) {
   const model = createNavModel(store);
-  const layer = attachNavObjects(plot.map, model);
+  const layer = attachNavObjects(plot.map, model, store);
   const tools = createPlanTools(plot.map, model, layer);
   plot.element.append(tools.toolbar, tools.menu);
   const reload = () => {

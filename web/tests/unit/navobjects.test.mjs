@@ -1,6 +1,6 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { isDrawn, legTable, parseNm, readNavObjects, rhumbLine } from '../../src/lib/navobjects.js';
+import { boundaryState, isDrawn, legTable, parseNm, pointInPolygon, readNavObjects, rhumbLine } from '../../src/lib/navobjects.js';
 
 test('rhumb lines against reference values, across the antimeridian and due east', () => {
   // [from, to, bearing °T, distance nm (60 nm a degree), tolerances]
@@ -105,4 +105,34 @@ test('distance texts of the program in nautical miles', () => {
     const got = parseNm(text);
     assert.ok(nm === undefined ? got === undefined : Math.abs(got - nm) < 1e-9, `${text} -> ${got}`);
   }
+});
+
+test('boundary alarm states from own ship\'s position and speed', () => {
+  const square = [{ lat: 60, lon: 20 }, { lat: 60, lon: 20.2 }, { lat: 60.1, lon: 20.2 }, { lat: 60.1, lon: 20 }];
+  const area = (props) => ({ type: 'Boundary', closed: true, points: square, properties: { EnableAlarm: true, ...props } });
+  const circle = (kind) => ({ type: 'Mark', lat: 60, lon: 20, boundaryCircle: kind > 0, radiusNm: 1, properties: { BoundaryCircleOffLimits: kind } });
+  const inside = { lat: 60.05, lon: 20.1 };
+  const outside = { lat: 60.05, lon: 20.3 };
+  const rows = [
+    [area({}), inside, 5, 'inside'],
+    [area({}), outside, 5, 'watching'],
+    [area({ MaxSpeedLimit: 4 }), inside, 5, 'alarm'],
+    [area({ MaxSpeedLimit: 6 }), inside, 5, 'inside'],
+    [area({ MinSpeedLimit: 6 }), inside, 5, 'alarm'],
+    [area({ MinSpeedLimit: 6 }), inside, undefined, 'inside'],
+    [area({ MaxSpeedLimit: 4 }), outside, 5, 'watching'],
+    [area({ EnableAlarm: false, MaxSpeedLimit: 4 }), inside, 5, 'off'],
+    [area({}), undefined, 5, 'watching'],
+    [{ type: 'Boundary', closed: false, points: square.slice(0, 2), properties: {} }, inside, 5, 'watching'],
+    [circle(2), { lat: 60.01, lon: 20 }, 5, 'alarm'],
+    [circle(1), { lat: 60.01, lon: 20 }, 5, 'inside'],
+    [circle(2), { lat: 60.02, lon: 20 }, 5, 'watching'],
+    [circle(0), { lat: 60, lon: 20 }, 5, undefined],
+    [{ type: 'Route', points: square, properties: {} }, inside, 5, undefined],
+  ];
+  for (const [o, own, sog, state] of rows) assert.equal(boundaryState(o, own, sog), state, `${JSON.stringify(o.properties)} ${JSON.stringify(own)} ${sog}`);
+  // Across the antimeridian the short way round.
+  const dateline = [{ lat: 0, lon: 179.9 }, { lat: 0, lon: -179.9 }, { lat: 0.1, lon: -179.9 }, { lat: 0.1, lon: 179.9 }];
+  assert.equal(pointInPolygon({ lat: 0.05, lon: 180 }, dateline), true);
+  assert.equal(pointInPolygon({ lat: 0.05, lon: 179.8 }, dateline), false);
 });
