@@ -20,6 +20,10 @@ export const removePoint = (id, index) => postJson(`/api/navobjects/${enc(id)}/p
 export const deleteObject = (id) => deleteJson(`/api/navobjects/${enc(id)}`);
 export const restoreObject = (id) => postJson(`/api/navobjects/${enc(id)}/restore`);
 export const reverseRoute = (id) => postJson(`/api/navobjects/${enc(id)}/reverse`);
+// Copy keeps the objects (with the marks they use) as the program's clipboard; paste puts them into a layer.
+export const copyObjects = (ids) => postJson('/api/navobjects/copy', { ids });
+export const pasteObjects = (layer) => postJson('/api/navobjects/paste', layer ? { layer } : {});
+export const moveToLayer = (ids, layer) => postJson('/api/navobjects/move', { ids, layer });
 export const undo = () => postJson('/api/navobjects/undo');
 export const redo = () => postJson('/api/navobjects/redo');
 export const importGpx = (file, layer) => postFile(layer ? `/api/navobjects/gpx?layer=${enc(layer)}` : '/api/navobjects/gpx', file);

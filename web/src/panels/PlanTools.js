@@ -2,13 +2,14 @@
 // a boundary (area, line or circle), a range-and-bearing line or an
 // annotation (OpenLayers' Draw interaction), undo and redo (also Ctrl+Z and
 // Ctrl+Y), and the context menu of an object (activate, navigate to,
-// reverse, remove a point, delete, properties, export GPX).
+// reverse, remove a point, delete, copy, move to another layer, properties,
+// export GPX; on open chart: paste).
 
 import Draw from 'ol/interaction/Draw.js';
 
 import { h } from '../lib/dom.js';
 import { mercatorScale } from '../lib/geo.js';
-import { activate, createObject, deleteObject, gpxUrl, redo, removePoint, reverseRoute, undo } from '../lib/navobjectsApi.js';
+import { activate, copyObjects, createObject, deleteObject, gpxUrl, moveToLayer, pasteObjects, redo, removePoint, reverseRoute, undo } from '../lib/navobjectsApi.js';
 import { displayName } from '../lib/navobjects.js';
 import { unproject } from './NavObjectsLayer.js';
 
@@ -149,18 +150,33 @@ export function createPlanTools(map, model, layer) {
       items.push(item(o.type === 'Route' ? 'Remove From Route' : 'Remove Point', run(() => removePoint(o.id, hit.index), 'Remove point')));
     }
     items.push(item('Delete', run(() => deleteObject(o.id), 'Delete')));
+    items.push(item('Copy', run(() => copyObjects([o.id]), 'Copy')));
+    for (const l of model.layers) {
+      if (l.id !== o.layer) items.push(item(`Move to ${l.name}`, run(() => moveToLayer([o.id], l.id), 'Move to layer')));
+    }
     items.push(item('Properties', () => model.select(o.id)));
     items.push(item('Export GPX', () => window.open(gpxUrl([o.id]), '_blank')));
+    show(items, pixel);
+  }
+  // On open chart: paste what was copied into the layer new objects go to.
+  function openChartMenu(pixel) {
+    const layer = model.layersById.get(model.targetLayer);
+    show([item(`Paste Objects${layer ? ` into ${layer.name}` : ''}`, run(() => pasteObjects(model.targetLayer), 'Paste'))], pixel);
+  }
+  function show(items, pixel) {
     menu.replaceChildren(...items);
-    menu.style.left = `${pixel[0]}px`;
-    menu.style.top = `${pixel[1]}px`;
     menu.hidden = false;
+    // Kept inside the plot: opened near an edge, it opens towards the middle.
+    const host = menu.parentElement;
+    const fit = (at, size, room) => (at + size > room ? Math.max(0, at - size) : at);
+    menu.style.left = `${fit(pixel[0], menu.offsetWidth, host?.clientWidth ?? Infinity)}px`;
+    menu.style.top = `${fit(pixel[1], menu.offsetHeight, host?.clientHeight ?? Infinity)}px`;
   }
   map.getViewport().addEventListener('contextmenu', (e) => {
     const pixel = map.getEventPixel(e);
     const hit = layer.objectAt(pixel);
-    if (!hit) return closeMenu();
     e.preventDefault();
+    if (!hit) return openChartMenu(pixel);
     model.select(hit.object.id);
     openMenu(hit, pixel);
   });
