@@ -225,3 +225,24 @@ export function boundaryState(o, own, sogKn) {
   if (!inside) return 'watching';
   return breaking ? 'alarm' : 'inside';
 }
+
+// The leg (from point i to i + 1; in a closed area the last leg runs back to
+// the first) nearest to the point at; coordinates [x, y] on a plane (map metres).
+export function nearestLeg(coords, at, closed) {
+  const legs = closed ? coords.length : coords.length - 1;
+  let best = 0;
+  let bestDistance = Infinity;
+  for (let i = 0; i < legs; i++) {
+    const [ax, ay] = coords[i];
+    const [bx, by] = coords[(i + 1) % coords.length];
+    const dx = bx - ax;
+    const dy = by - ay;
+    const t = dx === 0 && dy === 0 ? 0 : Math.max(0, Math.min(1, ((at[0] - ax) * dx + (at[1] - ay) * dy) / (dx * dx + dy * dy)));
+    const d = Math.hypot(at[0] - (ax + t * dx), at[1] - (ay + t * dy));
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = i;
+    }
+  }
+  return best;
+}

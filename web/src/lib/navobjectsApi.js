@@ -16,6 +16,8 @@ export const createObject = (body) => postJson('/api/navobjects', body);
 export const changeObject = (id, changes) => postJson(`/api/navobjects/${enc(id)}`, changes);
 // A route's or boundary's point i to a new place.
 export const movePoint = (id, index, lat, lon) => postJson(`/api/navobjects/${enc(id)}/points`, { action: 'move', index, lat, lon });
+// A new point before point index (index = count appends).
+export const insertPoint = (id, index, lat, lon) => postJson(`/api/navobjects/${enc(id)}/points`, { action: 'insert', index, lat, lon });
 export const removePoint = (id, index) => postJson(`/api/navobjects/${enc(id)}/points`, { action: 'remove', index });
 export const deleteObject = (id) => deleteJson(`/api/navobjects/${enc(id)}`);
 export const restoreObject = (id) => postJson(`/api/navobjects/${enc(id)}/restore`);

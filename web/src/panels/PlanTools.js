@@ -9,9 +9,9 @@ import Draw from 'ol/interaction/Draw.js';
 
 import { h } from '../lib/dom.js';
 import { mercatorScale } from '../lib/geo.js';
-import { activate, copyObjects, createObject, deleteObject, gpxUrl, moveToLayer, pasteObjects, redo, removePoint, reverseRoute, undo } from '../lib/navobjectsApi.js';
-import { displayName } from '../lib/navobjects.js';
-import { unproject } from './NavObjectsLayer.js';
+import { activate, copyObjects, createObject, deleteObject, gpxUrl, insertPoint, moveToLayer, pasteObjects, redo, removePoint, reverseRoute, undo } from '../lib/navobjectsApi.js';
+import { displayName, nearestLeg } from '../lib/navobjects.js';
+import { project, unproject } from './NavObjectsLayer.js';
 
 const METRES_PER_NM = 1852;
 
@@ -148,6 +148,12 @@ export function createPlanTools(map, model, layer) {
     const fewest = o.type === 'Boundary' && o.closed ? 3 : 2;
     if (hit.point && o.points.length > fewest) {
       items.push(item(o.type === 'Route' ? 'Remove From Route' : 'Remove Point', run(() => removePoint(o.id, hit.index), 'Remove point')));
+    }
+    if (!hit.point && (o.type === 'Route' || o.type === 'Boundary') && o.points.length > 1) {
+      const at = map.getCoordinateFromPixel(pixel);
+      const index = nearestLeg(o.points.map((p) => project(p.lat, p.lon)), at, o.closed) + 1;
+      const p = unproject(at);
+      items.push(item('Insert New Mark', run(() => insertPoint(o.id, index, p.lat, p.lon), 'Insert point')));
     }
     items.push(item('Delete', run(() => deleteObject(o.id), 'Delete')));
     items.push(item('Copy', run(() => copyObjects([o.id]), 'Copy')));

@@ -1,6 +1,6 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { boundaryState, isDrawn, legTable, parseNm, pointInPolygon, readNavObjects, rhumbLine } from '../../src/lib/navobjects.js';
+import { boundaryState, isDrawn, legTable, nearestLeg, parseNm, pointInPolygon, readNavObjects, rhumbLine } from '../../src/lib/navobjects.js';
 
 test('rhumb lines against reference values, across the antimeridian and due east', () => {
   // [from, to, bearing °T, distance nm (60 nm a degree), tolerances]
@@ -135,4 +135,18 @@ test('boundary alarm states from own ship\'s position and speed', () => {
   const dateline = [{ lat: 0, lon: 179.9 }, { lat: 0, lon: -179.9 }, { lat: 0.1, lon: -179.9 }, { lat: 0.1, lon: 179.9 }];
   assert.equal(pointInPolygon({ lat: 0.05, lon: 180 }, dateline), true);
   assert.equal(pointInPolygon({ lat: 0.05, lon: 179.8 }, dateline), false);
+});
+
+test('the leg nearest to a point, where a new route point goes', () => {
+  const square = [[0, 0], [10, 0], [10, 10], [0, 10]];
+  const rows = [
+    // [point, closed, leg]
+    [[5, -1], false, 0],
+    [[11, 5], false, 1],
+    [[5, 11], false, 2],
+    [[-1, 7], false, 2], // an open path has no leg back to its start
+    [[-1, 7], true, 3],
+    [[20, 20], false, 1], // past the end: the nearest end's leg
+  ];
+  for (const [at, closed, leg] of rows) assert.equal(nearestLeg(square, at, closed), leg, `${at} ${closed}`);
 });
