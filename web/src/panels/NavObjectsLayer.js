@@ -185,7 +185,7 @@ export function attachNavObjects(map, model, store) {
           break;
         default:
           if (!Number.isFinite(o.lat) || (pathMarks.has(o.id) && o.properties.ExistsOutsideCollection !== true)) break;
-          handleFeatures.push(new Feature({ geometry: new Point(project(o.lat, o.lon)), kind: 'mark', objectId: o.id, markId: o.id, label: displayName(o) }));
+          handleFeatures.push(new Feature({ geometry: new Point(project(o.lat, o.lon)), kind: 'mark', objectId: o.id, markId: o.id, label: o.properties.ShowName === false ? '' : displayName(o) }));
           if (o.boundaryCircle && o.radiusNm > 0) {
             const radius = o.radiusNm * METRES_PER_NM * mercatorScale(o.lat);
             shapeFeatures.push(new Feature({ geometry: new Circle(project(o.lat, o.lon), radius), kind: 'circle', objectId: o.id }));
