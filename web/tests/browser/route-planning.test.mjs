@@ -174,7 +174,7 @@ test('Ctrl+M drops a MOB mark, navigates to it and the alarm shows until acknowl
   const { id } = await response.json();
   const alarm = page.getByTestId('mob-alarm');
   await alarm.waitFor();
-  await page.getByTestId('route-name').filter({ hasText: /MOB/ }).waitFor({ timeout: 15000 });
+  await page.getByTestId('route-waypoint').filter({ hasText: /MOB/ }).waitFor({ timeout: 15000 });
   const mark = (await navObjects()).marks.find((m) => m.id === id);
   assert.match(mark?.name ?? '', /^MOB \d\d:\d\d:\d\d$/);
   await shot('6-mob');
