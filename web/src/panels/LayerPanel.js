@@ -1,11 +1,12 @@
 // The layers of navigation objects: which one new objects go to; create,
 // rename, show or hide, lock (read-only), delete; the smallest scale at which
-// a layer is drawn and when it expires (days). The default layer and the
-// deleted objects' layer cannot be deleted (the program refuses). Deleted objects can be restored, and
-// a GPX file imported into the chosen layer.
+// a layer is drawn and when it expires. The default layer and the deleted
+// objects' layer cannot be deleted (the program refuses). Hidden objects can
+// be shown again, deleted objects restored, and a GPX file imported into the
+// chosen layer.
 
 import { h, clear } from '../lib/dom.js';
-import { changeLayer, createLayer, deleteLayer, gpxUrl, importGpx, restoreObject } from '../lib/navobjectsApi.js';
+import { changeLayer, changeObject, createLayer, deleteLayer, gpxUrl, importGpx, restoreObject } from '../lib/navobjectsApi.js';
 import { displayName } from '../lib/navobjects.js';
 import { typingIn } from '../lib/navModel.js';
 
@@ -14,6 +15,7 @@ const MAX_GPX_BYTES = 8 * 1024 * 1024;
 export function createLayerPanel(model) {
   const list = h('tbody', {});
   const deletedList = h('ul', { class: 'deleted-list', 'data-testid': 'deleted-list' });
+  const hiddenList = h('ul', { class: 'deleted-list', 'data-testid': 'hidden-list' });
   const status = h('span', { class: 'status' });
   const gpxInput = h('input', { type: 'file', accept: '.gpx,application/gpx+xml', 'aria-label': 'Import GPX', 'data-testid': 'gpx-file' });
   const newName = h('input', { type: 'text', placeholder: 'New layer name', 'aria-label': 'New layer name' });
@@ -29,6 +31,7 @@ export function createLayerPanel(model) {
     ),
     h('div', { class: 'buttons' }, newName, h('button', { class: 'small', onclick: addLayer }, 'Create layer')),
     h('div', { class: 'buttons' }, h('label', {}, 'Import GPX: ', gpxInput), h('a', { href: gpxUrl(), download: 'navobjects.gpx' }, 'Export all as GPX'), status),
+    h('details', {}, h('summary', {}, 'Hidden objects'), hiddenList),
     h('details', {}, h('summary', {}, 'Deleted objects'), deletedList),
   );
 
@@ -95,6 +98,14 @@ export function createLayerPanel(model) {
     if (typingIn(panel)) return;
     clear(list);
     for (const l of model.layers) list.append(layerRow(l));
+    clear(hiddenList);
+    const hidden = model.objects.filter((o) => o.hidden);
+    if (hidden.length === 0) hiddenList.append(h('li', { class: 'muted' }, 'None.'));
+    for (const o of hidden) {
+      hiddenList.append(
+        h('li', { 'data-hidden': o.id }, `${o.type}: ${displayName(o)} `, h('button', { class: 'small', onclick: () => model.edit(() => changeObject(o.id, { Hidden: false }), 'Show') }, 'Show')),
+      );
+    }
     clear(deletedList);
     if (model.deleted.length === 0) deletedList.append(h('li', { class: 'muted' }, 'None.'));
     for (const o of model.deleted) {
