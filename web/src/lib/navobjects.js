@@ -246,3 +246,12 @@ export function nearestLeg(coords, at, closed) {
   }
   return best;
 }
+
+// "#rrggbb" of the program's colour text "rgb(r, g, b)" with fractions 0..1; undefined otherwise.
+export function colourHex(text) {
+  const m = /^rgba?\(\s*([\d.]+)\s*,\s*([\d.]+)\s*,\s*([\d.]+)/.exec(text);
+  if (!m) return undefined;
+  const parts = m.slice(1, 4).map(Number);
+  if (parts.some((x) => !(x >= 0 && x <= 1))) return undefined;
+  return `#${parts.map((x) => Math.round(x * 255).toString(16).padStart(2, '0')).join('')}`;
+}

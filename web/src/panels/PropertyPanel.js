@@ -4,7 +4,7 @@
 
 import { h, clear } from '../lib/dom.js';
 import { changeObject, gpxUrl } from '../lib/navobjectsApi.js';
-import { displayName, legTable } from '../lib/navobjects.js';
+import { colourHex, displayName, legTable } from '../lib/navobjects.js';
 import { typingIn } from '../lib/navModel.js';
 
 const SPEED_KEY = 'tarnwick.plannedSpeed';
@@ -59,6 +59,8 @@ export function createPropertyPanel(model) {
       lat.onchange = send;
       lon.onchange = send;
       input = h('span', { class: 'position', 'data-property': name }, lat, lon);
+    } else if (typeof value === 'string' && /Colou?r$/.test(name) && colourHex(value)) {
+      input = h('input', { ...attrs, type: 'color', value: colourHex(value), onchange: () => save(id, name, input.value) });
     } else if (typeof value === 'string') {
       input = h('input', { ...attrs, type: 'text', value, onchange: () => save(id, name, input.value) });
     } else {

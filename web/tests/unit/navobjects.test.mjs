@@ -1,6 +1,6 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { boundaryState, isDrawn, legTable, nearestLeg, parseNm, pointInPolygon, readNavObjects, rhumbLine } from '../../src/lib/navobjects.js';
+import { boundaryState, colourHex, isDrawn, legTable, nearestLeg, parseNm, pointInPolygon, readNavObjects, rhumbLine } from '../../src/lib/navobjects.js';
 
 test('rhumb lines against reference values, across the antimeridian and due east', () => {
   // [from, to, bearing °T, distance nm (60 nm a degree), tolerances]
@@ -97,6 +97,11 @@ test('what is drawn: hidden objects, hidden layers and the layer\'s smallest sca
     [{ layer: 'shown', deleted: true }, 1e6, false],
   ];
   for (const [o, scale, drawn] of rows) assert.equal(isDrawn(o, layers, scale), drawn, `${JSON.stringify(o)} at 1:${scale}`);
+});
+
+test('colour texts of the program as #rrggbb, other texts not', () => {
+  const rows = [['rgb(0, 0.501961, 0)', '#008000'], ['rgb(1, 1, 1)', '#ffffff'], ['rgba(1, 0, 0, 0.5)', '#ff0000'], ['rgb(255, 0, 0)', undefined], ['red', undefined], ['', undefined]];
+  for (const [text, hex] of rows) assert.equal(colourHex(text), hex, text);
 });
 
 test('distance texts of the program in nautical miles', () => {
