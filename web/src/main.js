@@ -27,6 +27,7 @@ import { attachWeather } from './panels/WeatherLayer.js';
 import { createChartsPage } from './pages/ChartsPage.js';
 import { attachChartPick, fitToExtent } from './panels/ChartInfo.js';
 import { attachObstacleLayer } from './panels/ObstacleLayer.js';
+import { attachPlanning } from './panels/Planning.js';
 
 const MENU = [
   ['/', 'Plot'],
@@ -53,12 +54,15 @@ const plot = createPlotView(store);
 const weather = attachWeather(plot, store);
 // The look-ahead's sweep and danger; a click asks the charts what lies there.
 attachObstacleLayer(plot.map, store);
+// Marks, routes, boundaries... drawn and edited on the plot; man overboard.
+// Before the chart pick: a click on an object selects it and picks no chart.
+const planning = attachPlanning(plot, store);
 attachChartPick(plot.map);
 const pages = {
   '/settings': createSettingsPage(store),
   '/ports': createPortsPage(store),
   '/monitor': createMonitorPage(),
-  '/routes': createRoutesPage(store, () => plot.reloadNavObjects()),
+  '/routes': createRoutesPage(store, planning.reload),
   '/recordings': createRecordingsPage(),
   '/logbook': createLogPage(),
   '/storage': createStoragePage(),
@@ -94,6 +98,7 @@ const header = h(
   menu,
   h('span', { class: 'spacer' }),
   connection,
+  planning.mobButton,
   voice,
   h('span', { class: 'scheme-switch', role: 'group', 'aria-label': 'Colour scheme' }, schemeButtons),
 );
@@ -102,12 +107,15 @@ const side = h(
   { class: 'side' },
   createOwnShipPanel(store),
   createRoutePanel(store),
+  planning.propertyPanel,
+  planning.layerPanel,
   createTidePanel(store),
   createAisPanel(store, navigate),
 );
 document.body.replaceChildren(
   header,
   banner,
+  planning.mobBanner,
   createMessageBar(store, navigate),
   h('div', { class: 'layout' }, h('div', { class: 'center' }, plot.element, pageArea), side),
 );

@@ -58,3 +58,21 @@ export function postJson(url, body) {
 export function setSetting(name, value) {
   return postJson('/options', { name, value: String(value) });
 }
+
+// A DELETE carries an empty JSON body: the server takes changes only as JSON.
+export function deleteJson(url) {
+  return request(url, {
+    method: 'DELETE',
+    headers: { 'Content-Type': 'application/json', Accept: 'application/json' },
+    body: '{}',
+  });
+}
+
+// A file's bytes (a Blob or File) as the body.
+export function postFile(url, file) {
+  return request(url, {
+    method: 'POST',
+    headers: { 'Content-Type': 'application/octet-stream', Accept: 'application/json' },
+    body: file,
+  });
+}

@@ -1,8 +1,8 @@
 // The plot view: an OpenLayers map in World Mercator on WGS 84 (EPSG:3395,
 // the projection of the program's charts), over the world coastline served
 // by the program. It shows the own ship with heading line, COG/SOG predictor
-// and track, AIS targets with predictors and passing points, marks and the
-// active route with its leg and arrival circle. North-up or course-up; pan,
+// and track, AIS targets with predictors and passing points, and the active
+// route with its leg and arrival circle. North-up or course-up; pan,
 // zoom and follow own ship.
 
 import Map from 'ol/Map.js';
@@ -339,7 +339,7 @@ export function createPlotView(store) {
     targetSource.addFeatures(features);
   }
 
-  // --- marks and the active route --------------------------------------
+  // --- the active route -----------------------------------------------
   function routeStyle(feature, resolution) {
     const p = palette();
     const kind = feature.get('kind');
@@ -352,36 +352,25 @@ export function createPlotView(store) {
         return new Style({ stroke: new Stroke({ color: p.leg, width: 4 }) });
       case 'arrival':
         return new Style({ stroke: new Stroke({ color: p.leg, width: 2, lineDash: [6, 4] }) });
-      case 'point':
+      default: // the active route's points and the waypoint
         return new Style({
           image: new CircleStyle({ radius: 5, stroke: new Stroke({ color: p.route, width: 2 }) }),
-          text: resolution < 200 ? label(feature.get('name') ?? '') : undefined,
-        });
-      default:
-        return new Style({
-          image: new RegularShape({ points: 4, radius: 6, angle: Math.PI / 4, stroke: new Stroke({ color: p.mark, width: 2 }) }),
           text: resolution < 200 ? label(feature.get('name') ?? '') : undefined,
         });
     }
   }
 
-  let marks = [];
   let routes = [];
   async function loadNavObjects() {
     const r = await getJson('/api/navobjects');
-    if (r.ok && Array.isArray(r.data?.marks)) marks = r.data.marks;
     if (r.ok && Array.isArray(r.data?.routes)) routes = r.data.routes;
     updateRoute();
   }
 
   function updateRoute() {
     routeSource.clear(true);
+    // Marks and the other objects are drawn by the planning layer (NavObjectsLayer).
     const features = [];
-    for (const m of marks) {
-      if (Number.isFinite(m.lat) && Number.isFinite(m.lon)) {
-        features.push(new Feature({ geometry: new Point(project(m.lat, m.lon)), kind: 'mark', name: m.name }));
-      }
-    }
     const route = store.route;
     if (route) {
       // The route's own points carry the waypoint names; the monitor's legs only positions.
@@ -421,7 +410,11 @@ export function createPlotView(store) {
   }
   followButton.addEventListener('click', () => setFollow(!follow));
   orientButton.addEventListener('click', () => setCourseUp(!courseUp));
-  map.on('pointerdrag', () => follow && setFollow(false));
+  // A listener returning false stops the event before the interactions: the
+  // body must not be an expression that is false once following has stopped.
+  map.on('pointerdrag', () => {
+    if (follow) setFollow(false);
+  });
 
   let lastRouteId;
   store.on('ownship', updateOwnShip);

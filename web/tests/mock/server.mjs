@@ -66,6 +66,107 @@ function broadcast(event, data) {
 setInterval(() => broadcast('ownship', ownship()), 500);
 setInterval(() => { broadcast('ais', { targets: targets(), removed: [], serverMs: performance.now() }); broadcast('route', routeState()); }, 1000);
 
+// Navigation objects: an in-memory model with layers and an undo stack of snapshots.
+const mockMark = (id, name, lat, lon, layer = 'MyRoutes.nob') => ({ class: 'Mark', id, layer, properties: { Name: name, Description: '', Hidden: false, LockPosition: false, Position: { lat, lon } } });
+const nav = {
+  objects: [
+    mockMark('m1', 'Anchorage', 36.70, 24.38),
+    ...route.points.map((p) => mockMark(p.id, p.name, p.lat, p.lon)),
+    { class: 'Route', id: route.id, layer: 'MyRoutes.nob', properties: { Name: route.name, Description: '', Hidden: false, LockPosition: false, Marks: route.points.map((p) => p.id) } },
+  ],
+  layers: [{ id: 'MyRoutes.nob', name: 'My Routes', visible: true, readOnly: false, scaleMin: 0, expires: 0, default: true }],
+  undo: [],
+  redo: [],
+};
+let nextId = 1;
+let mob = { active: false };
+const snapshot = () => JSON.stringify({ objects: nav.objects, layers: nav.layers });
+function change(fn) {
+  const before = snapshot();
+  fn();
+  nav.undo.push(before);
+  nav.redo = [];
+}
+function restore(from, to) {
+  if (!from.length) return false;
+  to.push(snapshot());
+  Object.assign(nav, JSON.parse(from.pop()));
+  return true;
+}
+const activeId = () => (active ? route.id : mob.active ? mob.id : '');
+function listNav() {
+  const live = nav.objects.filter((o) => o.layer !== '_deleted');
+  const byId = new Map(nav.objects.map((o) => [o.id, o]));
+  const pos = (o) => o.properties.Position;
+  return {
+    marks: live.filter((o) => o.class === 'Mark').map((o) => ({ id: o.id, name: o.properties.Name, ...pos(o), layer: o.layer })),
+    routes: live.filter((o) => o.class === 'Route').map((o) => ({ id: o.id, name: o.properties.Name, active: o.id === activeId(), layer: o.layer,
+      points: o.properties.Marks.map((m, i) => ({ id: m, name: byId.get(m).properties.Name, label: byId.get(m).properties.Name || String(i + 1).padStart(3, '0'), ...pos(byId.get(m)) })) })),
+    objects: live.map((o) => ({ ...o, drawn: !o.properties.Hidden })),
+    deleted: nav.objects.filter((o) => o.layer === '_deleted'),
+    layers: nav.layers,
+    undo: nav.undo.length ? 'Change' : '',
+    redo: nav.redo.length ? 'Change' : '',
+  };
+}
+async function navObjects(req, res, p) {
+  const text = req.method === 'GET' ? '' : await body(req);
+  const b = text ? JSON.parse(text) : {};
+  if (p === '/api/mob' && req.method === 'GET') return json(res, 200, mob);
+  if (p === '/api/mob') {
+    const id = `{mob-${nextId++}}`;
+    const at = ownship().fix;
+    change(() => nav.objects.push(mockMark(id, `MOB ${new Date().toISOString().slice(11, 19)}`, at.lat, at.lon)));
+    Object.assign(route, { id: '', name: `MOB ${new Date().toISOString().slice(11, 19)}`, points: [{ id, name: 'MOB', lat: at.lat, lon: at.lon }] });
+    active = true;
+    wp = 0;
+    mob = { active: true, id, lat: at.lat, lon: at.lon, utcMs: Date.now(), source: 'button', acknowledged: false };
+    broadcast('notification', { id: 9000 + nextId, kind: 'alarm', text: 'Man overboard!', spoken: true, utcMs: Date.now() });
+    return json(res, 201, { id });
+  }
+  if (p === '/api/mob/acknowledge') {
+    if (!mob.active || mob.acknowledged) return json(res, 409, { error: 'No alarm sounds.' });
+    mob.acknowledged = true;
+    return json(res, 200, {});
+  }
+  if (req.method === 'GET') return json(res, 200, listNav());
+  if (p === '/api/navobjects/undo') return restore(nav.undo, nav.redo) ? json(res, 200, {}) : json(res, 409, { error: 'Nothing to undo.' });
+  if (p === '/api/navobjects/redo') return restore(nav.redo, nav.undo) ? json(res, 200, {}) : json(res, 409, { error: 'Nothing to redo.' });
+  if (p === '/api/navobjects') {
+    const id = `{mock-${nextId++}}`;
+    const layer = b.layer ?? 'MyRoutes.nob';
+    change(() => {
+      const marks = (b.points ?? []).map(([lat, lon], i) => mockMark(`${id}-${i}`, '', lat, lon, layer));
+      nav.objects.push(...marks);
+      const cls = b.type === 'BoundaryCircle' ? 'Mark' : b.type;
+      const props = { Name: b.name ?? '', Description: b.text ?? '', Hidden: false, LockPosition: false };
+      if (marks.length) props.Marks = marks.map((m) => m.id);
+      else props.Position = { lat: b.lat, lon: b.lon };
+      if (b.type === 'BoundaryCircle') Object.assign(props, { RangeCircleRadius: b.radius, BoundaryCircleOffLimits: 1 });
+      nav.objects.push({ class: cls, id, layer, properties: props });
+    });
+    return json(res, 201, { id });
+  }
+  const m = /^\/api\/navobjects\/([^/]+)(\/restore|\/reverse|\/points)?$/.exec(p);
+  const o = m && nav.objects.find((x) => x.id === decodeURIComponent(m[1]));
+  if (!o) return json(res, 404, { error: 'No such object.' });
+  if (o.properties.LockPosition && (b.Position || m[2] === '/points') && b.LockPosition !== false) {
+    return json(res, 409, { error: 'The object you are trying to drag is locked. Would you like to unlock it?', locked: true });
+  }
+  change(() => {
+    if (req.method === 'DELETE') [o.from, o.layer] = [o.layer, '_deleted'];
+    else if (m[2] === '/restore') o.layer = o.from ?? 'MyRoutes.nob';
+    else if (m[2] === '/reverse') o.properties.Marks.reverse();
+    else if (m[2] === '/points') Object.assign(nav.objects.find((x) => x.id === o.properties.Marks[b.index]).properties.Position, { lat: b.lat, lon: b.lon });
+    else {
+      const { legs, ...props } = b;
+      if (legs) o.legs = legs.map((l) => ({ properties: { PlannedSpeed: l.PlannedSpeed } }));
+      Object.assign(o.properties, props);
+    }
+  });
+  return json(res, 200, o);
+}
+
 const types = { '.svg': 'image/svg+xml', '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css', '.map': 'application/json' };
 function json(res, status, data) {
   res.writeHead(status, { 'Content-Type': 'application/json' });
@@ -105,8 +206,17 @@ http.createServer(async (req, res) => {
     const s = settings[url.searchParams.get('name')];
     return s ? json(res, 200, { name: url.searchParams.get('name'), ...s }) : json(res, 404, {});
   }
-  if (p === '/api/navobjects') return json(res, 200, { marks: [{ id: 'm1', name: 'Anchorage', lat: 36.70, lon: 24.38 }], routes: [{ ...route, active }] });
-  if (p === '/nav/activate') { active = url.searchParams.get('id') === route.id; wp = 1; return json(res, active ? 200 : 404, {}); }
+  if (p.startsWith('/api/navobjects') || p.startsWith('/api/mob')) return navObjects(req, res, p);
+  if (p === '/nav/activate') {
+    const id = JSON.parse((await body(req)) || '{}').id;
+    const o = nav.objects.find((x) => x.id === id && x.class === 'Route');
+    if (!o) return json(res, 404, { error: 'No route has that id.' });
+    const marks = o.properties.Marks.map((m) => nav.objects.find((x) => x.id === m));
+    Object.assign(route, { id, name: o.properties.Name, points: marks.map((x) => ({ id: x.id, name: x.properties.Name, ...x.properties.Position })) });
+    active = true;
+    wp = 1;
+    return json(res, 200, {});
+  }
   if (p === '/nav/stop') { active = false; broadcast('route', null); return json(res, 200, {}); }
   if (p === '/nav/next_wp') { wp = Math.min(wp + 1, 2); return json(res, 200, {}); }
   if (p === '/nav/prev_wp') { wp = Math.max(wp - 1, 1); return json(res, 200, {}); }
