@@ -111,8 +111,14 @@ export function attachChartLayer(plot, store) {
       const box = [Math.max(-180, w), Math.max(-85, s), Math.min(180, e), Math.min(85, n)].map((x) => x.toFixed(4)).join(',');
       getJson(`/api/charts/outlines?bbox=${box}`).then((r) => {
         if (!r.ok || !r.data) return failure();
-        const features = format.readFeatures(r.data, { featureProjection: proj });
-        outlineSource.addFeatures(features.filter((f) => !outlineSource.getFeatureById(f.getId())));
+        // Boxes overlap: a chart seen before keeps its first outline.
+        const features = format.readFeatures(r.data, { featureProjection: proj }).filter((f) => {
+          const id = f.getId() ?? f.get('id');
+          if (id === undefined || outlineSource.getFeatureById(id)) return false;
+          f.setId(id);
+          return true;
+        });
+        outlineSource.addFeatures(features);
         success(features);
       });
     },
