@@ -18,7 +18,7 @@ import { toLonLat, transformExtent } from 'ol/proj.js';
 import { Fill, Stroke, Style, Text } from 'ol/style.js';
 
 import { h, setText } from '../lib/dom.js';
-import { getJson, setSetting } from '../lib/api.js';
+import { getJson, postJson, setSetting } from '../lib/api.js';
 import { displayScale, isPortrayalSetting, parseScale, positionText, rangeBearing, scaleText, tileRevision } from '../lib/charts.js';
 import { clientNow, fixView } from '../lib/values.js';
 import { currentScheme, onSchemeChange, palette } from '../theme.js';
@@ -216,10 +216,19 @@ export function attachChartLayer(plot, store) {
 
   // --- display settings --------------------------------------------------
   const settingsBody = h('div', { class: 'display-body' });
+  const standardError = h('p', { class: 'error', hidden: true });
+  const standardButton = h('button', { class: 'small', 'data-testid': 'standard-display', title: 'The standard display: its display groups on, the others off, four shades, traditional symbols, plain boundaries' }, 'Standard display');
+  standardButton.addEventListener('click', async () => {
+    const r = await postJson('/api/charts/standard-display', {});
+    standardError.hidden = r.ok;
+    standardError.textContent = r.ok ? '' : r.error;
+    loadDisplaySettings();
+  });
   const settingsPanel = h(
     'div',
     { class: 'card display-panel', 'data-testid': 'chart-display', hidden: true },
-    h('div', { class: 'pick-head' }, h('strong', {}, 'Chart display'), h('button', { class: 'small close', title: 'Close', onclick: () => (settingsPanel.hidden = true) }, '×')),
+    h('div', { class: 'pick-head' }, h('strong', {}, 'Chart display'), standardButton, h('button', { class: 'small close', title: 'Close', onclick: () => (settingsPanel.hidden = true) }, '×')),
+    standardError,
     settingsBody,
   );
   async function loadDisplaySettings() {

@@ -176,6 +176,15 @@ test('a safety contour below a depth area changes its shade', async () => {
   assert.ok(luminance(safeSide) > luminance(shallowSide), `before ${shallowSide}, after ${safeSide}`);
   assert.ok(same(await chartColour(DEEP), deep));
   await page.screenshot({ path: path.join(artifacts, 'chart-view-safety-contour.png') });
+  // The standard display brings back four shades and keeps the contour.
+  const shades = page.locator('[data-testid=chart-display] select[data-control=S52_DepthShades]');
+  await shades.selectOption('2');
+  await settledColour(MEDIUM, safeSide);
+  await page.click('[data-testid=standard-display]');
+  await page.waitForFunction(() => document.querySelector('[data-testid=chart-display] select[data-control=S52_DepthShades]')?.value === '4');
+  assert.equal(await depth.inputValue(), '5 m');
+  for (const deadline = Date.now() + 60000; !same(await chartColour(MEDIUM), safeSide); await page.waitForTimeout(500))
+    assert.ok(Date.now() < deadline, 'the four shades did not come back');
   await page.click('[data-testid=chart-display] .close');
 });
 
