@@ -66,6 +66,14 @@ export function attachChartLayer(plot, store) {
     crossOrigin: null,
   });
   const tiles = new TileLayer({ source, preload: 1, className: 'chart-tiles', visible: false });
+  // Tiles on their way, for scripts that wait for the chart to be complete.
+  let loading = 0;
+  const countLoading = (change) => {
+    loading = Math.max(0, loading + change);
+    plot.element.dataset.tilesLoading = String(loading);
+  };
+  source.on('tileloadstart', () => countLoading(1));
+  source.on(['tileloadend', 'tileloaderror'], () => countLoading(-1));
   // Over the coastline, under routes, targets and the own ship.
   map.getLayers().insertAt(plot.coastLayers.length, tiles);
 

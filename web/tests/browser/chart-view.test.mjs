@@ -121,6 +121,9 @@ async function chartColour(position) {
   }, [x, y]);
 }
 
+// Waits until no chart tile is on its way.
+const tilesLoaded = () => page.waitForFunction(() => document.querySelector('.plot')?.dataset.tilesLoading === '0', null, { timeout: 60000 });
+
 const same = (a, b) => a.every((v, i) => Math.abs(v - b[i]) <= 3);
 const luminance = ([r, g, b]) => 0.2126 * r + 0.7152 * g + 0.0722 * b;
 
@@ -150,6 +153,7 @@ test('the chart of the cell appears at its position', async () => {
   // The base map has no depths: only the chart tells the reef from deep water.
   assert.ok(!same(deep, land) && !same(deep, reef) && !same(land, reef), `deep ${deep}, land ${land}, reef ${reef}`);
   assert.match(await page.locator('[data-testid=chart-scale]').inputValue(), /^1:\d{1,3}(,\d{3})*$/);
+  await tilesLoaded();
   await page.screenshot({ path: path.join(artifacts, 'chart-view-day.png') });
 });
 
@@ -158,6 +162,7 @@ test('night turns the chart dark', async () => {
   await page.click('[data-choose-scheme=night]');
   const night = await settledColour(DEEP, day);
   assert.ok(luminance(night) < luminance(day) / 2, `day ${day}, night ${night}`);
+  await tilesLoaded();
   await page.screenshot({ path: path.join(artifacts, 'chart-view-night.png') });
   await page.click('[data-choose-scheme=day]');
   await settledColour(DEEP, night);
@@ -175,6 +180,7 @@ test('a safety contour below a depth area changes its shade', async () => {
   const safeSide = await settledColour(MEDIUM, shallowSide);
   assert.ok(luminance(safeSide) > luminance(shallowSide), `before ${shallowSide}, after ${safeSide}`);
   assert.ok(same(await chartColour(DEEP), deep));
+  await tilesLoaded();
   await page.screenshot({ path: path.join(artifacts, 'chart-view-safety-contour.png') });
   // The standard display brings back four shades and keeps the contour.
   const shades = page.locator('[data-testid=chart-display] select[data-control=S52_DepthShades]');
