@@ -28,6 +28,7 @@ const HALF_WORLD = Math.PI * 6378137;
 const MAX_ZOOM = 20;
 const GENERATION_POLL_MS = 5000;
 const SCALE_SAVE_DELAY_MS = 1000;
+const PROBE_RETRY_MS = 3000;
 
 // The chart display settings on the plot, by topic.
 const DISPLAY_SETTINGS = [
@@ -81,6 +82,8 @@ export function attachChartLayer(plot, store) {
   // layers step back while the program serves tiles.
   async function probeTiles() {
     const r = await fetch(`/api/charts/tile/0/0/0.png?scheme=${currentScheme()}`, { cache: 'no-store' }).catch(() => undefined);
+    // Busy drawing (503): it serves tiles, ask again shortly.
+    if (r?.status === 503) setTimeout(probeTiles, PROBE_RETRY_MS);
     const served = Boolean(r?.ok) && (r.headers.get('content-type') ?? '').startsWith('image/png');
     tiles.setVisible(served);
     for (const layer of plot.coastLayers) layer.setVisible(!served);
