@@ -99,8 +99,8 @@ void MountController(CHttpServer& server, std::shared_ptr<Controller> controller
   }
 }
 
-void RegisterHttpServer(CApplication& app) {
-  app.OnStartupStage("NetStart", [] {
+void RegisterHttpServer(CApplication& app, bool demo) {
+  app.OnStartupStage("NetStart", [demo] {
     g_http = std::make_unique<CHttpServer>();
     COptionsController::Mount(*g_http);
     // The route navigator's commands and status page, and single objects of
@@ -134,6 +134,7 @@ void RegisterHttpServer(CApplication& app) {
     web.webFolder = ProgramFolder() / "web";
     web.demoDescription = [] { return DemoDescription(); };
     g_web = std::make_unique<CWebInterface>(*g_http, std::move(web));
+    if (demo) RegisterDemoRoutes(*g_http);
     // The look-ahead's sweep and danger, for the chart.
     SetObstacleEventSink([](const std::string& json) {
       if (g_web) g_web->Hub()->Post("obstacle", json);
@@ -201,7 +202,7 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
   });
   // The weather forecast from "Init Weather" on; files dropped into the weather folder open.
   RegisterWeather(app);
-  RegisterHttpServer(app);
+  RegisterHttpServer(app, options.demo);
   // AIS fragments from the NMEA decoder; targets aged and assessed in "UpdateAIS".
   RegisterAis(app);
   // Instrument ports open in "Init Ports", restart when electronics.db changes
@@ -262,7 +263,7 @@ void RegisterModules(CApplication& app, const ModuleOptions& options) {
   RegisterRouteNavigation(app);
   // The demo plays its bundled recording in a loop; its folders are set up in
   // "Settings", before the player is made in "Loading instruments".
-  if (options.demo) RegisterDemo(app);
+  if (options.demo) RegisterDemo(app, options.demoVoyage);
 }
 
 }  // namespace tarnwick

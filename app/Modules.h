@@ -5,12 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "app/Demo.h"
+
 namespace tarnwick {
 
 class CApplication;
 
 struct ModuleOptions {
   bool demo = false;                     // run on the built-in demo data
+  DemoVoyage demoVoyage = DemoVoyage::Harbour;  // the demo's voyage at start
   std::vector<std::string> commandLine;  // switches and documents, opened in "Process startup docs"
 };
 

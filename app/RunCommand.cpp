@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <iostream>
@@ -92,6 +93,18 @@ int Run(CArguments& args) {
   StartupOptions options;
   ModuleOptions modules;
   const bool accept = args.TakeFlag("--accept-disclaimer");
+  // "--demo" may name its voyage: "--demo sail".
+  {
+    std::vector<std::string> rest = args.Rest();
+    const auto demo = std::find(rest.begin(), rest.end(), "--demo");
+    if (demo != rest.end() && demo + 1 != rest.end()) {
+      if (const auto voyage = DemoVoyageNamed(demo[1])) {
+        modules.demoVoyage = *voyage;
+        rest.erase(demo + 1);
+        args = CArguments(std::move(rest));
+      }
+    }
+  }
   modules.demo = args.TakeFlag("--demo");
   const bool noBrowser = args.TakeFlag("--no-browser");
   // The demo keeps its settings, documents and recordings apart from the user's.
@@ -153,7 +166,7 @@ int Run(CArguments& args) {
   return 0;
 }
 
-const CSubcommand kRun("run", "[--demo] [--accept-disclaimer] [--no-browser] [DOCUMENT...]",
+const CSubcommand kRun("run", "[--demo [harbour|sail]] [--accept-disclaimer] [--no-browser] [DOCUMENT...]",
                        "run the chart system until Ctrl-C", Run);
 
 }  // namespace

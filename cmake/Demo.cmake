@@ -17,7 +17,7 @@ set(TW_DEMO_STAMP ${TW_DEMO_WORK}/demo.stamp)
 
 add_custom_command(
   OUTPUT ${TW_DEMO_STAMP}
-  COMMAND ${CMAKE_COMMAND} -E rm -rf ${TW_DEMO_DIR} ${TW_DEMO_WORK}/data
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${TW_DEMO_DIR}/recording ${TW_DEMO_WORK}/data
   COMMAND ${CMAKE_COMMAND} -E make_directory ${TW_DEMO_DIR}/recording ${TW_DEMO_WORK}/data
   COMMAND $<TARGET_FILE:tarnwick> aissim ${TW_DEMO_SOURCE}/plaka.log --date ${TW_DEMO_DATE}
           --seed ${TW_DEMO_SEED} --out ${TW_DEMO_WORK}/sail.timed
@@ -35,5 +35,44 @@ add_custom_command(
           ${TW_DEMO_SOURCE}/LICENSE.signalk-server
   COMMENT "Generating the demo recording and route in ${TW_DEMO_DIR}"
   VERBATIM)
-add_custom_target(tw_demo ALL DEPENDS ${TW_DEMO_STAMP})
+
+# The harbour voyage, in ${TW_DEMO_DIR}/kaneohe, and the chart it sails over:
+#   recording/                   the navigation simulator sailing
+#                                app/demo/kaneohe-bay-route.gpx at 6 knots from
+#                                TW_HARBOUR_START, merged with the AIS target
+#                                simulator's traffic of app/demo/kaneohe-bay-fleet.json,
+#   Kaneohe Bay demo route.nob   that route, fleet.json that fleet;
+#   ${TW_DEMO_DIR}/charts        NOAA ENC US5HA57M with its notice (SOURCES.md).
+set(TW_HARBOUR_DATE 2026-06-20)
+set(TW_HARBOUR_START ${TW_HARBOUR_DATE}T18:00:00Z)
+set(TW_HARBOUR_DIR ${TW_DEMO_DIR}/kaneohe)
+set(TW_HARBOUR_ROUTE ${TW_DEMO_SOURCE}/kaneohe-bay-route.gpx)
+set(TW_HARBOUR_FLEET ${TW_DEMO_SOURCE}/kaneohe-bay-fleet.json)
+set(TW_HARBOUR_CHART ${PROJECT_SOURCE_DIR}/charts/tests/data/s57/noaa_US5HA57M_exchange_set)
+set(TW_HARBOUR_STAMP ${TW_DEMO_WORK}/harbour.stamp)
+add_custom_command(
+  OUTPUT ${TW_HARBOUR_STAMP}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${TW_HARBOUR_DIR} ${TW_DEMO_DIR}/charts
+          ${TW_DEMO_WORK}/harbour-data
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${TW_HARBOUR_DIR}/recording ${TW_DEMO_DIR}/charts
+          ${TW_DEMO_WORK}/harbour-data
+  COMMAND $<TARGET_FILE:tarnwick> navsim ${TW_HARBOUR_ROUTE} --start ${TW_HARBOUR_START}
+          --speed 6 --out ${TW_DEMO_WORK}/kaneohe.nmea
+  COMMAND $<TARGET_FILE:tarnwick> aissim ${TW_DEMO_WORK}/kaneohe.nmea --date ${TW_HARBOUR_DATE}
+          --seed ${TW_DEMO_SEED} --fleet ${TW_HARBOUR_FLEET} --out ${TW_DEMO_WORK}/harbour.timed
+          --data ${TW_DEMO_WORK}/harbour-data
+  COMMAND $<TARGET_FILE:tarnwick> vdr record --timed ${TW_DEMO_WORK}/harbour.timed
+          ${TW_HARBOUR_DIR}/recording --data ${TW_DEMO_WORK}/harbour-data
+  COMMAND $<TARGET_FILE:tarnwick> nob from-gpx ${TW_HARBOUR_ROUTE}
+          "${TW_HARBOUR_DIR}/Kaneohe Bay demo route.nob" --data ${TW_DEMO_WORK}/harbour-data
+  COMMAND ${CMAKE_COMMAND} -E copy ${TW_HARBOUR_FLEET} ${TW_HARBOUR_DIR}/fleet.json
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${TW_HARBOUR_CHART} ${TW_DEMO_DIR}/charts/US5HA57M
+  COMMAND ${CMAKE_COMMAND} -E copy ${TW_DEMO_SOURCE}/CHARTS.md ${TW_DEMO_DIR}/charts/SOURCES.md
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${TW_DEMO_WORK}/harbour.timed ${TW_DEMO_WORK}/kaneohe.nmea
+  COMMAND ${CMAKE_COMMAND} -E touch ${TW_HARBOUR_STAMP}
+  DEPENDS tarnwick ${TW_HARBOUR_ROUTE} ${TW_HARBOUR_FLEET} ${TW_DEMO_SOURCE}/CHARTS.md
+          ${TW_HARBOUR_CHART}/US5HA57M/US5HA57M.000
+  COMMENT "Generating the harbour demo voyage in ${TW_HARBOUR_DIR}"
+  VERBATIM)
+add_custom_target(tw_demo ALL DEPENDS ${TW_DEMO_STAMP} ${TW_HARBOUR_STAMP})
 add_dependencies(tw_share tw_demo)

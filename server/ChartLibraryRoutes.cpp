@@ -8,6 +8,7 @@
 #include "charts/library/ChartFeatureQuery.h"
 #include "charts/library/ChartJson.h"
 #include "charts/library/ChartProperties.h"
+#include "charts/s52/S52MarinerSettings.h"
 #include "core/JsonWriter.h"
 
 namespace tarnwick {
@@ -168,6 +169,15 @@ void CChartLibraryRoutes::Mount(CHttpServer& server, std::shared_ptr<CChartLibra
     server.Post(
         pattern, [routes, handler](const HttpRequest& r) { return ((*routes).*handler)(r); },
         HandlerThread::Worker);
+  // The standard display's settings, changed on the user-interface thread as
+  // every setting is; the pages hear of each change through the settings event.
+  server.Post("/api/charts/standard-display", [](const HttpRequest&) {
+    if (!SetS52StandardDisplay()) {
+      return HttpResponse::Json(
+          409, R"({"error":"A locked setting keeps its value; the others are set."})");
+    }
+    return HttpResponse::Json(200, R"({"ok":true})");
+  });
 }
 
 HttpResponse CChartLibraryRoutes::List(const HttpRequest&) const {

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "app/Subcommand.h"
 #include "instruments/ais/sim/AisTargetSimulator.h"
 #include "instruments/ais/sim/OwnShipTrack.h"
@@ -25,10 +27,13 @@ constexpr size_t kRoutePoints = 8;
 int Usage() {
   fprintf(stderr,
           "usage: tarnwick aissim NMEA-LOG --date YYYY-MM-DD [--seed N] [--out FILE]\n"
-          "                       [--route-gpx FILE] [--route-name NAME]\n"
+          "                       [--route-gpx FILE] [--route-name NAME] [--fleet FLEET.json]\n"
           "  The log's sentences give the time of day; --date is the UTC day it starts on.\n"
           "  Writes \"ISO-TIME SENTENCE\" lines (the log merged with simulated !AIVDM traffic)\n"
-          "  to FILE or stdout, and a summary as JSON on stderr.\n");
+          "  to FILE or stdout, and a summary as JSON on stderr. FLEET.json: an array of\n"
+          "  vessels {mmsi, classA, name, callsign, imo, shipType, toBow, toStern, toPort,\n"
+          "  toStarboard, draughtDm, destination, navStatus, speedKn, passAfterS, passNm,\n"
+          "  crossingDeg} (the built-in fleet of twelve without it).\n");
   return 2;
 }
 
@@ -50,12 +55,60 @@ bool WriteRouteGpx(const std::string& file, const std::string& name,
   return !out.fail();
 }
 
+// The fleet of a JSON file (see Usage); empty with error set when unusable.
+std::vector<SimulatedVessel> ReadFleet(const std::string& file, std::string& error) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    error = "cannot read " + file;
+    return {};
+  }
+  const nlohmann::json doc = nlohmann::json::parse(in, nullptr, false);
+  if (!doc.is_array() || doc.empty()) {
+    error = file + " is not a JSON array of vessels";
+    return {};
+  }
+  std::vector<SimulatedVessel> fleet;
+  for (const auto& v : doc) {
+    if (!v.is_object() || !v.contains("mmsi") || !v["mmsi"].is_number_unsigned()) {
+      error = file + ": every vessel needs a numeric mmsi";
+      return {};
+    }
+    SimulatedVessel vessel;
+    vessel.mmsi = v["mmsi"].get<uint32_t>();
+    vessel.classA = v.value("classA", true);
+    vessel.name = v.value("name", "");
+    vessel.callsign = v.value("callsign", "");
+    vessel.imo = v.value("imo", 0u);
+    vessel.shipType = v.value("shipType", 0);
+    vessel.toBow = v.value("toBow", 0);
+    vessel.toStern = v.value("toStern", 0);
+    vessel.toPort = v.value("toPort", 0);
+    vessel.toStarboard = v.value("toStarboard", 0);
+    vessel.draughtDm = v.value("draughtDm", 0);
+    vessel.destination = v.value("destination", "");
+    vessel.navStatus = v.value("navStatus", 0);
+    vessel.speedKn = v.value("speedKn", 0.0);
+    vessel.passAfterS = v.value("passAfterS", 0.0);
+    vessel.passNm = v.value("passNm", 0.0);
+    vessel.crossingDeg = v.value("crossingDeg", 0.0);
+    if (vessel.speedKn < 0 || vessel.shipType < 0 || vessel.shipType > 99 || vessel.navStatus < 0 ||
+        vessel.navStatus > 15) {
+      error = file + ": vessel " + std::to_string(vessel.mmsi) +
+              " has a negative speed, or a ship type or status out of range";
+      return {};
+    }
+    fleet.push_back(std::move(vessel));
+  }
+  return fleet;
+}
+
 int AisSimMain(CArguments& args) {
   const auto dateText = args.TakeOption("--date");
   const auto seedText = args.TakeOption("--seed");
   const auto outFile = args.TakeOption("--out");
   const auto gpxFile = args.TakeOption("--route-gpx");
   const auto routeName = args.TakeOption("--route-name");
+  const auto fleetFile = args.TakeOption("--fleet");
   if (args.Size() != 1 || !dateText || args.UnknownOption()) return Usage();
   const auto day = ParseIsoUtc(*dateText + "T00:00:00Z");
   if (!day) {
@@ -75,7 +128,16 @@ int AisSimMain(CArguments& args) {
             args[0].c_str());
     return 1;
   }
-  const CAisTargetSimulator simulator(log.fixes, DemoFleet(), seed);
+  std::vector<SimulatedVessel> fleet = DemoFleet();
+  if (fleetFile) {
+    std::string error;
+    fleet = ReadFleet(*fleetFile, error);
+    if (fleet.empty()) {
+      fprintf(stderr, "tarnwick aissim: %s\n", error.c_str());
+      return 1;
+    }
+  }
+  const CAisTargetSimulator simulator(log.fixes, std::move(fleet), seed);
   const auto traffic = simulator.Run();
 
   FILE* out = stdout;
@@ -122,7 +184,7 @@ int AisSimMain(CArguments& args) {
 
 const CSubcommand kAisSim("aissim",
                           "NMEA-LOG --date YYYY-MM-DD [--seed N] [--out FILE] [--route-gpx FILE] "
-                          "[--route-name NAME]",
+                          "[--route-name NAME] [--fleet FLEET.json]",
                           "simulated AIS traffic around a logged track, merged with the log",
                           AisSimMain);
 

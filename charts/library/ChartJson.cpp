@@ -3,17 +3,25 @@
 namespace tarnwick {
 
 void WriteDegreeBox(CJsonWriter& json, const MercatorBox& box) {
-  const auto sw = MercatorInverse(box.west, box.south);
-  const auto ne = MercatorInverse(box.east, box.north);
+  const auto sw = MercatorInverse(0, box.south);
+  const auto ne = MercatorInverse(0, box.north);
   if (!sw || !ne) {
     json.Null();
     return;
   }
+  // x is a * longitude: read directly, a box's edges on the antimeridian stay
+  // where they are; only edges past it are brought back into -180..180.
+  const auto longitude = [](double x) {
+    double lon = x / kChartEarthA * 180.0 / 3.14159265358979323846;
+    if (lon > 180.0 + 1e-9) lon -= 360.0;
+    if (lon < -180.0 - 1e-9) lon += 360.0;
+    return lon;
+  };
   json.BeginObject()
       .Member("north", ne->lat)
-      .Member("west", sw->lon)
+      .Member("west", longitude(box.west))
       .Member("south", sw->lat)
-      .Member("east", ne->lon)
+      .Member("east", longitude(box.east))
       .EndObject();
 }
 

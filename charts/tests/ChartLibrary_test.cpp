@@ -217,6 +217,36 @@ TEST(ChartLibrary, ViewsFromManyThreadsWhileChartsAreBuilt) {
   EXPECT_FALSE(lib.library->ChartsForView(world, 1e5).empty());
 }
 
+TEST(ChartLibrary, GeoTiffImagesPlacedOrRefusedWithTheReason) {
+  testing::CTempFolder folder;
+  Library lib(folder);
+  ASSERT_TRUE(lib.library->AddSource(kData / "geotiff").ok);
+  ASSERT_TRUE(lib.library->WaitIdle(kWaitMs));
+  const auto charts = lib.ByName();
+  ASSERT_EQ(charts.size(), 7u);
+  const ChartRecord& crop = charts.at("epsg3857_crop");
+  EXPECT_EQ(crop.kind, ChartKind::kGeoTiff);
+  EXPECT_EQ(crop.status, ChartStatus::kReady);
+  // 64 pixels of about 20 m at 25 N: shown one to one near 1:650,000.
+  EXPECT_GT(crop.scale, 500000u);
+  EXPECT_LT(crop.scale, 800000u);
+  const ChartRecord& rotated = charts.at("rotated");
+  EXPECT_EQ(rotated.status, ChartStatus::kFailed);
+  EXPECT_EQ(rotated.message,
+            "the image cannot be placed: no coordinate reference system in the GeoKeys");
+  // Around the crop: it lies over the coarser image of the Bahamas, which
+  // hides the world image under both.
+  const double w = crop.extent.east - crop.extent.west;
+  const MercatorBox around{crop.extent.west - w, crop.extent.south - w, crop.extent.east + w,
+                           crop.extent.north + w};
+  const auto view = lib.library->ChartsForView(around, crop.scale);
+  ASSERT_EQ(view.size(), 2u);
+  EXPECT_EQ(view[0].name, "rgb-byte-tenth");
+  EXPECT_EQ(view[1].name, "epsg3857_crop");
+  ASSERT_TRUE(view[1].raster);
+  EXPECT_EQ(view[1].raster->Width(), 64);
+}
+
 TEST(ChartLibrary, ScaleOfAView) {
   // 0.28 mm screen pixels; Mercator metres shrink by cos(latitude) on the ground.
   EXPECT_NEAR(DisplayScaleDenominator(2.8, 0.0), 10000.0, 1e-6);

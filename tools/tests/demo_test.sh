@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# End-to-end check of `tarnwick run --demo`: from a clean data folder the
+# End-to-end check of `tarnwick run --demo sail`: from a clean data folder the
 # program plays the bundled recording, the own ship gets a position and a
-# dangerous AIS target is flagged within seconds; SIGTERM stops it cleanly.
+# dangerous AIS target is flagged within seconds; the page's request switches
+# to the harbour voyage over the bundled chart; SIGTERM stops it cleanly.
 set -euo pipefail
 tarnwick=${1:?usage: $0 TARNWICK}
 work=$(mktemp -d)
@@ -21,6 +22,7 @@ fail() {
 }
 
 share=$(dirname "$tarnwick")/share/tarnwick-ecs/demo
+first_log=${TW_SOURCE_DIR:-$(dirname "$0")/../..}/app/demo/plaka.log
 [[ -n "$(ls "$share"/recording/*.skvdr 2>/dev/null)" ]] || fail "no demo recording in $share (build tw_share)"
 [[ -f "$share/Plaka demo route.nob" ]] || fail "no demo route in $share"
 "$tarnwick" nob check "$share/Plaka demo route.nob" > /dev/null || fail "demo route does not load"
@@ -33,6 +35,23 @@ rc=0; "$tarnwick" aissim "$work/missing.log" --date 12.6.2021 2> "$work/err" || 
 printf '2021-06-12T10:00:00Z $GPGLL,6005.071,N,02332.346,E,100000,A,D*4E\nnot a timed line\n' > "$work/bad.timed"
 rc=0; "$tarnwick" vdr record --timed "$work/bad.timed" "$work/bad-rec" > /dev/null 2> "$work/err" || rc=$?
 [[ $rc -eq 1 ]] && grep -q 'bad.timed:2: not' "$work/err" || fail "vdr record --timed with a bad line: $rc"
+
+# The harbour voyage: the simulated recording, its route and the chart with NOAA's notice.
+[[ -n "$(ls "$share"/kaneohe/recording/*.skvdr 2>/dev/null)" ]] || fail "no harbour recording"
+"$tarnwick" nob check "$share/kaneohe/Kaneohe Bay demo route.nob" > /dev/null || fail "harbour route does not load"
+[[ -f "$share/charts/US5HA57M/US5HA57M/US5HA57M.000" ]] || fail "no bundled chart"
+grep -q 'NOT FOR' "$share/charts/SOURCES.md" && [[ -f "$share/charts/US5HA57M/USERAGREEMENT.TXT" ]] ||
+  fail "the chart's notice is missing"
+"$tarnwick" vdr dump "$(ls "$share"/kaneohe/recording/*.skvdr | head -1)" > "$work/harbour.txt"
+grep -q ' 1 \$GPRMC,[0-9.]*,A,2130\.' "$work/harbour.txt" || fail "no simulated own ship off Kaneohe Bay"
+grep -q ' 1 !AIVDM' "$work/harbour.txt" || fail "no AIS traffic in the harbour voyage"
+rc=0; "$tarnwick" navsim "$work/missing.gpx" --start 2026-06-20T18:00:00Z --speed 6 2> "$work/err" || rc=$?
+[[ $rc -eq 1 ]] && grep -q 'missing.gpx' "$work/err" || fail "navsim on a missing route: $rc"
+rc=0; "$tarnwick" navsim "$work/missing.gpx" --start 2026-06-20T18:00:00Z --speed 90 2> /dev/null || rc=$?
+[[ $rc -eq 2 ]] || fail "navsim at 90 knots: $rc"
+printf '[{"mmsi": "x"}]' > "$work/fleet.json"
+rc=0; "$tarnwick" aissim "$first_log" --date 2021-06-12 --fleet "$work/fleet.json" 2> "$work/err" > /dev/null || rc=$?
+[[ $rc -eq 1 ]] && grep -q 'numeric mmsi' "$work/err" || fail "aissim with a bad fleet: $rc"
 
 # The recording holds the sail and the AIS traffic, in time order.
 first=$(ls "$share"/recording/*.skvdr | head -1)
@@ -48,7 +67,7 @@ PY
 data="$work/demo-data"
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 "$tarnwick" settings set --data "$data" Network_HttpPort "$port" > /dev/null
-"$tarnwick" run --demo --accept-disclaimer --data "$data" > "$work/run.out" 2> "$work/run.err" &
+"$tarnwick" run --demo sail --accept-disclaimer --data "$data" > "$work/run.out" 2> "$work/run.err" &
 pid=$!
 
 # Own ship position and a dangerous target: from the live events when the
@@ -92,6 +111,27 @@ for _ in $(seq 1 40); do
   if grep -q 'Demo: end of the recording, playing it again' "$data/Application.log"; then looped=1; break; fi
 done
 [[ -n "$looped" ]] || fail "the recording did not start over at its end"
+
+# The page's switch: the harbour voyage plays over the bundled chart.
+post() {
+  curl -s -o "$work/post.json" -w '%{http_code}' -X POST -H 'Content-Type: application/json' \
+    -H "Origin: http://127.0.0.1:$port" -H "X-CSRF-Token: $token" -d "$2" "http://127.0.0.1:$port$1"
+}
+[[ $(post /api/demo '{"voyage":"moon"}') == 400 ]] || fail "an unknown voyage is not refused"
+[[ $(post /api/demo '{"voyage":"harbour"}') == 200 ]] || fail "cannot switch to the harbour voyage"
+grep -q '"voyage":"harbour"' "$work/post.json" || fail "the answer is not the harbour voyage: $(cat "$work/post.json")"
+harbour=
+for _ in $(seq 1 30); do
+  sleep 1
+  events=$(curl -s -N --max-time 2 "http://127.0.0.1:$port/events" 2>/dev/null || true)
+  if grep -q '"fix":{[^}]*"lat":21\.' <<<"$events"; then
+    harbour=1
+    break
+  fi
+done
+[[ -n "$harbour" ]] || fail "no own ship off Kaneohe Bay after the switch"
+charts=$(curl -s "http://127.0.0.1:$port/api/charts")
+grep -q '"name":"US5HA57M"' <<<"$charts" || fail "the bundled chart is not installed"
 
 kill -TERM "$pid"
 for _ in $(seq 1 30); do

@@ -4,6 +4,7 @@
 import './style.css';
 import { store } from './live.js';
 import { h } from './lib/dom.js';
+import { postJson } from './lib/api.js';
 import { applyScheme, chooseScheme, currentScheme } from './theme.js';
 import { createOwnShipPanel } from './panels/OwnShipPanel.js';
 import { createRoutePanel } from './panels/RoutePanel.js';
@@ -28,6 +29,7 @@ import { createChartsPage } from './pages/ChartsPage.js';
 import { attachChartPick, fitToExtent } from './panels/ChartInfo.js';
 import { attachObstacleLayer } from './panels/ObstacleLayer.js';
 import { attachPlanning } from './panels/Planning.js';
+import { attachChartLayer } from './panels/ChartLayer.js';
 
 const MENU = [
   ['/', 'Plot'],
@@ -50,6 +52,8 @@ function navigate(path) {
 }
 
 const plot = createPlotView(store);
+// The charts under the plot's layers, their outlines, scale, cursor and display settings.
+attachChartLayer(plot, store);
 // The weather forecast over the plot, with its time bar; its page opens files.
 const weather = attachWeather(plot, store);
 // The look-ahead's sweep and danger; a click asks the charts what lies there.
@@ -172,13 +176,39 @@ store.on('demo', (s, demo) => {
   banner.hidden = !demo;
   if (!demo) return;
   const list = (items) => (Array.isArray(items) ? items.join('; ') : '');
-  banner.replaceChildren(
+  const parts = [
     h('strong', {}, 'DEMO — not for navigation. '),
-    h('span', {}, 'Recorded: ', list(demo.recorded), '. '),
+    list(demo.recorded) ? h('span', {}, 'Recorded: ', list(demo.recorded), '. ') : null,
     h('span', {}, 'Simulated: ', list(demo.simulated), '.'),
+    demo.chart ? h('span', {}, ' Chart: ', demo.chart, '.') : null,
     demo.loop ? h('span', { class: 'muted' }, ' Plays in a loop.') : null,
-  );
+    Array.isArray(demo.voyages) && demo.voyages.length > 1 ? voyageSwitch(demo) : null,
+  ];
+  banner.replaceChildren(...parts.filter(Boolean));
 });
+
+// The demo's voyages to switch between; the program answers the new description.
+function voyageSwitch(demo) {
+  const select = h(
+    'select',
+    { 'data-testid': 'demo-voyage', 'aria-label': 'Demo voyage' },
+    demo.voyages.map((v) => h('option', { value: v.name, selected: v.name === demo.voyage }, v.title)),
+  );
+  select.value = demo.voyage;
+  select.addEventListener('change', async () => {
+    select.disabled = true;
+    const r = await postJson('/api/demo', { voyage: select.value });
+    if (r.ok && r.data) {
+      store.demo = r.data;
+      store.emit('demo', r.data);
+    } else {
+      select.disabled = false;
+      select.value = demo.voyage;
+      banner.append(h('span', { class: 'error' }, ` ${r.error}`));
+    }
+  });
+  return h('label', { class: 'demo-voyage' }, ' Voyage: ', select);
+}
 store.on('connection', (s, up) => {
   connection.textContent = up ? '' : 'No connection to the program';
   connection.classList.toggle('alarm', !up);

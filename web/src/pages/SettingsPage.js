@@ -41,35 +41,9 @@ export function createSettingsPage(store) {
     const shown = needle
       ? groups.flatMap((g) => g.settings).filter((s) => s.name.toLowerCase().includes(needle))
       : (groups.find((g) => g.group === group)?.settings ?? []);
-    for (const s of shown) list.append(row(s));
+    for (const s of shown) list.append(settingRow(store, s));
   }
   filter.addEventListener('input', renderList);
-
-  function row(s) {
-    const status = h('span', { class: 'status' });
-    const commit = async (value) => {
-      status.textContent = '…';
-      const r = await setSetting(s.name, value);
-      if (!r.ok) {
-        status.textContent = r.status === 409 ? 'Locked' : r.error;
-        status.className = 'status error';
-        return;
-      }
-      const back = await getJson(`/options?name=${encodeURIComponent(s.name)}`);
-      s.value = back.ok && back.data ? String(back.data.value ?? value) : String(value);
-      store.applySetting({ name: s.name, value: s.value });
-      status.textContent = 'Saved';
-      status.className = 'status ok';
-    };
-    const control = controlFor(s, commit);
-    return h(
-      'div',
-      { class: 'setting' + (s.locked ? ' locked' : ''), 'data-setting': s.name },
-      h('label', { class: 'name', title: `Default: ${s.default ?? ''}` }, s.name.slice(s.name.indexOf('_') + 1) || s.name, s.locked ? h('span', { class: 'lock', title: 'Locked by the fleet settings' }, ' 🔒') : null),
-      control,
-      status,
-    );
-  }
 
   store.on('settings', (st, d) => {
     if (!d?.name) return;
@@ -77,6 +51,34 @@ export function createSettingsPage(store) {
   });
 
   return { element, show: load };
+}
+
+// One setting's row: its name, its control and the state of the last change,
+// written through "/options" and read back from there.
+export function settingRow(store, s) {
+  const status = h('span', { class: 'status' });
+  const commit = async (value) => {
+    status.textContent = '…';
+    const r = await setSetting(s.name, value);
+    if (!r.ok) {
+      status.textContent = r.status === 409 ? 'Locked' : r.error;
+      status.className = 'status error';
+      return;
+    }
+    const back = await getJson(`/options?name=${encodeURIComponent(s.name)}`);
+    s.value = back.ok && back.data ? String(back.data.value ?? value) : String(value);
+    store.applySetting({ name: s.name, value: s.value });
+    status.textContent = 'Saved';
+    status.className = 'status ok';
+  };
+  const control = controlFor(s, commit);
+  return h(
+    'div',
+    { class: 'setting' + (s.locked ? ' locked' : ''), 'data-setting': s.name },
+    h('label', { class: 'name', title: `Default: ${s.default ?? ''}` }, s.name.slice(s.name.indexOf('_') + 1) || s.name, s.locked ? h('span', { class: 'lock', title: 'Locked by the fleet settings' }, ' 🔒') : null),
+    control,
+    status,
+  );
 }
 
 // The input of a setting by its kind; commit(valueText) writes it.

@@ -27,7 +27,7 @@ import { clientNow, fixView, valueNumber } from '../lib/values.js';
 import { COAST_BANDS, destination, mercatorScale } from '../lib/geo.js';
 import { isDangerous, isLost, settingColour, shownTargets, targetLabel } from '../lib/targets.js';
 import { settingBool } from '../lib/settings.js';
-import { getJson } from '../lib/api.js';
+import { getJson, setSetting } from '../lib/api.js';
 import { currentScheme, palette, onSchemeChange } from '../theme.js';
 import { attachTideStations } from './TideStationsLayer.js';
 
@@ -98,7 +98,7 @@ export function createPlotView(store) {
   const container = h('div', { class: 'map', 'data-testid': 'map' });
   const orientButton = h('button', { class: 'small', 'data-testid': 'orient' }, 'North up');
   const followButton = h('button', { class: 'small on', 'data-testid': 'follow' }, 'Follow');
-  const view = new View({ projection: PROJ, center: [0, 0], zoom: 2, maxZoom: 19 });
+  const view = new View({ projection: PROJ, center: [0, 0], zoom: 2, maxZoom: 20 });
 
   const ownSource = new VectorSource();
   const targetSource = new VectorSource();
@@ -108,8 +108,9 @@ export function createPlotView(store) {
   const track = new Feature({ geometry: new LineString([]) });
   ownSource.addFeatures([track, predictor, ownFeature]);
 
+  const coastLayers = COAST_BANDS.map((b) => coastLayer(b.res, b.minScale, b.maxScale));
   const layers = [
-    ...COAST_BANDS.map((b) => coastLayer(b.res, b.minScale, b.maxScale)),
+    ...coastLayers,
     new VectorLayer({ source: routeSource, style: routeStyle }),
     new VectorLayer({ source: targetSource, style: targetStyle, declutter: false }),
     new VectorLayer({ source: ownSource, style: ownStyle }),
@@ -401,7 +402,9 @@ export function createPlotView(store) {
     followButton.setAttribute('aria-pressed', String(on));
     if (on) updateOwnShip();
   }
-  function setCourseUp(on) {
+  // StandardDisplay_Orientation keeps the choice: "north-up" or "course-up".
+  function setCourseUp(on, save = true) {
+    if (save && on !== courseUp) setSetting('StandardDisplay_Orientation', on ? 'course-up' : 'north-up');
     courseUp = on;
     orientButton.textContent = on ? 'Course up' : 'North up';
     orientButton.setAttribute('aria-pressed', String(on));
@@ -414,6 +417,19 @@ export function createPlotView(store) {
   // body must not be an expression that is false once following has stopped.
   map.on('pointerdrag', () => {
     if (follow) setFollow(false);
+  });
+
+  // Another demo voyage: the track starts afresh and the view goes to the ship.
+  let voyage;
+  store.on('demo', (s, demo) => {
+    if ((demo?.voyage ?? voyage) === voyage) return;
+    const first = voyage === undefined;
+    voyage = demo?.voyage;
+    if (first) return;
+    track.getGeometry().setCoordinates([]);
+    lastPos = undefined;
+    centred = false;
+    setFollow(true);
   });
 
   let lastRouteId;
@@ -431,6 +447,10 @@ export function createPlotView(store) {
     targetSource.changed();
   });
   store.on('settings', (s, d) => {
+    if (d?.all || d?.name === 'StandardDisplay_Orientation') {
+      const on = String(store.setting('StandardDisplay_Orientation') ?? '').toLowerCase() === 'course-up';
+      if (on !== courseUp) setCourseUp(on, false);
+    }
     if (d?.all || String(d?.name ?? '').startsWith('AIS_')) {
       if (d?.all || d?.name === 'AIS_ShowTracks') loadAisTracks();
       updateTargets();
@@ -445,11 +465,7 @@ export function createPlotView(store) {
   loadTrack();
   loadNavObjects();
   loadAisTracks();
-  const element = h(
-    'div',
-    { class: 'plot' },
-    container,
-    h('div', { class: 'map-tools' }, orientButton, followButton),
-  );
-  return { element, map, refresh: () => map.updateSize(), reloadNavObjects: loadNavObjects };
+  const tools = h('div', { class: 'map-tools' }, orientButton, followButton);
+  const element = h('div', { class: 'plot' }, container, tools);
+  return { element, map, tools, coastLayers, refresh: () => map.updateSize(), reloadNavObjects: loadNavObjects };
 }

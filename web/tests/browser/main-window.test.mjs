@@ -92,7 +92,7 @@ test('the main window loads with its panels and menu', async () => {
     await menuLink(link).waitFor();
   }
   await page.getByTestId('demo-banner').waitFor({ state: 'visible', timeout: LIVE_MS });
-  assert.match(await text('demo-banner'), /Recorded: .+Simulated: /);
+  assert.match(await text('demo-banner'), /Simulated: .*own ship.*AIS traffic/);
 });
 
 test('the own-ship position appears and changes', async () => {
@@ -308,6 +308,19 @@ test('the night scheme turns the page dark and red, and is stored', async () => 
   await page.locator('button[data-choose-scheme=day]').click();
   await page.waitForFunction(() => document.documentElement.dataset.scheme === 'day');
   await page.screenshot({ path: path.join(artifacts, 'main-window.png') });
+});
+
+test('the demo switches from the harbour voyage to the archipelago sail', { skip: !arg('--tarnwick') && 'only with a program of our own' }, async () => {
+  await menuLink('Plot').click();
+  const latitude = () => page.evaluate(() => document.querySelector('[data-testid=position]').textContent.trim());
+  await page.waitForFunction(() => /^21°/.test(document.querySelector('[data-testid=position]').textContent.trim()), null, { timeout: LIVE_MS });
+  await page.screenshot({ path: path.join(artifacts, 'main-window-harbour.png') });
+  await page.getByTestId('demo-voyage').selectOption('sail');
+  await page.getByTestId('demo-banner').getByText(/Recorded: .*Finnish archipelago/).waitFor({ timeout: LIVE_MS });
+  await page.waitForFunction(() => /^60°/.test(document.querySelector('[data-testid=position]').textContent.trim()), null, { timeout: LIVE_MS });
+  assert.match(await latitude(), /^60°/);
+  await page.getByTestId('demo-voyage').selectOption('harbour');
+  await page.waitForFunction(() => /^21°/.test(document.querySelector('[data-testid=position]').textContent.trim()), null, { timeout: LIVE_MS });
 });
 
 test('when the program stops, no value stays on the page as current', { skip: !arg('--tarnwick') && 'only with a program of our own' }, async () => {

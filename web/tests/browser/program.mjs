@@ -1,4 +1,4 @@
-// Starts `tarnwick run --demo` in a data folder of its own on a free port,
+// Starts `tarnwick run --demo VOYAGE` in a data folder of its own on a free port,
 // with its runtime and configuration folders isolated, and stops it again.
 
 import { spawn, execFile } from 'node:child_process';
@@ -40,8 +40,9 @@ export async function waitForHttp(url, timeoutMs, isAlive = () => true) {
   throw new Error(`${url} did not answer within ${timeoutMs} ms (${last})`);
 }
 
-// Starts the program; logPath receives its output. Result: {url, stop()}.
-export async function startProgram(tarnwick, logPath) {
+// Starts the program; logPath receives its output; voyage: the demo's voyage
+// ("harbour", the default, or "sail"). Result: {url, stop()}.
+export async function startProgram(tarnwick, logPath, voyage = 'harbour') {
   const temp = await mkdtemp(path.join(os.tmpdir(), 'tarnwick-web-'));
   const data = path.join(temp, 'data');
   const env = {
@@ -57,7 +58,7 @@ export async function startProgram(tarnwick, logPath) {
   await run(tarnwick, ['settings', 'set', '--data', data, 'Network_HttpPort', String(port)], { env });
 
   const log = createWriteStream(logPath);
-  const child = spawn(tarnwick, ['run', '--demo', '--no-browser', '--accept-disclaimer', '--data', data], {
+  const child = spawn(tarnwick, ['run', '--demo', voyage, '--no-browser', '--accept-disclaimer', '--data', data], {
     env,
     stdio: ['ignore', 'pipe', 'pipe'],
   });

@@ -1,6 +1,6 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { chartStatus, displayScale, editionText, progressText, reportFeatures, scaleText } from '../../src/lib/charts.js';
+import { chartStatus, displayScale, editionText, parseScale, positionText, progressText, rangeBearing, reportFeatures, scaleText, tileRevision } from '../../src/lib/charts.js';
 
 test('a chart state with what the navigator must know', () => {
   const rows = [
@@ -39,4 +39,38 @@ test('the pick report hides meta objects unless asked and joins values with thei
     { acronym: 'OBJNAM', name: '', value: 'Buoy 4' },
   ]);
   assert.equal(reportFeatures(features, true).length, 2);
+});
+
+test('display scales typed by the navigator', () => {
+  const rows = [['1:10,000', 10000], ['1:52000', 52000], ['25 000', 25000], ['1 : 3,500', 3500], ['1:0', undefined], ['big', undefined], ['', undefined], ['1:-5', undefined]];
+  for (const [text, scale] of rows) assert.equal(parseScale(text), scale, text);
+});
+
+test('tile addresses change with the portrayal settings and the charts only', () => {
+  const settings = new Map([['S52_SafetyContourDepth', '10 m'], ['AIS_ShowTracks', 'yes'], ['S52_ColorMode', 'day']]);
+  const base = tileRevision(settings, 1);
+  const changed = (name, value, generation = 1) => tileRevision(new Map([...settings, [name, value]]), generation) !== base;
+  assert.equal(changed('S52_SafetyContourDepth', '5 m'), true);
+  assert.equal(changed('S52_ShowNames', 'false'), true);
+  assert.equal(changed('AIS_ShowTracks', 'no'), false);
+  assert.equal(changed('S52_ColorMode', 'night'), false); // the scheme is in the address by name
+  assert.equal(changed('AIS_ShowTracks', 'yes', 2), true);
+});
+
+test('range and bearing from the own ship, and cursor positions', () => {
+  // One minute of latitude is a nautical mile (to the sphere's 0.1 %); a
+  // degree of longitude at 60 N half of one at the equator.
+  const rows = [
+    [[21.3, -157.9], [21.3 + 1 / 60, -157.9], 1.0, 0],
+    [[21.3, -157.9], [21.3, -157.9 - 1 / 60], 0.931, 270],
+    [[60, 23], [60, 24], 30.0, 89.6],
+    [[0, 179.9], [0, -179.9], 12.0, 90],
+  ];
+  for (const [[la1, lo1], [la2, lo2], nm, deg] of rows) {
+    const r = rangeBearing(la1, lo1, la2, lo2);
+    assert.ok(Math.abs(r.nm - nm) < nm * 2e-3, `${r.nm} nm`);
+    assert.ok(Math.abs(r.deg - deg) < 0.1, `${r.deg} deg`);
+  }
+  assert.equal(positionText(21.301234, -157.876543), "21°18.074'N 157°52.593'W");
+  assert.equal(positionText(-0.9999999, 5), "01°00.000'S 005°00.000'E");
 });
