@@ -83,7 +83,9 @@ void BM_ChartView1920x1080(benchmark::State& state) {
   Setup& s = Shared(state);
   if (!s.chart) return;
   const int zoom = static_cast<int>(state.range(0));
-  CChartTileService tiles(s.renderer, s.Source(), ChartTileOptions{.workers = 2});
+  ChartTileOptions options;
+  options.workers = 2;
+  CChartTileService tiles(s.renderer, s.Source(), options);
   // The tiles under a 1920x1080 view centred on the harbour entrance.
   const MercatorPoint c = MercatorForward(kLat, kLon);
   const double tile = kWorld / std::ldexp(1.0, zoom);
