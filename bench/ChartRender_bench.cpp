@@ -1,5 +1,5 @@
-// The chart view's drawing on the largest test cell (NOAA US5HA57M, Honolulu
-// harbour): one 256-pixel tile at harbour scale drawn and encoded as PNG on
+// The chart view's drawing on the largest test cell (NOAA US5HA57M, Kaneohe
+// Bay): one 256-pixel tile at harbour scale drawn and encoded as PNG on
 // one thread; a full 1920x1080 view as the tiles that cover it, drawn cold by
 // the tile service's two workers; and a warm tile served over HTTP on the
 // loopback. Reads the presentation library and coastline the build generated
@@ -20,7 +20,7 @@ namespace tarnwick {
 namespace {
 
 constexpr double kWorld = 2 * 3.14159265358979323846 * 6378137.0;
-constexpr double kLat = 21.3000, kLon = -157.8700;  // the harbour entrance
+constexpr double kLat = 21.4600, kLon = -157.7640;  // the shore at Pali Kilo, Kaneohe Bay
 
 struct Setup {
   CS52Library library;
@@ -86,7 +86,7 @@ void BM_ChartView1920x1080(benchmark::State& state) {
   ChartTileOptions options;
   options.workers = 2;
   CChartTileService tiles(s.renderer, s.Source(), options);
-  // The tiles under a 1920x1080 view centred on the harbour entrance.
+  // The tiles under a 1920x1080 view centred on the shore at Pali Kilo.
   const MercatorPoint c = MercatorForward(kLat, kLon);
   const double tile = kWorld / std::ldexp(1.0, zoom);
   const int x0 = static_cast<int>(std::floor((c.x - 960 * tile / 256 + kWorld / 2) / tile));

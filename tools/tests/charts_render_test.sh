@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # End-to-end: the chart view's drawing. `tarnwick charts render` draws a tile
-# and a view of the Honolulu harbour cell from the data folder's library (day
-# and night differ, a tile away from the chart shows the base map only, bad
-# arguments are refused), and a running program serves the same tile over
-# HTTP, by scheme, with a 304 for its ETag.
+# and a view of the Kaneohe Bay cell (US5HA57M) from the data folder's library
+# (day and night differ, a tile away from the chart shows the base map only,
+# bad arguments are refused), a raster chart drawn by its palette, and a
+# running program serves the same tile over HTTP, by scheme, with a 304 for
+# its ETag.
 set -u
 tarnwick="$1"
 data="$TW_SOURCE_DIR/charts/tests/data"
@@ -55,6 +56,14 @@ for bad in "--tile 3/8/0 --out $work/x.png" "--tile 3/1/1" "--tile 1/0/0 --schem
   grep -q "tarnwick charts render" "$work/bad.err" || { echo "FAIL no message for: $bad"; failures=$((failures + 1)); }
 done
 [ -e "$work/x.png" ] && { echo "FAIL a refused command wrote a file"; failures=$((failures + 1)); }
+
+# A raster chart in the same tiles, reprojected, in the scheme's palette.
+"$tarnwick" charts add "$data/bsb/12205_7.KAP" >/dev/null 2>"$work/kap.err" || echo "FAIL add KAP: $(cat "$work/kap.err")"
+middle=$("$tarnwick" charts list | grep 12205_7 | field '"%.5f,%.5f" % ((d["extent"]["south"] + d["extent"]["north"]) / 2, (d["extent"]["west"] + d["extent"]["east"]) / 2)')
+"$tarnwick" charts render --center="$middle" --zoom 14 --size 256x256 --scheme day --out "$work/kap-day.png" >"$work/kap.json"
+check "raster drawn" "1" "$(field 'd["charts"]' <"$work/kap.json")"
+"$tarnwick" charts render --center="$middle" --zoom 14 --size 256x256 --scheme night --out "$work/kap-night.png" >/dev/null
+cmp -s "$work/kap-day.png" "$work/kap-night.png" && { echo "FAIL raster day and night are the same"; failures=$((failures + 1)); }
 
 # The running program serves the tile route.
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
