@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
 #include "charts/library/ChartCoverage.h"
+#include "charts/render/ChartText.h"
 #include "charts/render/ChartViewRenderer.h"
 #include "charts/render/PixelClip.h"
 #include "charts/render/SymbolArt.h"
@@ -90,6 +92,60 @@ TEST(PixelClip, RingsAndLinesCutAtTheView) {
   // A line through the view and out and in again falls into two pieces.
   const auto lines = ClipLines(rect, {{{-50, 10}, {50, 10}, {50, 200}, {90, 200}, {90, 50}}});
   ASSERT_EQ(lines.size(), 2u);
+}
+
+TEST(ChartText, PlacedByJustificationAndDecluttered) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 200, 100);
+  cairo_t* cr = cairo_create(surface);
+  // Columns of ink, so where a text landed can be seen.
+  auto inkColumns = [&] {
+    cairo_surface_flush(surface);
+    int first = 200, last = -1;
+    for (int y = 0; y < 100; ++y) {
+      const auto* row = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface));
+      for (int x = 0; x < 200; ++x)
+        if (row[x] >> 24) first = std::min(first, x), last = std::max(last, x);
+    }
+    return std::pair{first, last};
+  };
+  auto clear = [&] {
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+    cairo_paint(cr);
+    cairo_restore(cr);
+  };
+  S52Text text;
+  text.text = "Kekepa I";
+  struct Row {
+    int hjust;
+    bool inkLeftOfAnchor, inkRightOfAnchor;
+  } const rows[] = {{1, true, true}, {2, true, false}, {3, false, true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.hjust);
+    clear();
+    CTextPlacer placer(ChartFonts(), true, 1.0, kChartPixelMm);
+    text.hjust = row.hjust;
+    ASSERT_TRUE(placer.Draw(cr, text, 100, 50, {0, 0, 0}));
+    const auto [first, last] = inkColumns();
+    EXPECT_EQ(first < 98, row.inkLeftOfAnchor);
+    EXPECT_EQ(last > 102, row.inkRightOfAnchor);
+  }
+  // A second text over the first is left out when decluttering, drawn otherwise.
+  for (bool declutter : {true, false}) {
+    CTextPlacer placer(ChartFonts(), declutter, 1.0, kChartPixelMm);
+    EXPECT_TRUE(placer.Draw(cr, text, 100, 50, {0, 0, 0}));
+    EXPECT_EQ(placer.Draw(cr, text, 104, 52, {0, 0, 0}), !declutter);
+    EXPECT_TRUE(placer.Draw(cr, text, 100, 90, {0, 0, 0}));  // clear of both
+  }
+  // Bytes that are not UTF-8 (a Latin-1 name) still draw, and never break the drawing.
+  CTextPlacer placer(ChartFonts(), false, 1.0, kChartPixelMm);
+  text.text = "Mol\xe8ne \xff\x80";
+  EXPECT_TRUE(placer.Draw(cr, text, 100, 50, {0, 0, 0}));
+  text.text = "\x01\x80";
+  EXPECT_FALSE(placer.Draw(cr, text, 100, 50, {0, 0, 0}));
+  EXPECT_EQ(cairo_status(cr), CAIRO_STATUS_SUCCESS);
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
 }
 
 // The Kaneohe Bay cell US5HA57M (the largest test cell) compiled in memory, and
