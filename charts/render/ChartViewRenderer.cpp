@@ -182,7 +182,7 @@ cairo_surface_t* CChartViewRenderer::Render(const RenderView& view, const std::v
       const S52Rgb c = nodata ? *nodata : kFallbackSea;
       cairo_set_source_rgb(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0);
       cairo_paint(cr);
-      const VectorPaintStats s = painter.Paint(cr, view, chart.vector, chart.xOffset, placer);
+      const VectorPaintStats s = painter.Paint(cr, view, chart.vector, chart.xOffset, chart.scale, placer);
       local.features += s.features;
       local.texts += s.texts;
     } else if (chart.raster) {

@@ -245,14 +245,17 @@ int PrimitiveOrder(S52Primitive p) {
 
 VectorPaintStats CVectorChartPainter::Paint(cairo_t* cr, const RenderView& view,
                                             const std::shared_ptr<const CS57Chart>& chart, double xOffset,
-                                            CTextPlacer& placer) const {
+                                            double chartScale, CTextPlacer& placer) const {
   VectorPaintStats stats;
   const std::shared_ptr<const CS52ChartSource> source = portrayals_.Source(chart);
   const double res = view.MetresPerPixel();
   const double margin = kMarginPx * res;
-  const Ctx c{cr, view, xOffset, library_, art_, view.scheme, view.PixelsPerUnit(), 1.0 / kChartPixelMm,
-              PixelRect{-kMarginPx, -kMarginPx, view.width + kMarginPx, view.height + kMarginPx}};
   const double displayScale = view.DisplayScale();
+  const double symbolFactor = view.settings.symbolScaling && chartScale > 0 && displayScale > 0
+                                  ? std::clamp(chartScale / displayScale, 0.5, 2.0)
+                                  : 1.0;
+  const Ctx c{cr, view, xOffset, library_, art_, view.scheme, view.PixelsPerUnit() * symbolFactor, 1.0 / kChartPixelMm,
+              PixelRect{-kMarginPx, -kMarginPx, view.width + kMarginPx, view.height + kMarginPx}};
   const S52MarinerSettings& settings = view.settings;
 
   struct Item {

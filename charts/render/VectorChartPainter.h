@@ -32,8 +32,11 @@ class CVectorChartPainter {
 
   // Draws chart (placed in the view's x by xOffset metres) into cr; texts
   // go through placer (shared by the view's charts for decluttering).
+  // chartScale: the chart's compilation scale denominator (0 unknown); with
+  // S52_SymbolScaling, symbols, patterns and complex lines grow as the view
+  // zooms in past it and shrink as it zooms out (at most by 2).
   VectorPaintStats Paint(cairo_t* cr, const RenderView& view, const std::shared_ptr<const CS57Chart>& chart,
-                         double xOffset, CTextPlacer& placer) const;
+                         double xOffset, double chartScale, CTextPlacer& placer) const;
 
  private:
   const CS52Library& library_;

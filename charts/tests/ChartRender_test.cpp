@@ -177,6 +177,7 @@ class ChartRenderTest : public ::testing::Test {
     ViewChart chart;
     chart.vector = *chart_;
     chart.name = "US5HA57M";
+    chart.scale = 15000;
     chart.visible = IntersectRegions(BoxRegion(view.box), BoxRegion(MercatorBox{e.west, e.south, e.east, e.north}));
     return {chart};
   }
@@ -283,12 +284,15 @@ TEST_F(ChartRenderTest, SettingsAndSchemeChangeTheTile) {
   RenderView shallow = day;
   shallow.settings.shallowContour = 1;
   shallow.settings.safetyContour = 2;
+  RenderView scaled = day;  // 1:8,000 over a 1:15,000 chart: symbols larger
+  scaled.settings.symbolScaling = true;
   RenderView noText = day;
   noText.settings.showImportantText = noText.settings.showNames = false;
   const Row rows[] = {
       {"night colours", night, 0.5},
       {"safety contour shallower: less water shaded shallow", shallow, 0.01},
       {"texts off", noText, 0.001},
+      {"symbols scaled", scaled, 0.01},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
