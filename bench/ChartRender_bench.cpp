@@ -73,8 +73,12 @@ void BM_ChartTileHarbour(benchmark::State& state) {
   const RenderView view = TileView(zoom, x, y, S52Scheme::Day, {});
   const auto charts = s.Charts(view.box);
   size_t bytes = 0;
-  for (auto _ : state) bytes = s.renderer->RenderPng(view, charts).size();
+  ViewRenderStats stats;
+  for (auto _ : state) bytes = s.renderer->RenderPng(view, charts, &stats).size();
   state.counters["png_bytes"] = static_cast<double>(bytes);
+  state.counters["features"] = static_cast<double>(stats.features);
+  state.counters["charts"] = static_cast<double>(stats.charts);
+  state.counters["rings"] = static_cast<double>(charts[0].visible.size());
   state.counters["scale"] = view.DisplayScale();
 }
 BENCHMARK(BM_ChartTileHarbour)->Arg(15)->Arg(16)->Arg(17)->Unit(benchmark::kMillisecond);
@@ -107,7 +111,7 @@ void BM_ChartView1920x1080(benchmark::State& state) {
   }
   state.counters["tiles"] = (x1 - x0 + 1) * (y1 - y0 + 1);
 }
-BENCHMARK(BM_ChartView1920x1080)->Arg(15)->Arg(16)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ChartView1920x1080)->Arg(15)->Arg(16)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 void BM_ChartTileWarmHttp(benchmark::State& state) {
   Setup& s = Shared(state);

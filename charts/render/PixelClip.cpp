@@ -2,6 +2,7 @@
 
 #include <polyclipping/clipper.hpp>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tarnwick {
@@ -37,19 +38,50 @@ bool PixelRect::Contains(const Polyline& line) const {
   return true;
 }
 
+namespace {
+
+int Outcode(const PixelRect& r, Px p) {
+  return (p.x < r.x0 ? 1 : 0) | (p.x > r.x1 ? 2 : 0) | (p.y < r.y0 ? 4 : 0) | (p.y > r.y1 ? 8 : 0);
+}
+
+// The ring with every vertex moved to the nearest point of rect: inside the
+// rectangle it covers exactly what the ring covered (a point inside keeps its
+// winding number), and the long runs of a large area outside the view fall
+// onto the rectangle's edges, where repeated and collinear points are dropped.
+Polyline ClampRing(const PixelRect& r, const Polyline& ring) {
+  Polyline out;
+  out.reserve(ring.size());
+  for (const Px& p : ring) {
+    const Px q{std::clamp(p.x, r.x0, r.x1), std::clamp(p.y, r.y0, r.y1)};
+    if (!out.empty() && out.back().x == q.x && out.back().y == q.y) continue;
+    // Three points on one edge of the rectangle: the middle one adds nothing.
+    if (out.size() >= 2) {
+      const Px& a = out[out.size() - 2];
+      const Px& b = out.back();
+      const bool onX = (a.x == b.x && b.x == q.x && (q.x == r.x0 || q.x == r.x1));
+      const bool onY = (a.y == b.y && b.y == q.y && (q.y == r.y0 || q.y == r.y1));
+      if (onX || onY) out.back() = q;
+      else out.push_back(q);
+    } else {
+      out.push_back(q);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
 std::vector<Polyline> ClipRings(const PixelRect& rect, const std::vector<Polyline>& rings) {
-  bool inside = true;
-  for (const Polyline& r : rings) inside = inside && rect.Contains(r);
-  if (inside) return rings;
-  ClipperLib::Clipper clipper;
-  for (const Polyline& r : rings)
-    if (r.size() >= 3) clipper.AddPath(ToClipper(r), ClipperLib::ptSubject, true);
-  clipper.AddPath(RectPath(rect), ClipperLib::ptClip, true);
-  ClipperLib::Paths out;
-  clipper.Execute(ClipperLib::ctIntersection, out, ClipperLib::pftEvenOdd, ClipperLib::pftNonZero);
   std::vector<Polyline> result;
-  result.reserve(out.size());
-  for (const auto& p : out) result.push_back(FromClipper(p));
+  result.reserve(rings.size());
+  for (const Polyline& ring : rings) {
+    if (rect.Contains(ring)) {
+      result.push_back(ring);
+      continue;
+    }
+    Polyline clamped = ClampRing(rect, ring);
+    if (clamped.size() >= 3) result.push_back(std::move(clamped));
+  }
   return result;
 }
 
@@ -61,10 +93,35 @@ std::vector<Polyline> ClipLines(const PixelRect& rect, const std::vector<Polylin
     if (l.size() < 2) continue;
     if (rect.Contains(l)) {
       result.push_back(l);
-    } else {
-      clipper.AddPath(ToClipper(l), ClipperLib::ptSubject, false);
-      any = true;
+      continue;
     }
+    // Segments wholly beyond one side of the rectangle cannot show: the line
+    // is cut there, and Clipper clips what is left.
+    Polyline piece;
+    auto flush = [&] {
+      if (piece.size() >= 2) {
+        if (rect.Contains(piece)) {
+          result.push_back(piece);
+        } else {
+          clipper.AddPath(ToClipper(piece), ClipperLib::ptSubject, false);
+          any = true;
+        }
+      }
+      piece.clear();
+    };
+    int previous = Outcode(rect, l[0]);
+    piece.push_back(l[0]);
+    for (size_t i = 1; i < l.size(); ++i) {
+      const int code = Outcode(rect, l[i]);
+      if ((code & previous) != 0) {
+        flush();
+      } else if (piece.empty()) {
+        piece.push_back(l[i - 1]);
+      }
+      if ((code & previous) == 0) piece.push_back(l[i]);
+      previous = code;
+    }
+    flush();
   }
   if (!any) return result;
   clipper.AddPath(RectPath(rect), ClipperLib::ptClip, true);

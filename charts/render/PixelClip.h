@@ -1,7 +1,10 @@
 #pragma once
-// Geometry in device pixels and its clipping to a rectangle with Clipper (in
-// 1/64 pixel integers), so that Cairo never sees the far-away coordinates of
-// features much larger than the view.
+// Geometry in device pixels and its clipping to a rectangle, so that Cairo
+// never sees the far-away coordinates (or the thousands of vertices) of
+// features much larger than the view: lines by Clipper (in 1/64 pixel
+// integers) after the segments wholly beyond one side are cut away, area
+// rings by moving their vertices onto the rectangle (which fills exactly the
+// same pixels inside it).
 
 #include <cairo/cairo.h>
 
@@ -20,7 +23,8 @@ struct PixelRect {
   bool Contains(const Polyline& line) const;
 };
 
-// Rings (even-odd) clipped to rect, as rings.
+// Rings (even-odd or non-zero) reduced to rect, as rings that fill the same
+// pixels inside it.
 std::vector<Polyline> ClipRings(const PixelRect& rect, const std::vector<Polyline>& rings);
 // Open lines clipped to rect; a line may fall into several pieces.
 std::vector<Polyline> ClipLines(const PixelRect& rect, const std::vector<Polyline>& lines);

@@ -38,26 +38,30 @@ struct Ctx {
   }
 };
 
-// The feature's parts in pixels (every part, or the given vertex runs).
-std::vector<Polyline> PartsPx(const Ctx& c, const IS52Feature& f, const std::vector<S52VertexRun>& runs) {
+// The feature's parts in pixels.
+std::vector<Polyline> PartsPx(const Ctx& c, const IS52Feature& f) {
   std::vector<Polyline> out;
-  if (runs.empty()) {
-    for (size_t i = 0; i < f.PartCount(); ++i) {
-      const S52Part part = f.Part(i);
-      Polyline line;
-      line.reserve(part.points.size());
-      for (const S52Point& p : part.points) line.push_back(c.ToPx(p));
-      out.push_back(std::move(line));
-    }
-    return out;
-  }
-  for (const S52VertexRun& run : runs) {
-    if (run.part >= f.PartCount()) continue;
-    const S52Part part = f.Part(run.part);
+  out.reserve(f.PartCount());
+  for (size_t i = 0; i < f.PartCount(); ++i) {
+    const S52Part part = f.Part(i);
     Polyline line;
-    for (uint32_t k = run.first; k <= run.last && k < part.points.size(); ++k)
-      line.push_back(c.ToPx(part.points[k]));
+    line.reserve(part.points.size());
+    for (const S52Point& p : part.points) line.push_back(c.ToPx(p));
     out.push_back(std::move(line));
+  }
+  return out;
+}
+
+// The vertex runs of parts (every part when there are none).
+std::vector<Polyline> RunsOf(const std::vector<Polyline>& parts, const std::vector<S52VertexRun>& runs) {
+  if (runs.empty()) return parts;
+  std::vector<Polyline> out;
+  for (const S52VertexRun& run : runs) {
+    if (run.part >= parts.size()) continue;
+    const Polyline& part = parts[run.part];
+    if (run.first >= part.size()) continue;
+    const size_t last = std::min<size_t>(run.last, part.size() - 1);
+    out.emplace_back(part.begin() + run.first, part.begin() + static_cast<ptrdiff_t>(last) + 1);
   }
   return out;
 }
@@ -298,37 +302,44 @@ VectorPaintStats CVectorChartPainter::Paint(cairo_t* cr, const RenderView& view,
   for (const Item& item : items) {
     const IS52Feature& f = *item.feature;
     const bool area = f.Primitive() == S52Primitive::Area;
-    std::vector<Polyline> rings;  // an area's rings clipped, made on first use
-    bool ringsMade = false;
+    // Made on first use and shared by the feature's commands.
+    std::optional<std::vector<Polyline>> parts, rings;
+    std::optional<std::optional<S52Point>> anchor;
+    auto Parts = [&]() -> const std::vector<Polyline>& {
+      if (!parts) parts = PartsPx(c, f);
+      return *parts;
+    };
+    auto AnchorOf = [&](const S52DrawCommand& cmd) -> std::optional<S52Point> {
+      if (cmd.vertex >= 0) return Anchor(f, cmd);
+      if (!anchor) anchor = Anchor(f, cmd);
+      return *anchor;
+    };
     for (const S52DrawCommand& cmd : item.portrayed->commands) {
       switch (cmd.op) {
         case S52Op::AreaColour:
         case S52Op::AreaPattern:
           if (!area) break;
-          if (!ringsMade) {
-            rings = ClipRings(c.rect, PartsPx(c, f, {}));
-            ringsMade = true;
-          }
-          FillArea(c, rings, cmd);
+          if (!rings) rings = ClipRings(c.rect, Parts());
+          FillArea(c, *rings, cmd);
           break;
         case S52Op::SimpleLine:
         case S52Op::ComplexLine: {
-          const auto lines = ClipLines(c.rect, PartsPx(c, f, cmd.runs));
+          const auto lines = ClipLines(c.rect, RunsOf(Parts(), cmd.runs));
           if (cmd.op == S52Op::SimpleLine) StrokeSimple(c, lines, cmd);
           else StrokeComplex(c, lines, cmd);
           break;
         }
         case S52Op::Symbol: {
           const Art* art = art_.Symbol(cmd.name);
-          const auto at = Anchor(f, cmd);
-          if (art == nullptr || !at) break;
+          const auto at = art ? AnchorOf(cmd) : std::nullopt;
+          if (!at) break;
           const Px p = c.ToPx(*at);
           if (!c.rect.Contains(p)) break;
           CSymbolArt::Draw(cr, *art, c.scheme, p.x, p.y, cmd.rotation, c.ppu);
           break;
         }
         case S52Op::Text: {
-          const auto at = Anchor(f, cmd);
+          const auto at = AnchorOf(cmd);
           if (!at) break;
           const Px p = c.ToPx(*at);
           if (!c.rect.Contains(p)) break;
@@ -337,7 +348,7 @@ VectorPaintStats CVectorChartPainter::Paint(cairo_t* cr, const RenderView& view,
         }
         case S52Op::Arc:
         case S52Op::Leg: {
-          const auto at = Anchor(f, cmd);
+          const auto at = AnchorOf(cmd);
           if (!at) break;
           const Px p = c.ToPx(*at);
           if (cmd.op == S52Op::Arc) DrawArc(c, p, cmd);
