@@ -32,8 +32,8 @@ struct RenderView {
   double PixelY(double y) const { return (box.north - y) * height / (box.north - box.south); }
   // The view's display scale denominator (at its middle latitude).
   double DisplayScale() const;
-  // Symbol size: device pixels per library unit (0.01 mm), with the text and
-  // symbol size settings.
+  // Symbol size: device pixels per library unit (0.01 mm) at the chart's
+  // pixel size (S52_SymbolScaling may scale it per chart).
   double PixelsPerUnit() const { return 0.01 / kChartPixelMm; }
 };
 
