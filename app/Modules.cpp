@@ -8,6 +8,7 @@
 #include "app/ChartsModule.h"
 #include "app/Demo.h"
 #include "app/EquipmentMessages.h"
+#include "charts/s52/S52Library.h"
 #include "charts/s52/S52Startup.h"
 #include "core/Application.h"
 #include "core/JobQueue.h"
@@ -33,6 +34,7 @@
 #include "recording/vdr/VdrFiles.h"
 #include "recording/vdr/VoyageDataPlayer.h"
 #include "server/ChartLibraryRoutes.h"
+#include "server/ChartTileRoutes.h"
 #include "server/CoastlineRoutes.h"
 #include "server/DocumentRoutes.h"
 #include "server/HttpServer.h"
@@ -111,6 +113,11 @@ void RegisterHttpServer(CApplication& app, bool demo) {
     CCoastlineRoutes::Mount(*g_http, std::make_shared<CCoastlineRoutes>(ProgramFolder() / "World"));
     // The chart library: charts, folders, build progress, picks and the look-ahead.
     CChartLibraryRoutes::Mount(*g_http, std::make_shared<CChartLibraryRoutes>(&ChartLibrary, &ObstacleStateJson));
+    // The chart view's tiles, drawn on their own threads, cached in memory and under the cache folder.
+    CChartTileRoutes::Mount(
+        *g_http, std::make_shared<CChartTileRoutes>(std::make_shared<CChartTileService>(
+                     std::make_shared<CChartViewRenderer>(S52Library(), ProgramFolder() / "World"),
+                     LibraryTileSource(&ChartLibrary), ChartTileOptions{.diskFolder = CacheFolder() / "tiles"})));
     // Tide and current stations, at the played recording's time while one plays.
     CTideRoutes::Mount(*g_http, std::make_shared<CTideRoutes>(TideLibrary(), [] {
       const auto played = VirtualTime().UtcMs();

@@ -45,3 +45,9 @@ if(TARGET CoastlineWorld_test)
   add_dependencies(CoastlineWorld_test tw_coastline)
   target_compile_definitions(CoastlineWorld_test PRIVATE TW_COASTLINE_DIR="${TW_SHARE_DIR}/World")
 endif()
+
+# The chart renderer's golden tiles draw the base map from the real files.
+if(TARGET ChartRender_test)
+  add_dependencies(ChartRender_test tw_coastline)
+  target_compile_definitions(ChartRender_test PRIVATE TW_COASTLINE_DIR="${TW_SHARE_DIR}/World")
+endif()

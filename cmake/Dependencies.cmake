@@ -16,6 +16,8 @@ find_library(GEOTIFF_LIBRARY NAMES geotiff REQUIRED)
 add_library(tw_geotiff INTERFACE)
 target_include_directories(tw_geotiff INTERFACE ${GEOTIFF_INCLUDE_DIR})
 target_link_libraries(tw_geotiff INTERFACE ${GEOTIFF_LIBRARY} TIFF::TIFF)
+# The chart renderer's text: FreeType faces matched by fontconfig, drawn by Cairo.
+pkg_check_modules(FONTSTACK REQUIRED IMPORTED_TARGET fontconfig freetype2)
 # PROJ: the non-Mercator projections of raster charts and GeoTIFF images.
 pkg_check_modules(PROJ REQUIRED IMPORTED_TARGET proj)
 

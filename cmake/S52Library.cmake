@@ -24,7 +24,7 @@ add_dependencies(tw_s52_library tarnwick)
 add_dependencies(tw_share tw_s52_library)
 
 # Tests of the real library read the built archive.
-foreach(test S52Library_test S52Portrayal_test S52ChartSource_test S52RealCells_test)
+foreach(test S52Library_test S52Portrayal_test S52ChartSource_test S52RealCells_test ChartRender_test)
   if(TARGET ${test})
     add_dependencies(${test} tw_s52_library)
     target_compile_definitions(${test} PRIVATE TW_S52_ARCHIVE="${s52_archive}")

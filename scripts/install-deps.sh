@@ -22,6 +22,8 @@ packages=(
   nlohmann-json3-dev
   libcpp-httplib-dev libssl-dev libbrotli-dev
   libcairo2-dev
+  # Chart text: fontconfig and FreeType under Cairo, and the font they find
+  libfontconfig1-dev libfreetype-dev fonts-dejavu-core
   libxml2-dev
   # World coastline: GSHHG shorelines (LGPL) and the netCDF reader of the converter
   gmt-gshhg-low gmt-gshhg-high libnetcdf-dev

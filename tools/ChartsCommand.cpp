@@ -16,6 +16,7 @@
 #include "core/ProgramSettings.h"
 #include "core/RegistryFile.h"
 #include "core/settings/ChartsSettings.h"
+#include "tools/ChartRenderCommand.h"
 
 namespace tarnwick {
 namespace {
@@ -23,7 +24,7 @@ namespace {
 constexpr const char* kUsage = "add DIR|CELL | list | remove NAME | sources";
 
 int Usage() {
-  std::fprintf(stderr, "usage: tarnwick charts %s\n", kUsage);
+  std::fprintf(stderr, "usage: tarnwick charts %s\n       tarnwick charts %s\n", kUsage, kChartsRenderUsage);
   return 2;
 }
 
@@ -41,6 +42,7 @@ void WaitWithProgress(CChartLibrary& library) {
 }
 
 int Main(CArguments& args) {
+  if (args.Size() > 0 && args[0] == "render") return ChartsRenderMain(args);
   SetLogEcho(DebugLogging());
   if (auto unknown = args.UnknownOption()) {
     std::fprintf(stderr, "tarnwick charts: unknown option %s\n", unknown->c_str());
