@@ -1,5 +1,7 @@
 #include "server/LiveFeed.h"
 
+#include <string_view>
+
 #include "core/Clock.h"
 #include "core/Notifications.h"
 #include "core/settings/S52Settings.h"
@@ -16,9 +18,9 @@ bool Elapsed(std::optional<uint64_t>& last, uint64_t now, uint64_t interval) {
 }  // namespace
 
 CLiveFeed::CLiveFeed(std::shared_ptr<CEventHub> hub, LiveSources sources,
-                     std::shared_ptr<COwnShipTrack> track, bool aisThread)
+                     std::shared_ptr<COwnShipTrack> track)
     : hub_(std::move(hub)), sources_(std::move(sources)), track_(std::move(track)) {
-  if (sources_.aisChanges) ais_ = std::make_unique<CAisFeed>(hub_, sources_.aisChanges, aisThread);
+  if (sources_.aisChanges) ais_ = std::make_unique<CAisFeed>(hub_, sources_.aisChanges);
   // Warnings and errors of the start-up (posted before the page could be
   // served: a damaged settings store, the last session's crash) reach every
   // page that opens; other older notes are not repeated.

@@ -38,9 +38,8 @@ class CLiveFeed final : public CSettingListener {
   static constexpr uint64_t kPortsRefreshMs = 1000;
 
   // Only notifications posted after construction are sent. track may be null.
-  // aisThread: false leaves the AIS rounds to the caller (AisFeed()).
   CLiveFeed(std::shared_ptr<CEventHub> hub, LiveSources sources,
-            std::shared_ptr<COwnShipTrack> track, bool aisThread = true);
+            std::shared_ptr<COwnShipTrack> track);
   ~CLiveFeed() override;
 
   // One tick; user-interface thread. Missing sources are skipped.
@@ -48,8 +47,6 @@ class CLiveFeed final : public CSettingListener {
   // A "settings" event; the colour mode also updates the "state" event's
   // part, the unit settings have every AIS target written again.
   void SettingChanged(CSetting& setting) override;
-  // The AIS feed, or null without an AIS source.
-  CAisFeed* AisFeed() { return ais_.get(); }
 
  private:
   std::shared_ptr<CEventHub> hub_;
