@@ -73,7 +73,12 @@ const pages = {
   '/ais': createAisTargetPage(store),
   '/alarms': createAlarmsPage(),
   '/navtex': createNavtexPage(),
-  '/tides': createTideStationPage(),
+  '/tides': createTideStationPage({
+    showOnPlot: (extent) => {
+      navigate('/');
+      requestAnimationFrame(() => fitToExtent(plot.map, extent));
+    },
+  }),
   '/weather': createWeatherPage(store, weather),
   '/charts': createChartsPage({
     showOnPlot: (extent) => {

@@ -1,6 +1,7 @@
 // A tide or current station: the day's events as a table and a graph (uPlot)
 // with the present time marked, stepping by day, its instrument values and
-// the keys of its information page. Address: /tides?url=STATION-URL[&day=YYYY-MM-DD].
+// the keys of its information page, and a button that shows the station on the
+// plot. Address: /tides?url=STATION-URL[&day=YYYY-MM-DD].
 
 import uPlot from 'uplot';
 import 'uplot/dist/uPlot.min.css';
@@ -75,13 +76,19 @@ function markersPlugin(getState) {
   };
 }
 
-export function createTideStationPage() {
+// The plot's view around a station: about 3 NM either side, zoomed in far
+// enough for the stations layer to label it.
+const SHOW_HALF_SPAN_DEG = 0.05;
+
+// showOnPlot(extent): shows the plot over extent {north, west, south, east}.
+export function createTideStationPage({ showOnPlot } = {}) {
   const title = h('h1', { 'data-testid': 'tide-title' }, 'Tide station');
   const status = h('p', { class: 'muted' });
   const dayTitle = h('span', { 'data-testid': 'tide-day' });
   const prev = h('button', { 'data-testid': 'tide-prev' }, '◀ Previous day');
   const today = h('button', { 'data-testid': 'tide-today' }, 'Today');
   const next = h('button', { 'data-testid': 'tide-next' }, 'Next day ▶');
+  const onPlot = h('button', { 'data-testid': 'tide-show-on-plot', hidden: !showOnPlot }, 'Show on plot');
   const instruments = h('dl', { class: 'values', 'data-testid': 'tide-instruments' });
   const table = h('div', { class: 'card tide-table', 'data-testid': 'tide-table' });
   const graph = h('div', { class: 'card tide-graph', 'data-testid': 'tide-graph' });
@@ -91,7 +98,7 @@ export function createTideStationPage() {
     { class: 'page tide-page' },
     title,
     status,
-    h('div', { class: 'toolbar' }, prev, today, next, dayTitle),
+    h('div', { class: 'toolbar' }, prev, today, next, dayTitle, onPlot),
     instruments,
     graph,
     table,
@@ -115,6 +122,16 @@ export function createTideStationPage() {
   prev.addEventListener('click', () => data && go(shiftDay(data.dayStart, -1)));
   next.addEventListener('click', () => data && go(shiftDay(data.dayStart, 1)));
   today.addEventListener('click', () => go(''));
+  onPlot.addEventListener('click', () => {
+    if (!data || !showOnPlot || !Number.isFinite(data.lat) || !Number.isFinite(data.lon)) return;
+    const dLon = SHOW_HALF_SPAN_DEG / Math.max(0.1, Math.cos((data.lat * Math.PI) / 180));
+    showOnPlot({
+      north: Math.min(85, data.lat + SHOW_HALF_SPAN_DEG),
+      south: Math.max(-85, data.lat - SHOW_HALF_SPAN_DEG),
+      west: data.lon - dLon,
+      east: data.lon + dLon,
+    });
+  });
 
   function renderInstruments(values, kind) {
     clear(instruments);

@@ -1,8 +1,8 @@
 // The tide station page in a real browser against the running program:
 // Seattle's day with its four events in the table and on the graph, the
 // instrument values, stepping by day, a subordinate's link to its reference,
-// a current station, and the Tides panel saying no station is near the demo's
-// waters. Arguments as main-window.test.mjs (--tarnwick PATH or --url URL,
+// a current station, the Tides panel saying no station is near the demo's
+// waters, and a station shown on the plot that opens its page when clicked. Arguments as main-window.test.mjs (--tarnwick PATH or --url URL,
 // --artifacts DIR).
 
 import { test, before, after } from 'node:test';
@@ -113,5 +113,31 @@ test('the Tides panel says when no station is near the own ship', async () => {
   // The demo sails in the Finnish archipelago, far from any station of the shipped data.
   await panel.getByText('No tide stations were found nearby.').waitFor({ timeout: 60000 });
   await panel.getByText('No current stations were found nearby.').waitFor();
+});
+
+test('a station shown on the plot is drawn there and opens its page', async () => {
+  // The Tides panel has the demo ship's position by now: stop following it.
+  const follow = page.getByTestId('follow');
+  await follow.click();
+  assert.equal(await follow.getAttribute('aria-pressed'), 'false');
+  await page.evaluate((to) => {
+    history.pushState({}, '', to);
+    dispatchEvent(new PopStateEvent('popstate'));
+  }, stationPage('tide://noaa_tides/9447130', '2024-01-01'));
+  await page.getByTestId('tide-title').filter({ hasText: 'Seattle' }).waitFor();
+  // "auto" shows both kinds of station this far in: the layer asks for them.
+  const asked = (kind) => page.waitForResponse((r) => r.url().includes('/api/tides/stations?') && r.url().includes(`kind=${kind}`));
+  const [tides] = await Promise.all([asked('tide'), asked('current'), page.getByTestId('tide-show-on-plot').click()]);
+  const shown = (await tides.json()).stations;
+  assert.ok(shown.some((s) => s.id === '9447130' && /^Seattle.*: -?\d+\.\d ft$/.test(s.label)), JSON.stringify(shown[0]));
+  const map = page.getByTestId('map');
+  await map.waitFor({ state: 'visible' });
+  await page.waitForTimeout(500);
+  await page.screenshot({ path: path.join(artifacts, 'tide-stations-plot.png') });
+  // The station sits in the middle of the view; a click there opens its page.
+  const box = await map.boundingBox();
+  await page.mouse.click(box.x + box.width / 2, box.y + box.height / 2);
+  await page.waitForURL(/tides\?url=tide%3A%2F%2Fnoaa_tides%2F9447130/);
+  await page.getByTestId('tide-title').filter({ hasText: 'Seattle' }).waitFor();
   assert.deepEqual(pageErrors, []);
 });

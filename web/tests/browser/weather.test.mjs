@@ -2,7 +2,8 @@
 // run` with wave and current forecasts in its weather folder. A forecast file
 // opened from the weather page shows on the plot with its time bar; the time
 // bar steps and plays; the values under the cursor are read out; a file
-// dropped into the weather folder opens by itself.
+// dropped into the weather folder opens by itself; a listed file opens by the
+// open command and the forecast closes.
 // Arguments: --tarnwick PATH, --artifacts DIR.
 
 import { test, before, after } from 'node:test';
@@ -156,5 +157,18 @@ test('a file dropped into the weather folder opens by itself', async () => {
   await page.waitForFunction(() => document.querySelector('[data-testid=weather-group]').selectedOptions[0]?.textContent === 'Current', null, { timeout: 10000 });
   await page.waitForFunction(() => Number(document.querySelector('[data-testid=weather-bar]').dataset.symbols) > 10, null, { timeout: 10000 });
   await page.screenshot({ path: path.join(artifacts, 'weather-currents.png') });
+});
+
+test('a listed file opens with the open command, and the forecast closes', async () => {
+  await menuLink('Weather').click();
+  await page.waitForURL('**/weather');
+  await page.locator('tr[data-file="currents_uv.grb"] button', { hasText: 'Open' }).click();
+  await page.waitForFunction(() => /^currents_uv\.grb: /.test(document.querySelector('[data-testid=weather-status]')?.textContent ?? ''), null, { timeout: 20000 });
+  assert.equal(await page.getByTestId('weather-status').getAttribute('data-state'), 'loaded');
+  await page.getByTestId('weather-close').click();
+  await page.waitForFunction(() => document.querySelector('[data-testid=weather-status]')?.dataset.state === 'none', null, { timeout: 10000 });
+  assert.equal(await page.getByTestId('weather-status').textContent(), 'No weather forecast is open.');
+  await menuLink('Plot').click();
+  await page.getByTestId('weather-bar').waitFor({ state: 'hidden', timeout: 10000 });
   assert.deepEqual(pageErrors, []);
 });
