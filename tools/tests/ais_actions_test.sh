@@ -35,21 +35,21 @@ for _ in $(seq 1 60); do
 done
 [ -n "$mmsi" ] || { fail "no target with a collision warning"; exit 1; }
 
-out=$("$tarnwick" ais ack "$mmsi" 2> "$work/err") || fail "ack $mmsi: $(cat "$work/err")"
+out=$("$tarnwick" ais --data "$data" ack "$mmsi" 2> "$work/err") || fail "ack $mmsi: $(cat "$work/err")"
 echo "$out" | grep -q "acknowledged" || fail "ack says: $out"
 state=$(curl -s "$api/ais/$mmsi" | json "d['state'], d['stateText']")
 [ "$state" = "3 Dangerous (acknowledged)" ] || fail "after ack the state is $state"
-"$tarnwick" ais ack 230990099 > /dev/null 2> "$work/err" && fail "ack of an unknown target"
+"$tarnwick" ais --data "$data" ack 230990099 > /dev/null 2> "$work/err" && fail "ack of an unknown target"
 grep -q "No AIS target 230990099" "$work/err" || fail "unknown target: $(cat "$work/err")"
-"$tarnwick" ais ack 12x > /dev/null 2>&1; [ $? = 2 ] || fail "a bad MMSI is not a usage error"
+"$tarnwick" ais --data "$data" ack 12x > /dev/null 2>&1; [ $? = 2 ] || fail "a bad MMSI is not a usage error"
 
-"$tarnwick" ais aside "$mmsi" > /dev/null || fail "aside"
+"$tarnwick" ais --data "$data" aside "$mmsi" > /dev/null || fail "aside"
 [ "$(curl -s "$api/ais" | json "[t['mmsi'] for t in d['aside']]")" = "[$mmsi]" ] || fail "not set aside"
 [ "$(curl -s "$api/ais/$mmsi" | json "d['aside']")" = "True" ] || fail "the target page does not say set aside"
-"$tarnwick" ais back "$mmsi" > /dev/null || fail "back"
+"$tarnwick" ais --data "$data" back "$mmsi" > /dev/null || fail "back"
 [ "$(curl -s "$api/ais" | json "d['aside']")" = "[]" ] || fail "not taken back"
 
-out=$("$tarnwick" ais reset) || fail "reset"
+out=$("$tarnwick" ais --data "$data" reset) || fail "reset"
 echo "$out" | grep -q "The AIS table was reset" || fail "reset says: $out"
 
 kill -TERM "$pid"
