@@ -261,7 +261,7 @@ export function attachChartLayer(plot, store) {
     if (!settingsPanel.hidden) loadDisplaySettings();
   });
 
-  plot.tools.prepend(scaleInput, outlineButton, displayButton);
+  plot.element.append(h('div', { class: 'chart-tools' }, scaleInput, outlineButton, displayButton));
   map.getTargetElement()?.append(cursor, settingsPanel);
   probeTiles();
   pollGeneration();

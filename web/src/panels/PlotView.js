@@ -467,5 +467,5 @@ export function createPlotView(store) {
   loadAisTracks();
   const tools = h('div', { class: 'map-tools' }, orientButton, followButton);
   const element = h('div', { class: 'plot' }, container, tools);
-  return { element, map, tools, coastLayers, refresh: () => map.updateSize(), reloadNavObjects: loadNavObjects };
+  return { element, map, coastLayers, refresh: () => map.updateSize(), reloadNavObjects: loadNavObjects };
 }
