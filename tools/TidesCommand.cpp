@@ -2,8 +2,13 @@
 // program's station database, and lists stations, their events, levels,
 // page keys and day tables as JSON lines.
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -92,8 +97,7 @@ const char* EventTypeName(int type, TideStationKind kind) {
   }
 }
 
-int Import(CArguments& args) {
-  if (args.Size() != 3) return Fail("import-tcd needs FILE.tcd OUT.db");
+int ImportHere(CArguments& args) {
   TcdImportReport report;
   std::string error;
   if (!ImportTcd(args[1], args[2], report, error)) return Fail(error);
@@ -115,6 +119,30 @@ int Import(CArguments& args) {
   json.EndArray().EndObject();
   std::cout << out << "\n";
   return 0;
+}
+
+// libtcd stops the process (an assertion) on some damaged files: the import
+// runs in a child process, so that such a file gets a message and leaves no
+// half-written database behind.
+int Import(CArguments& args) {
+  if (args.Size() != 3) return Fail("import-tcd needs FILE.tcd OUT.db");
+  std::cout.flush();
+  const pid_t child = fork();
+  if (child < 0) return Fail("cannot start the import");
+  if (child == 0) {
+    const int status = ImportHere(args);
+    std::cout.flush();
+    std::fflush(nullptr);
+    _exit(status);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return Fail("lost the import");
+  }
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  std::error_code ec;
+  std::filesystem::remove(args[2] + ".partial", ec);
+  return Fail("libtcd stopped on " + args[1] + ": the file is damaged");
 }
 
 int Stations(CArguments& args) {

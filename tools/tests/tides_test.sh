@@ -80,6 +80,12 @@ printf 'not a harmonics file' >"$work/bad.tcd"
 "$tarnwick" tides import-tcd "$work/bad.tcd" "$work/bad.db" >/dev/null 2>&1
 check "bad TCD exit" 1 $?
 check "bad TCD leaves nothing" "no" "$([ -e "$work/bad.db" ] && echo yes || echo no)"
+# A truncated file, on which libtcd itself gives up: a message, nothing written.
+head -c 100000 "$tcd" >"$work/short.tcd"
+"$tarnwick" tides import-tcd "$work/short.tcd" "$work/short.db" >/dev/null 2>"$work/short.err"
+check "truncated TCD exit" 1 $?
+check "truncated TCD message" "tarnwick tides: libtcd stopped on $work/short.tcd: the file is damaged" "$(tail -n 1 "$work/short.err")"
+check "truncated TCD leaves nothing" "no" "$(ls "$work" | grep -q '^short\.db' && echo yes || echo no)"
 
 [ "$failures" -eq 0 ] && echo "tides: all passed"
 exit "$failures"
