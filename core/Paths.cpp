@@ -1,6 +1,7 @@
 #include "core/Paths.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,9 +17,19 @@ namespace {
 std::mutex g_mutex;
 std::filesystem::path g_dataFolder;
 
+// $HOME, else (a service started without it) the account's home folder from
+// the user database; never a shared folder such as /tmp, where another user
+// could make our folders first. "/" when the account has none: the folders
+// below it cannot be made, and the program says so.
 std::filesystem::path HomeFolder() {
-  const char* home = getenv("HOME");
-  return home && *home ? std::filesystem::path(home) : std::filesystem::path("/tmp");
+  if (const char* home = getenv("HOME"); home && home[0] == '/') return home;
+  passwd entry{};
+  passwd* found = nullptr;
+  char buffer[4096];
+  if (getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found &&
+      found->pw_dir && found->pw_dir[0] == '/')
+    return found->pw_dir;
+  return "/";
 }
 
 std::filesystem::path XdgFolder(const char* variable, const char* fallbackBelowHome) {

@@ -168,12 +168,26 @@ bool CEventHub::HasMonitorClients() const {
   return monitorClients_ > 0;
 }
 
-std::optional<EventCursor> CEventHub::Connect(bool monitor) {
+std::optional<EventCursor> CEventHub::Connect(bool monitor, bool page) {
   std::lock_guard lock(mutex_);
-  if (closed_ || clients_ >= limits_.maxClients) return std::nullopt;
+  if (closed_) return std::nullopt;
+  EventCursor cursor;
+  cursor.id = ++nextCursorId_;
+  cursor.page = page;
+  if (page) {
+    if (limits_.maxPageClients == 0) return std::nullopt;
+    if (pageStreams_.size() >= limits_.maxPageClients) {
+      ended_.insert(pageStreams_.front());
+      pageStreams_.pop_front();
+      changed_.notify_all();
+    }
+    pageStreams_.push_back(cursor.id);
+  } else {
+    if (otherClients_ >= limits_.maxClients) return std::nullopt;
+    ++otherClients_;
+  }
   ++clients_;
   if (monitor) ++monitorClients_;
-  EventCursor cursor;
   cursor.monitor = monitor;
   cursor.monitorLine = monitorSequence_;
   return cursor;
@@ -183,6 +197,13 @@ void CEventHub::Disconnect(const EventCursor& cursor) {
   std::lock_guard lock(mutex_);
   if (clients_ > 0) --clients_;
   if (cursor.monitor && monitorClients_ > 0) --monitorClients_;
+  if (!cursor.page) {
+    if (otherClients_ > 0) --otherClients_;
+    return;
+  }
+  ended_.erase(cursor.id);
+  const auto it = std::find(pageStreams_.begin(), pageStreams_.end(), cursor.id);
+  if (it != pageStreams_.end()) pageStreams_.erase(it);
 }
 
 size_t CEventHub::ClientCount() const {
@@ -315,7 +336,7 @@ std::optional<std::string> CEventHub::Next(EventCursor& cursor, uint64_t maxWait
   std::unique_lock lock(mutex_);
   if (cursor.lastOutputTick == 0) cursor.lastOutputTick = TickCount();
   for (;;) {
-    if (closed_) return std::nullopt;
+    if (closed_ || (cursor.page && ended_.count(cursor.id))) return std::nullopt;
     const uint64_t now = TickCount();
     uint64_t dueTick = cursor.lastOutputTick + limits_.pingIntervalMs;
     Pending pending = PendingLocked(cursor, now, dueTick);

@@ -17,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,11 +32,14 @@ struct EventHubLimits {
   size_t historyBytes = 2 << 20;     // ... and at most this many bytes of them
   size_t monitorCapacity = 500;      // monitor lines kept
   size_t monitorBytes = 1 << 20;     // ... in at most this many bytes
-  size_t maxClients = 8;             // concurrent streams
+  size_t maxClients = 8;             // concurrent streams without the page's token
+  size_t maxPageClients = 8;         // ... with it; a new one ends the oldest
 };
 
 // One client's position in the hub's streams. Owned by the client's worker.
 struct EventCursor {
+  uint64_t id = 0;
+  bool page = false;      // a stream of the program's own page (it sent the token)
   bool monitor = false;   // wants "monitor" events
   bool needState = true;  // the next output is a "state" event
   uint64_t ownShip = 0;   // versions last sent
@@ -77,8 +81,12 @@ class CEventHub {
   void PostMonitorLine(const std::string& json);
   bool HasMonitorClients() const;
 
-  // Consumer side. A cursor for a new client; empty when maxClients streams are open.
-  std::optional<EventCursor> Connect(bool monitor);
+  // Consumer side. A cursor for a new client. Streams of the program's own
+  // page (page: the request carried the page's token) are always served: when
+  // maxPageClients of them are open, the oldest ends (its Next returns
+  // empty). Other streams are refused (empty) when maxClients are open, so
+  // scripts and stale clients can never keep the page's live data out.
+  std::optional<EventCursor> Connect(bool monitor, bool page = false);
   void Disconnect(const EventCursor& cursor);
   // Waits up to maxWaitMs (real time) for output for cursor and returns it:
   // framed events, or ": ping\n\n". "" when nothing is due yet; empty once
@@ -145,8 +153,12 @@ class CEventHub {
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   bool closed_ = false;
-  size_t clients_ = 0;
+  size_t clients_ = 0;       // open cursors, all kinds
+  size_t otherClients_ = 0;  // ... without the page's token
   size_t monitorClients_ = 0;
+  uint64_t nextCursorId_ = 0;
+  std::deque<uint64_t> pageStreams_;  // open page streams, oldest first
+  std::set<uint64_t> ended_;          // page streams ended for newer ones
   uint64_t version_ = 0;  // stamps every change of a latest value
   Stamped ownShip_, route_, ports_;
   std::shared_ptr<const AisTable> ais_ = std::make_shared<const AisTable>();

@@ -242,7 +242,11 @@ bool CHttpServer::Start(const std::string& host, int port) {
     }
     port_ = port;
   }
-  thread_ = std::thread([this] { server_->listen_after_bind(); });
+  listenEnded_ = false;
+  thread_ = std::thread([this] {
+    server_->listen_after_bind();
+    listenEnded_ = true;
+  });
   return true;
 }
 
@@ -250,6 +254,10 @@ void CHttpServer::Stop() {
   if (!thread_.joinable()) return;
   for (const auto& hook : stopHooks_) hook();
   server_->DropWaiting();
+  // The library's stop() ends only a server that has begun listening; one
+  // stopped right after Start would otherwise wait in accept() for ever.
+  while (!listenEnded_ && !server_->is_running())
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   server_->stop();
   thread_.join();
 }

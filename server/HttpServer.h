@@ -13,6 +13,7 @@
 // the wrong type) or 500; the program goes on. Slow and many connections are
 // handled by server/HttpConnections.h.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -105,6 +106,7 @@ class CHttpServer {
   std::unique_ptr<CGatedServer> server_;
   const std::string token_;
   std::thread thread_;
+  std::atomic<bool> listenEnded_{false};  // the listening thread is done
   std::vector<std::function<void()>> stopHooks_;
   std::string host_;
   int port_ = 0;

@@ -11,9 +11,11 @@
 #include <string>
 
 #include "app/ControlCommands.h"
+#include "charts/library/ChartLibrary.h"
 #include "core/Storage.h"
 #include "navobjects/navigation/NavController.h"
 #include "recording/vdr/VoyageDataPlayer.h"
+#include "server/ChartLibraryRoutes.h"
 #include "server/LiveApi.h"
 #include "server/NavRoutes.h"
 #include "server/OptionsController.h"
@@ -41,6 +43,8 @@ struct Fixture {
   std::unique_ptr<CPlayerApi> playerApi;
   LiveApiContext live;
   CNavController navigation{std::make_shared<CQuiet>()};
+  std::shared_ptr<CChartLibrary> charts;
+  std::unique_ptr<CChartLibraryRoutes> chartRoutes;
 
   Fixture() {
     char pattern[] = "/tmp/tarnwick-route-fuzz-XXXXXX";
@@ -51,8 +55,17 @@ struct Fixture {
     playerApi = std::make_unique<CPlayerApi>([this] { return player.get(); },
                                              [this] { return folder; });
     live.selectSensor = [](const std::string&) { return SensorChoice::Selected; };
+    ChartLibraryOptions options;
+    options.catalogue = folder / "charts.db";
+    options.sencFolder = folder / "senc";
+    options.watch = false;
+    std::string error;
+    charts = CChartLibrary::Open(options, error);
+    chartRoutes = std::make_unique<CChartLibraryRoutes>([this] { return charts; }, nullptr);
   }
   ~Fixture() {
+    chartRoutes.reset();
+    charts.reset();
     playerApi.reset();
     player.reset();
     store.Close();
@@ -89,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   HttpRequest request;
   request.method = "POST";
   request.body.assign(reinterpret_cast<const char*>(data) + 1, size - 1);
-  switch (data[0] % 9) {
+  switch (data[0] % 11) {
     case 0:
       COptionsController::Post(request);
       break;
@@ -122,6 +135,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     case 8:
       (void)ParseControlRequest(request.body);
+      break;
+    case 9:
+      (void)fixture.chartRoutes->RemoveSource(request);
+      break;
+    case 10:
+      (void)fixture.chartRoutes->RemoveChart(request);
       break;
   }
   return 0;

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 
 #include "core/InstanceGuard.h"
@@ -89,6 +90,24 @@ TEST(InstanceGuard, TheRuntimeFolderMustBePrivate) {
   CInstanceGuard guard(base.Path() / "writable");
   EXPECT_EQ(guard.Acquire(nullptr), CInstanceGuard::Outcome::Error);
   EXPECT_NE(guard.Problem().find("open to other users"), std::string::npos);
+}
+
+TEST(InstanceGuard, WithoutHomeTheRuntimeFolderIsTheAccountsNotTmp) {
+  const char* home = getenv("HOME");
+  const std::string saved = home ? home : "";
+  const char* runtime = getenv("XDG_RUNTIME_DIR");
+  const std::string savedRuntime = runtime ? runtime : "";
+  const char* cache = getenv("XDG_CACHE_HOME");
+  const std::string savedCache = cache ? cache : "";
+  unsetenv("HOME");
+  unsetenv("XDG_RUNTIME_DIR");
+  unsetenv("XDG_CACHE_HOME");
+  const std::string folder = RuntimeFolder().string();
+  if (home) setenv("HOME", saved.c_str(), 1);
+  if (runtime) setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
+  if (cache) setenv("XDG_CACHE_HOME", savedCache.c_str(), 1);
+  EXPECT_EQ(folder.rfind("/tmp", 0), std::string::npos) << folder;
+  EXPECT_EQ(folder.front(), '/') << folder;
 }
 
 TEST(InstanceGuard, ExactlyOneOfRacingProcessesWins) {

@@ -194,6 +194,23 @@ TEST_F(EventHubTest, ClientLimitAndClose) {
   hub.Disconnect(*a);
   auto c = hub.Connect(false);
   EXPECT_TRUE(c);
+
+  // The page's streams do not count against the others and are never
+  // refused: the newest beyond their limit ends the oldest.
+  CEventHub paged(EventHubLimits{.maxClients = 0, .maxPageClients = 2});
+  EXPECT_FALSE(paged.Connect(false));
+  auto first = paged.Connect(false, true);
+  auto second = paged.Connect(true, true);
+  auto third = paged.Connect(false, true);
+  ASSERT_TRUE(first && second && third);
+  EXPECT_FALSE(paged.Next(*first, 0)) << "the oldest page stream ended";
+  EXPECT_TRUE(paged.Next(*second, 0));
+  paged.Disconnect(*first);
+  EXPECT_EQ(paged.ClientCount(), 2u);
+  paged.Disconnect(*second);
+  EXPECT_FALSE(paged.HasMonitorClients());
+  EXPECT_TRUE(paged.Next(*third, 0));
+
   hub.Close();
   EXPECT_FALSE(hub.Next(*c, 1000)) << "closed: the stream ends without waiting";
   EXPECT_FALSE(hub.Connect(false));
@@ -285,15 +302,22 @@ TEST_F(EventStreamTest, StopEndsOpenStreams) {
   EXPECT_EQ(hub_->ClientCount(), 0u);
 }
 
-TEST_F(EventStreamTest, TooManyClientsAreRefused) {
+TEST_F(EventStreamTest, TooManyClientsAreRefusedButThePageIsServed) {
   auto hub = std::make_shared<CEventHub>(EventHubLimits{.maxClients = 0});
   CHttpServer server;
   MountEventStream(server, hub);
   ASSERT_TRUE(server.Start("127.0.0.1", 0));
-  auto answer = httplib::Client("127.0.0.1", server.Port()).Get("/events");
-  ASSERT_TRUE(answer);
-  EXPECT_EQ(answer->status, 503);
-  EXPECT_NE(answer->body.find("Too many live connections"), std::string::npos);
+  for (const char* token : {"", "?token=0123"}) {
+    auto answer = httplib::Client("127.0.0.1", server.Port()).Get(std::string("/events") + token);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 503);
+    EXPECT_NE(answer->body.find("Too many live connections"), std::string::npos);
+  }
+  // The page's own stream is served all the same.
+  const std::string page = ReadEvents(
+      server.Port(), "/events?token=" + server.CsrfToken(),
+      [](const std::string& text) { return text.find("event: state") != std::string::npos; });
+  EXPECT_NE(page.find("event: state"), std::string::npos);
 }
 
 }  // namespace

@@ -8,8 +8,10 @@ tarnwick="$1"
 work=$(mktemp -d)
 pid=
 slow=
+streams=()
 cleanup() {
   [ -n "$slow" ] && kill "$slow" 2>/dev/null
+  for s in "${streams[@]}"; do kill "$s" 2>/dev/null; done
   [ -n "$pid" ] && kill -TERM "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   rm -rf "$work"
 }
@@ -46,6 +48,8 @@ check "own Origin without the token" 403 "$(status -H "$own" -H 'Content-Type: a
 check "cross-site without Origin" 403 "$(status -H 'Sec-Fetch-Site: cross-site' -H "X-CSRF-Token: $token" -H 'Content-Type: application/json' -d "$json" "$url/options")"
 check "Origin null" 403 "$(status -H 'Origin: null' -H "X-CSRF-Token: $token" -H 'Content-Type: application/json' -d "$json" "$url/options")"
 check "port on a start-up file from another site" 403 "$(status -H 'Origin: http://evil.example' -H 'Content-Type: application/json' -d "{\"address\":\"$HOME/.bashrc\",\"roles\":[\"repeater\"]}" "$url/api/ports")"
+check "chart folder from another site" 403 "$(status -H 'Origin: http://evil.example' -H 'Content-Type: text/plain' -d "{\"path\":\"$HOME\"}" "$url/api/charts/sources")"
+check "forecast upload from another site" 403 "$(status -H 'Origin: http://evil.example' -H 'Content-Type: application/octet-stream' --data-binary 'GRIB' "$url/api/weather/upload?name=x.grb")"
 check "recordings folder from another site" 403 "$(status -H 'Origin: http://evil.example' -d "name=VDR_DataLog&value=$HOME" "$url/options")"
 # GETs change nothing: the command addresses answer only POST.
 check "GET next waypoint" 404 "$(status "$url/nav/next_wp")"
@@ -79,6 +83,8 @@ check "oversize setting" 413 "$(page --data-binary "@$work/big-setting" "$url/op
 python3 -c "import json; print(json.dumps({'domain':'D','name':'N','value':'x'*70000}))" > "$work/big-entry"
 check "oversize storage value" 413 "$(page --data-binary "@$work/big-entry" "$url/api/storage")"
 check "oversize port label" 400 "$(page -d "{\"address\":\"udp://*:10199\",\"label\":\"$(printf 'L%.0s' $(seq 1 200))\"}" "$url/api/ports")"
+check "log condition that inflates a text" 400 "$(status --max-time 10 -G --data-urlencode "where=length(printf('%.*c', 2000000000, 'x')) > 0" "$url/log")"
+check "fine coastline over the world" 413 "$(status "$url/api/coastline?res=h&bbox=-180,-90,180,90")"
 check "oversize header" 431 "$(status -H "X-Big: $(head -c 20000 /dev/zero | tr '\0' a)" "$url/")"
 many=(); for i in $(seq 1 80); do many+=(-H "X-H$i: 1"); done
 check "too many headers" 431 "$(status "${many[@]}" "$url/")"
@@ -106,6 +112,13 @@ sleep 1
 check "page served beside slow clients" 200 "$(status --max-time 3 "$url/")"
 check "live stream served beside slow clients" 1 "$(curl -s -N --max-time 3 "$url/events" | grep -c '^event: state')"
 kill "$slow" 2>/dev/null; slow=
+
+# Other clients holding every live stream cannot keep the page's own stream out.
+for _ in $(seq 1 8); do curl -s -N --max-time 30 "$url/events" >/dev/null & streams+=($!); done
+sleep 2
+check "a ninth stream of another client" 503 "$(status --max-time 3 "$url/events")"
+check "the page's stream beside eight others" 1 "$(curl -s -N --max-time 3 "$url/events?token=$token" | grep -c '^event: state')"
+for s in "${streams[@]}"; do kill "$s" 2>/dev/null; done; streams=()
 
 # Nothing of the above changed anything.
 check "danger CPA unchanged" "0.25 nm" "$(value AIS_DangerCPA)"

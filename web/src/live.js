@@ -8,7 +8,7 @@
 // "tick" (once a second, for ageing).
 
 import { clientNow } from './lib/values.js';
-import { getJson } from './lib/api.js';
+import { csrfToken, getJson } from './lib/api.js';
 import { reportAge } from './lib/targets.js';
 
 export class LiveStore {
@@ -67,7 +67,9 @@ export class LiveStore {
   }
 
   connect() {
-    const source = new EventSource('/events');
+    // The page's token keeps a place free for this stream however many
+    // other clients hold streams open.
+    const source = new EventSource(`/events?token=${encodeURIComponent(csrfToken())}`);
     this.source = source;
     const handlers = {
       state: (d) => this.applyState(d),

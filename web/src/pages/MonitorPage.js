@@ -2,6 +2,7 @@
 // the page is open (a second event stream with monitor lines).
 
 import { h } from '../lib/dom.js';
+import { csrfToken } from '../lib/api.js';
 
 const MAX_LINES = 500;
 
@@ -30,7 +31,7 @@ export function createMonitorPage() {
 
   function show() {
     hide();
-    source = new EventSource('/events?monitor=1');
+    source = new EventSource(`/events?monitor=1&token=${encodeURIComponent(csrfToken())}`);
     source.addEventListener('monitor', (event) => {
       let d;
       try {
