@@ -32,7 +32,7 @@ TEST(Demo, UsesAFolderOfItsOwnUnlessOneWasChosen) {
 TEST(Demo, DescribesRecordedAndSimulatedPartsOnlyWhenRunning) {
   EXPECT_FALSE(DemoDescription());
   CApplication app;
-  RegisterDemo(app);
+  RegisterDemo(app, DemoVoyage::Sail);
   const auto text = DemoDescription();
   ASSERT_TRUE(text);
   const auto json = nlohmann::json::parse(*text, nullptr, false);
