@@ -203,6 +203,11 @@ std::optional<DemoVoyage> DemoVoyageNamed(std::string_view name) {
 }
 
 void RegisterDemo(CApplication& app, DemoVoyage voyage) {
+  {
+    // The page describes the chosen voyage from the start, before its files are prepared.
+    std::lock_guard lock(g_mutex);
+    g_voyage = voyage;
+  }
   g_demoRunning.store(true);
   app.OnStartupStage("Settings", [voyage] { return PrepareDemo(voyage); });
   app.OnStartupStage("Selecting initial screen", [] {
