@@ -203,6 +203,10 @@ std::optional<DemoVoyage> DemoVoyageNamed(std::string_view name) {
 }
 
 void RegisterDemo(CApplication& app, DemoVoyage voyage) {
+  {
+    std::lock_guard lock(g_mutex);
+    g_voyage = voyage;
+  }
   g_demoRunning.store(true);
   app.OnStartupStage("Settings", [voyage] { return PrepareDemo(voyage); });
   app.OnStartupStage("Selecting initial screen", [] {
