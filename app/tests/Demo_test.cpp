@@ -49,6 +49,14 @@ TEST(Demo, DescribesRecordedAndSimulatedPartsOnlyWhenRunning) {
       << simulated;
   EXPECT_NE(simulated.find(std::to_string(classB) + " class B)"), std::string::npos) << simulated;
   EXPECT_EQ(json["loop"], true);
+  EXPECT_EQ(json["voyage"], "sail");
+  EXPECT_EQ(json["voyages"].size(), 2u);
+}
+
+TEST(Demo, VoyagesByTheirCommandLineNames) {
+  EXPECT_EQ(DemoVoyageNamed("harbour"), DemoVoyage::Harbour);
+  EXPECT_EQ(DemoVoyageNamed("sail"), DemoVoyage::Sail);
+  for (const char* other : {"Sail", "", "moon", "--no-browser"}) EXPECT_FALSE(DemoVoyageNamed(other));
 }
 
 }  // namespace
