@@ -157,7 +157,7 @@ void CChartLibraryRoutes::Mount(CHttpServer& server, std::shared_ptr<CChartLibra
   };
   for (const auto& [pattern, handler] : gets)
     server.Get(
-        pattern, [routes, handler](const HttpRequest& r) { return ((*routes).*handler)(r); },
+        pattern, [routes, method = handler](const HttpRequest& r) { return ((*routes).*method)(r); },
         HandlerThread::Worker);
   const std::pair<const char*, Handler> posts[] = {
       {"/api/charts/sources", &CChartLibraryRoutes::AddSource},
@@ -167,7 +167,7 @@ void CChartLibraryRoutes::Mount(CHttpServer& server, std::shared_ptr<CChartLibra
   };
   for (const auto& [pattern, handler] : posts)
     server.Post(
-        pattern, [routes, handler](const HttpRequest& r) { return ((*routes).*handler)(r); },
+        pattern, [routes, method = handler](const HttpRequest& r) { return ((*routes).*method)(r); },
         HandlerThread::Worker);
   // The standard display's settings, changed on the user-interface thread as
   // every setting is; the pages hear of each change through the settings event.
