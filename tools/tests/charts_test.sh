@@ -26,7 +26,8 @@ lines() {  # lines EXPRESSION: EXPRESSION over each JSON line `d` of stdin, spac
 "$tarnwick" charts add "$data/s57/s64_2_1_1_power_up" >"$work/add.json" 2>"$work/add.err"
 check "add exit" 0 $?
 check "add source" "True 6" "$(lines '"%s %s" % (d["folder"], d["charts"])' <"$work/add.json")"
-grep -q '^\[[0-9]*/[0-9]*\]' "$work/add.err" || { echo "FAIL add progress: $(cat "$work/add.err")"; failures=$((failures + 1)); }
+# Progress lines appear only while a build outlasts half a second; what stderr holds is progress.
+if grep -v -q '^\[[0-9]*/[0-9]*\]' "$work/add.err"; then echo "FAIL add progress: $(cat "$work/add.err")"; failures=$((failures + 1)); fi
 "$tarnwick" charts list >"$work/list.jsonl"
 check "list" "GB4X0000:vector:52000:1:0:ready GB5X01NE:vector:25000:1:0:ready" \
   "$(head -2 "$work/list.jsonl" | lines '":".join(map(str, [d["name"], d["kind"], d["scale"], d["edition"], d["update"], d["status"]]))')"
