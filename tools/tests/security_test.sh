@@ -29,7 +29,7 @@ port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); p
 "$tarnwick" settings set Network_HttpPort "$port" >/dev/null
 "$tarnwick" run --no-browser --accept-disclaimer >"$work/run.out" 2>&1 &
 pid=$!
-for _ in $(seq 1 100); do grep -q "is running" "$work/run.out" && break; sleep 0.1; done
+for _ in $(seq 1 300); do grep -q "is running" "$work/run.out" && break; sleep 0.1; done
 url="http://127.0.0.1:$port"
 own="Origin: $url"
 token=$(cat "$XDG_RUNTIME_DIR/tarnwick-ecs/http-token")
@@ -114,8 +114,11 @@ check "live stream served beside slow clients" 1 "$(curl -s -N --max-time 3 "$ur
 kill "$slow" 2>/dev/null; slow=
 
 # Other clients holding every live stream cannot keep the page's own stream out.
-for _ in $(seq 1 8); do curl -s -N --max-time 30 "$url/events" >/dev/null & streams+=($!); done
-sleep 2
+# Each holds its stream once its first event has arrived.
+for i in $(seq 1 8); do curl -s -N --max-time 60 "$url/events" >"$work/stream$i" & streams+=($!); done
+for _ in $(seq 1 300); do
+  [ "$(grep -l '^event: state' "$work"/stream? 2>/dev/null | wc -l)" -ge 8 ] && break; sleep 0.1
+done
 check "a ninth stream of another client" 503 "$(status --max-time 3 "$url/events")"
 check "the page's stream beside eight others" 1 "$(curl -s -N --max-time 3 "$url/events?token=$token" | grep -c '^event: state')"
 for s in "${streams[@]}"; do kill "$s" 2>/dev/null; done; streams=()
