@@ -8,17 +8,13 @@
 
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { spawn, execFile } from 'node:child_process';
-import { mkdir, mkdtemp, rm } from 'node:fs/promises';
-import { createWriteStream, existsSync } from 'node:fs';
-import os from 'node:os';
+import { mkdir } from 'node:fs/promises';
+import { existsSync } from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { promisify } from 'node:util';
 import { chromium } from 'playwright-core';
-import { freePort, waitForHttp } from './program.mjs';
+import { startProgram } from './program.mjs';
 
-const run = promisify(execFile);
 const here = path.dirname(fileURLToPath(import.meta.url));
 const CELL = path.resolve(here, '../../../charts/tests/data/s57/noaa_US5HA57M_exchange_set');
 const args = process.argv.slice(2);
@@ -33,8 +29,7 @@ const REEF = [21.455, -157.79]; // depth area 1.8 m
 const LAND = [21.45, -157.76]; // Mokapu peninsula
 const BUOY = { at: [21.5052369, -157.8224033], name: 'Kaneohe Bay Channel Buoy 4' };
 
-let temp;
-let child;
+let program;
 let context;
 let page;
 let url;
@@ -45,33 +40,16 @@ before(async () => {
   if (!existsSync(CHROMIUM)) throw new Error(`${CHROMIUM} is missing: run scripts/install-deps.sh`);
   const tarnwick = arg('--tarnwick');
   if (!tarnwick) throw new Error('give --tarnwick PATH');
-  temp = await mkdtemp(path.join(os.tmpdir(), 'tarnwick-chart-view-'));
-  const data = path.join(temp, 'data');
-  const env = {
-    ...process.env,
-    XDG_RUNTIME_DIR: path.join(temp, 'run'),
-    XDG_CONFIG_HOME: path.join(temp, 'config'),
-    XDG_CACHE_HOME: path.join(temp, 'cache'),
-    HOME: temp,
-    DISPLAY: '',
-    WAYLAND_DISPLAY: '',
-  };
-  for (const dir of [env.XDG_RUNTIME_DIR, env.XDG_CONFIG_HOME]) await mkdir(dir, { recursive: true, mode: 0o700 });
-  const port = await freePort();
-  for (const [name, value] of [
-    ['Network_HttpPort', String(port)],
-    ['Charts_InstallationFolder', CELL],
-    ['S52_SafetyContourDepth', '10 m'],
-    ['S52_DepthShades', '4'],
-  ])
-    await run(tarnwick, ['settings', 'set', '--data', data, name, value], { env });
-  const log = createWriteStream(path.join(artifacts, 'chart-view-tarnwick-output.txt'));
-  child = spawn(tarnwick, ['run', '--no-browser', '--accept-disclaimer', '--data', data], { env, stdio: ['ignore', 'pipe', 'pipe'] });
-  child.stdout.pipe(log);
-  child.stderr.pipe(log);
-  url = `http://127.0.0.1:${port}/`;
-  await waitForHttp(url, 60000, () => child.exitCode === null);
-  context = await chromium.launchPersistentContext(path.join(temp, 'chromium'), {
+  program = await startProgram(tarnwick, path.join(artifacts, 'chart-view-tarnwick-output.txt'), {
+    voyage: null,
+    settings: [
+      ['Charts_InstallationFolder', CELL],
+      ['S52_SafetyContourDepth', '10 m'],
+      ['S52_DepthShades', '4'],
+    ],
+  });
+  url = program.url;
+  context = await chromium.launchPersistentContext(path.join(program.temp, 'chromium'), {
     executablePath: CHROMIUM,
     headless: true,
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'],
@@ -84,12 +62,7 @@ before(async () => {
 
 after(async () => {
   await context?.close();
-  if (child && child.exitCode === null) {
-    const done = new Promise((resolve) => child.on('exit', resolve));
-    child.kill('SIGTERM');
-    await done;
-  }
-  if (temp) await rm(temp, { recursive: true, force: true });
+  await program?.stop();
 });
 
 // World Mercator on WGS 84 (EPSG:3395), metres.

@@ -9,17 +9,13 @@
 
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { spawn, execFile } from 'node:child_process';
-import { copyFile, mkdir, mkdtemp, rm } from 'node:fs/promises';
-import { createWriteStream, existsSync } from 'node:fs';
-import os from 'node:os';
+import { copyFile, mkdir } from 'node:fs/promises';
+import { existsSync } from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { promisify } from 'node:util';
 import { chromium } from 'playwright-core';
-import { freePort, waitForHttp } from './program.mjs';
+import { startProgram } from './program.mjs';
 
-const run = promisify(execFile);
 const here = path.dirname(fileURLToPath(import.meta.url));
 const CHARTS = path.resolve(here, '../../../charts/tests/data');
 const args = process.argv.slice(2);
@@ -27,8 +23,7 @@ const arg = (name) => (args.includes(name) ? args[args.indexOf(name) + 1] : unde
 const artifacts = path.resolve(arg('--artifacts') ?? 'browser-artifacts');
 const CHROMIUM = process.env.TW_CHROMIUM ?? '/usr/bin/chromium';
 
-let temp;
-let child;
+let program;
 let context;
 let page;
 let url;
@@ -40,33 +35,17 @@ before(async () => {
   if (!existsSync(CHROMIUM)) throw new Error(`${CHROMIUM} is missing: run scripts/install-deps.sh`);
   const tarnwick = arg('--tarnwick');
   if (!tarnwick) throw new Error('give --tarnwick PATH');
-  temp = await mkdtemp(path.join(os.tmpdir(), 'tarnwick-charts-'));
-  const data = path.join(temp, 'data');
   // A cell whose update 3 is really update 4: it cannot be applied.
-  arctic = path.join(temp, 'arctic');
-  await mkdir(arctic, { recursive: true });
-  const set = path.join(CHARTS, 's57/noaa_US1AK90M_exchange_set/ENC_ROOT/US1AK90M');
-  for (const [from, to] of [['000', '000'], ['001', '001'], ['002', '002'], ['004', '003']])
-    await copyFile(path.join(set, `US1AK90M.${from}`), path.join(arctic, `US1AK90M.${to}`));
-  const env = {
-    ...process.env,
-    XDG_RUNTIME_DIR: path.join(temp, 'run'),
-    XDG_CONFIG_HOME: path.join(temp, 'config'),
-    XDG_CACHE_HOME: path.join(temp, 'cache'),
-    HOME: temp,
-    DISPLAY: '',
-    WAYLAND_DISPLAY: '',
+  const prepare = async (temp) => {
+    arctic = path.join(temp, 'arctic');
+    await mkdir(arctic, { recursive: true });
+    const set = path.join(CHARTS, 's57/noaa_US1AK90M_exchange_set/ENC_ROOT/US1AK90M');
+    for (const [from, to] of [['000', '000'], ['001', '001'], ['002', '002'], ['004', '003']])
+      await copyFile(path.join(set, `US1AK90M.${from}`), path.join(arctic, `US1AK90M.${to}`));
   };
-  for (const dir of [env.XDG_RUNTIME_DIR, env.XDG_CONFIG_HOME]) await mkdir(dir, { recursive: true, mode: 0o700 });
-  const port = await freePort();
-  await run(tarnwick, ['settings', 'set', '--data', data, 'Network_HttpPort', String(port)], { env });
-  const log = createWriteStream(path.join(artifacts, 'charts-tarnwick-output.txt'));
-  child = spawn(tarnwick, ['run', '--no-browser', '--accept-disclaimer', '--data', data], { env, stdio: ['ignore', 'pipe', 'pipe'] });
-  child.stdout.pipe(log);
-  child.stderr.pipe(log);
-  url = `http://127.0.0.1:${port}/`;
-  await waitForHttp(url, 60000, () => child.exitCode === null);
-  context = await chromium.launchPersistentContext(path.join(temp, 'chromium'), {
+  program = await startProgram(tarnwick, path.join(artifacts, 'charts-tarnwick-output.txt'), { voyage: null, prepare });
+  url = program.url;
+  context = await chromium.launchPersistentContext(path.join(program.temp, 'chromium'), {
     executablePath: CHROMIUM,
     headless: true,
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'],
@@ -78,12 +57,7 @@ before(async () => {
 
 after(async () => {
   await context?.close();
-  if (child && child.exitCode === null) {
-    const done = new Promise((resolve) => child.on('exit', resolve));
-    child.kill('SIGTERM');
-    await done;
-  }
-  if (temp) await rm(temp, { recursive: true, force: true });
+  await program?.stop();
 });
 
 async function addFolder(folder) {

@@ -1,4 +1,4 @@
-// Starts `tarnwick run --demo VOYAGE` in a data folder of its own on a free port,
+// Starts `tarnwick run` (on a demo voyage or not) in a data folder of its own on a free port,
 // with its runtime and configuration folders isolated, and stops it again.
 
 import { spawn, execFile } from 'node:child_process';
@@ -40,25 +40,31 @@ export async function waitForHttp(url, timeoutMs, isAlive = () => true) {
   throw new Error(`${url} did not answer within ${timeoutMs} ms (${last})`);
 }
 
-// Starts the program; logPath receives its output; voyage: the demo's voyage
-// ("harbour", the default, or "sail"). Result: {url, stop()}.
-export async function startProgram(tarnwick, logPath, voyage = 'harbour') {
+// Starts the program; logPath receives its output. Options: voyage, the demo's
+// voyage ("harbour", the default, or "sail"; null: no demo); settings, pairs
+// [name, value] set before the start; prepare(temp, data), run before the start
+// to put files in place. Result: {url, data, temp, stop()}.
+export async function startProgram(tarnwick, logPath, { voyage = 'harbour', settings = [], prepare } = {}) {
   const temp = await mkdtemp(path.join(os.tmpdir(), 'tarnwick-web-'));
   const data = path.join(temp, 'data');
   const env = {
     ...process.env,
     XDG_RUNTIME_DIR: path.join(temp, 'runtime'),
     XDG_CONFIG_HOME: path.join(temp, 'config'),
+    XDG_CACHE_HOME: path.join(temp, 'cache'),
     HOME: temp,
     DISPLAY: '',
     WAYLAND_DISPLAY: '',
   };
   for (const dir of [env.XDG_RUNTIME_DIR, env.XDG_CONFIG_HOME]) await mkdir(dir, { recursive: true, mode: 0o700 });
+  if (prepare) await prepare(temp, data);
   const port = await freePort();
-  await run(tarnwick, ['settings', 'set', '--data', data, 'Network_HttpPort', String(port)], { env });
+  for (const [name, value] of [['Network_HttpPort', String(port)], ...settings])
+    await run(tarnwick, ['settings', 'set', '--data', data, name, value], { env });
 
   const log = createWriteStream(logPath);
-  const child = spawn(tarnwick, ['run', '--demo', voyage, '--no-browser', '--accept-disclaimer', '--data', data], {
+  const demo = voyage ? ['--demo', voyage] : [];
+  const child = spawn(tarnwick, ['run', ...demo, '--no-browser', '--accept-disclaimer', '--data', data], {
     env,
     stdio: ['ignore', 'pipe', 'pipe'],
   });
@@ -77,6 +83,7 @@ export async function startProgram(tarnwick, logPath, voyage = 'harbour') {
   return {
     url,
     data,
+    temp,
     async stop() {
       if (!exited) {
         const done = new Promise((resolve) => child.on('exit', resolve));

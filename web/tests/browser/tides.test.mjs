@@ -29,7 +29,7 @@ before(async () => {
   await mkdir(artifacts, { recursive: true });
   if (arg('--url')) url = arg('--url');
   else {
-    program = await startProgram(arg('--tarnwick'), path.join(artifacts, 'tarnwick-tides-output.txt'), 'sail');
+    program = await startProgram(arg('--tarnwick'), path.join(artifacts, 'tarnwick-tides-output.txt'), { voyage: 'sail' });
     url = program.url;
   }
   profile = await mkdtemp(path.join(os.tmpdir(), 'tarnwick-chromium-'));

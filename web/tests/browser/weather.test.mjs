@@ -8,17 +8,13 @@
 
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { spawn, execFile } from 'node:child_process';
-import { copyFile, mkdir, mkdtemp, rm } from 'node:fs/promises';
-import { createWriteStream, existsSync } from 'node:fs';
-import os from 'node:os';
+import { copyFile, mkdir } from 'node:fs/promises';
+import { existsSync } from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { promisify } from 'node:util';
 import { chromium } from 'playwright-core';
-import { freePort, waitForHttp } from './program.mjs';
+import { startProgram } from './program.mjs';
 
-const run = promisify(execFile);
 const here = path.dirname(fileURLToPath(import.meta.url));
 const FIXTURES = path.resolve(here, '../../../environment/tests/data/grib/fixtures');
 const args = process.argv.slice(2);
@@ -26,8 +22,7 @@ const arg = (name) => (args.includes(name) ? args[args.indexOf(name) + 1] : unde
 const artifacts = path.resolve(arg('--artifacts') ?? 'browser-artifacts');
 const CHROMIUM = process.env.TW_CHROMIUM ?? '/usr/bin/chromium';
 
-let temp;
-let child;
+let program;
 let context;
 let page;
 let url;
@@ -39,23 +34,18 @@ before(async () => {
   if (!existsSync(CHROMIUM)) throw new Error(`${CHROMIUM} is missing: run scripts/install-deps.sh`);
   const tarnwick = arg('--tarnwick');
   if (!tarnwick) throw new Error('give --tarnwick PATH');
-  temp = await mkdtemp(path.join(os.tmpdir(), 'tarnwick-weather-'));
-  const data = path.join(temp, 'data');
-  weatherFolder = path.join(data, 'weather');
-  await mkdir(weatherFolder, { recursive: true });
-  await copyFile(path.join(FIXTURES, 'currents_uv.grb'), path.join(weatherFolder, 'currents_uv.grb'));
-  const env = { ...process.env, XDG_RUNTIME_DIR: path.join(temp, 'run'), XDG_CONFIG_HOME: path.join(temp, 'config'), HOME: temp, DISPLAY: '', WAYLAND_DISPLAY: '' };
-  for (const dir of [env.XDG_RUNTIME_DIR, env.XDG_CONFIG_HOME]) await mkdir(dir, { recursive: true, mode: 0o700 });
-  const port = await freePort();
-  await run(tarnwick, ['settings', 'set', '--data', data, 'Network_HttpPort', String(port)], { env });
-  await run(tarnwick, ['settings', 'set', '--data', data, 'Units_Height', 'meters'], { env });
-  const log = createWriteStream(path.join(artifacts, 'weather-tarnwick-output.txt'));
-  child = spawn(tarnwick, ['run', '--no-browser', '--accept-disclaimer', '--data', data], { env, stdio: ['ignore', 'pipe', 'pipe'] });
-  child.stdout.pipe(log);
-  child.stderr.pipe(log);
-  url = `http://127.0.0.1:${port}/`;
-  await waitForHttp(url, 60000, () => child.exitCode === null);
-  context = await chromium.launchPersistentContext(path.join(temp, 'chromium'), {
+  const prepare = async (temp, data) => {
+    weatherFolder = path.join(data, 'weather');
+    await mkdir(weatherFolder, { recursive: true });
+    await copyFile(path.join(FIXTURES, 'currents_uv.grb'), path.join(weatherFolder, 'currents_uv.grb'));
+  };
+  program = await startProgram(tarnwick, path.join(artifacts, 'weather-tarnwick-output.txt'), {
+    voyage: null,
+    settings: [['Units_Height', 'meters']],
+    prepare,
+  });
+  url = program.url;
+  context = await chromium.launchPersistentContext(path.join(program.temp, 'chromium'), {
     executablePath: CHROMIUM,
     headless: true,
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'],
@@ -67,12 +57,7 @@ before(async () => {
 
 after(async () => {
   await context?.close();
-  if (child && child.exitCode === null) {
-    const done = new Promise((resolve) => child.on('exit', resolve));
-    child.kill('SIGTERM');
-    await done;
-  }
-  if (temp) await rm(temp, { recursive: true, force: true });
+  await program?.stop();
 });
 
 const menuLink = (name) => page.getByRole('navigation', { name: 'Pages' }).getByRole('link', { name, exact: true });
