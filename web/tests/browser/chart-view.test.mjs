@@ -9,10 +9,9 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { mkdir } from 'node:fs/promises';
-import { existsSync } from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { chromium } from 'playwright-core';
+import { openChromium } from './browser.mjs';
 import { startProgram } from './program.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
@@ -20,7 +19,6 @@ const CELL = path.resolve(here, '../../../charts/tests/data/s57/noaa_US5HA57M_ex
 const args = process.argv.slice(2);
 const arg = (name) => (args.includes(name) ? args[args.indexOf(name) + 1] : undefined);
 const artifacts = path.resolve(arg('--artifacts') ?? 'browser-artifacts');
-const CHROMIUM = process.env.TW_CHROMIUM ?? '/usr/bin/chromium';
 
 // Places of the cell (degrees) and what the chart says is there.
 const DEEP = [21.53, -157.77]; // depth area 18.2 m and deeper
@@ -30,14 +28,13 @@ const LAND = [21.45, -157.76]; // Mokapu peninsula
 const BUOY = { at: [21.5052369, -157.8224033], name: 'Kaneohe Bay Channel Buoy 4' };
 
 let program;
-let context;
+let browser;
 let page;
 let url;
 const pageErrors = [];
 
 before(async () => {
   await mkdir(artifacts, { recursive: true });
-  if (!existsSync(CHROMIUM)) throw new Error(`${CHROMIUM} is missing: run scripts/install-deps.sh`);
   const tarnwick = arg('--tarnwick');
   if (!tarnwick) throw new Error('give --tarnwick PATH');
   program = await startProgram(tarnwick, path.join(artifacts, 'chart-view-tarnwick-output.txt'), {
@@ -49,19 +46,12 @@ before(async () => {
     ],
   });
   url = program.url;
-  context = await chromium.launchPersistentContext(path.join(program.temp, 'chromium'), {
-    executablePath: CHROMIUM,
-    headless: true,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'],
-    viewport: { width: 1280, height: 800 },
-    deviceScaleFactor: 1,
-  });
-  page = context.pages()[0] ?? (await context.newPage());
-  page.on('pageerror', (e) => pageErrors.push(e.message));
+  browser = await openChromium({ width: 1280, height: 800 }, pageErrors);
+  ({ page } = browser);
 });
 
 after(async () => {
-  await context?.close();
+  await browser?.close();
   await program?.stop();
 });
 

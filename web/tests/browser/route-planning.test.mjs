@@ -8,29 +8,24 @@
 
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { mkdir, mkdtemp, rm } from 'node:fs/promises';
-import { existsSync } from 'node:fs';
-import os from 'node:os';
+import { mkdir } from 'node:fs/promises';
 import path from 'node:path';
-import { chromium } from 'playwright-core';
+import { openChromium } from './browser.mjs';
 import { startProgram } from './program.mjs';
 
 const args = process.argv.slice(2);
 const arg = (name) => (args.includes(name) ? args[args.indexOf(name) + 1] : undefined);
 const artifacts = path.resolve(arg('--artifacts') ?? 'browser-artifacts');
-const CHROMIUM = process.env.TW_CHROMIUM ?? '/usr/bin/chromium';
 const NAME = 'Harbour Passage';
 
 let program;
-let context;
+let browser;
 let page;
-let profile;
 let url;
 const pageErrors = [];
 
 before(async () => {
   await mkdir(artifacts, { recursive: true });
-  if (!existsSync(CHROMIUM)) throw new Error(`${CHROMIUM} is missing: run scripts/install-deps.sh`);
   if (arg('--url')) url = arg('--url');
   else {
     const tarnwick = arg('--tarnwick');
@@ -38,21 +33,13 @@ before(async () => {
     program = await startProgram(tarnwick, path.join(artifacts, 'route-planning-output.txt'));
     url = program.url;
   }
-  profile = await mkdtemp(path.join(os.tmpdir(), 'tarnwick-chromium-'));
-  context = await chromium.launchPersistentContext(profile, {
-    executablePath: CHROMIUM,
-    headless: true,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking', '--disable-component-update'],
-    viewport: { width: 1400, height: 860 },
-  });
-  page = context.pages()[0] ?? (await context.newPage());
-  page.on('pageerror', (e) => pageErrors.push(e.message));
+  browser = await openChromium({ width: 1400, height: 860 }, pageErrors);
+  ({ page } = browser);
 });
 
 after(async () => {
-  await context?.close();
+  await browser?.close();
   await program?.stop();
-  if (profile) await rm(profile, { recursive: true, force: true });
 });
 
 const shot = (name) => page.screenshot({ path: path.join(artifacts, `planning-${name}.png`) });

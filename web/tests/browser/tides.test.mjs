@@ -7,21 +7,18 @@
 
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { mkdir, mkdtemp, rm } from 'node:fs/promises';
-import os from 'node:os';
+import { mkdir } from 'node:fs/promises';
 import path from 'node:path';
-import { chromium } from 'playwright-core';
+import { openChromium } from './browser.mjs';
 import { startProgram } from './program.mjs';
 
 const args = process.argv.slice(2);
 const arg = (name) => (args.includes(name) ? args[args.indexOf(name) + 1] : undefined);
 const artifacts = path.resolve(arg('--artifacts') ?? 'browser-artifacts');
-const CHROMIUM = process.env.TW_CHROMIUM ?? '/usr/bin/chromium';
 
 let program;
-let context;
+let browser;
 let page;
-let profile;
 let url;
 const pageErrors = [];
 
@@ -32,21 +29,13 @@ before(async () => {
     program = await startProgram(arg('--tarnwick'), path.join(artifacts, 'tarnwick-tides-output.txt'), { voyage: 'sail' });
     url = program.url;
   }
-  profile = await mkdtemp(path.join(os.tmpdir(), 'tarnwick-chromium-'));
-  context = await chromium.launchPersistentContext(profile, {
-    executablePath: CHROMIUM,
-    headless: true,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'],
-    viewport: { width: 1400, height: 900 },
-  });
-  page = context.pages()[0] ?? (await context.newPage());
-  page.on('pageerror', (e) => pageErrors.push(e.message));
+  browser = await openChromium({ width: 1400, height: 900 }, pageErrors);
+  ({ page } = browser);
 });
 
 after(async () => {
-  await context?.close();
+  await browser?.close();
   await program?.stop();
-  if (profile) await rm(profile, { recursive: true, force: true });
 });
 
 const stationPage = (station, day) => `${url}tides?url=${encodeURIComponent(station)}${day ? `&day=${day}` : ''}`;

@@ -9,10 +9,9 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { copyFile, mkdir } from 'node:fs/promises';
-import { existsSync } from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { chromium } from 'playwright-core';
+import { openChromium } from './browser.mjs';
 import { startProgram } from './program.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
@@ -20,10 +19,9 @@ const FIXTURES = path.resolve(here, '../../../environment/tests/data/grib/fixtur
 const args = process.argv.slice(2);
 const arg = (name) => (args.includes(name) ? args[args.indexOf(name) + 1] : undefined);
 const artifacts = path.resolve(arg('--artifacts') ?? 'browser-artifacts');
-const CHROMIUM = process.env.TW_CHROMIUM ?? '/usr/bin/chromium';
 
 let program;
-let context;
+let browser;
 let page;
 let url;
 let weatherFolder;
@@ -31,7 +29,6 @@ const pageErrors = [];
 
 before(async () => {
   await mkdir(artifacts, { recursive: true });
-  if (!existsSync(CHROMIUM)) throw new Error(`${CHROMIUM} is missing: run scripts/install-deps.sh`);
   const tarnwick = arg('--tarnwick');
   if (!tarnwick) throw new Error('give --tarnwick PATH');
   const prepare = async (temp, data) => {
@@ -45,18 +42,12 @@ before(async () => {
     prepare,
   });
   url = program.url;
-  context = await chromium.launchPersistentContext(path.join(program.temp, 'chromium'), {
-    executablePath: CHROMIUM,
-    headless: true,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'],
-    viewport: { width: 1400, height: 860 },
-  });
-  page = context.pages()[0] ?? (await context.newPage());
-  page.on('pageerror', (e) => pageErrors.push(e.message));
+  browser = await openChromium({ width: 1400, height: 860 }, pageErrors);
+  ({ page } = browser);
 });
 
 after(async () => {
-  await context?.close();
+  await browser?.close();
   await program?.stop();
 });
 
