@@ -58,20 +58,20 @@ std::optional<std::string> FormatS52Text(std::string_view format, const std::vec
       continue;
     }
     // %[flags][width][.precision][l]conversion
-    std::string spec = "%";
+    std::string directive = "%";
     size_t j = i + 1;
     while (j < format.size() && std::string_view("-+ 0#").find(format[j]) != std::string_view::npos)
-      spec += format[j++];
+      directive += format[j++];
     size_t digits = 0;
     while (j < format.size() && std::isdigit(static_cast<unsigned char>(format[j])) && digits < 2) {
-      spec += format[j++];
+      directive += format[j++];
       ++digits;
     }
     if (j < format.size() && format[j] == '.') {
-      spec += format[j++];
+      directive += format[j++];
       digits = 0;
       while (j < format.size() && std::isdigit(static_cast<unsigned char>(format[j])) && digits < 2) {
-        spec += format[j++];
+        directive += format[j++];
         ++digits;
       }
     }
@@ -81,23 +81,23 @@ std::optional<std::string> FormatS52Text(std::string_view format, const std::vec
     const std::string_view value = values[next++];
     char text[128];
     if (conversion == 's') {
-      if (spec == "%") {
+      if (directive == "%") {
         out.append(value);
       } else {
-        spec += 's';
+        directive += 's';
         const std::string copy(value.substr(0, 100));
-        std::snprintf(text, sizeof text, spec.c_str(), copy.c_str());
+        std::snprintf(text, sizeof text, directive.c_str(), copy.c_str());
         out += text;
       }
     } else if (conversion == 'f' || conversion == 'd' || conversion == 'i') {
       const auto number = Number(value);
       if (!number || std::fabs(*number) > 1e12) return std::nullopt;
       if (conversion == 'f') {
-        spec += 'f';
-        std::snprintf(text, sizeof text, spec.c_str(), *number);
+        directive += 'f';
+        std::snprintf(text, sizeof text, directive.c_str(), *number);
       } else {
-        spec += "ld";
-        std::snprintf(text, sizeof text, spec.c_str(), static_cast<long>(std::lround(*number)));
+        directive += "ld";
+        std::snprintf(text, sizeof text, directive.c_str(), static_cast<long>(std::lround(*number)));
       }
       out += text;
     } else {

@@ -197,23 +197,23 @@ TEST(GribParser, ACorruptRecordEndsReadingAndKeepsWhatWasRead) {
 
 TEST(GribParser, UnpacksEveryWidthAndTheScales) {
   for (int bits : {1, 3, 7, 8, 12, 16, 17, 24, 25, 26, 31, 32, 33, 47, 60}) {
-    TestRecord spec{.ni = 7, .nj = 3, .bits = bits, .binaryScale = -1, .reference = -12.5};
-    spec.decimalScale = 1;
-    for (uint64_t k = 0; k < 21; ++k) spec.packed.push_back((k * 0x9E3779B97F4A7C15ull) >> (64 - bits));
-    const Parsed parsed = ReadBytes(BuildRecord(spec));
+    TestRecord layout{.ni = 7, .nj = 3, .bits = bits, .binaryScale = -1, .reference = -12.5};
+    layout.decimalScale = 1;
+    for (uint64_t k = 0; k < 21; ++k) layout.packed.push_back((k * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+    const Parsed parsed = ReadBytes(BuildRecord(layout));
     ASSERT_EQ(parsed.records.size(), 1u) << bits;
     const GribRecord& r = parsed.records[0];
     ASSERT_EQ(r.values.size(), 21u) << bits;
     for (size_t k = 0; k < 21; ++k) {
-      const double expected = (static_cast<double>(spec.packed[k]) * 0.5 - 12.5) / 10;
+      const double expected = (static_cast<double>(layout.packed[k]) * 0.5 - 12.5) / 10;
       EXPECT_FLOAT_EQ(r.values[k], static_cast<float>(expected)) << bits << " bits, point " << k;
     }
   }
 }
 
 TEST(GribParser, BitMapsPlaceValuesAndMarkMissingPoints) {
-  TestRecord spec{.bitmap = std::vector<bool>{true, false, true, false, false, true}, .bits = 8, .packed = {10, 20, 30}};
-  const GribRecord r = ReadBytes(BuildRecord(spec)).records.at(0);
+  TestRecord layout{.bitmap = std::vector<bool>{true, false, true, false, false, true}, .bits = 8, .packed = {10, 20, 30}};
+  const GribRecord r = ReadBytes(BuildRecord(layout)).records.at(0);
   EXPECT_EQ(r.missingCount, 3u);
   EXPECT_EQ(r.values, (std::vector<float>{10, kGribMissing, 20, kGribMissing, kGribMissing, 30}));
 

@@ -126,16 +126,16 @@ inline std::vector<uint8_t> BuildRecord(const TestRecord& r) {
   return out;
 }
 
-// Packs values (in scanning order) into spec with 24 bits and 3 decimals.
-inline void PackValues(const std::vector<double>& values, TestRecord& spec, double (*ibm)(uint32_t)) {
+// Packs values (in scanning order) into layout with 24 bits and 3 decimals.
+inline void PackValues(const std::vector<double>& values, TestRecord& layout, double (*ibm)(uint32_t)) {
   double low = values.empty() ? 0 : values[0];
   for (double v : values) low = std::min(low, v);
-  spec.decimalScale = 3;
-  spec.bits = 24;
-  spec.binaryScale = 0;
-  spec.reference = ibm(IbmBits(low * 1000));
-  spec.packed.clear();
-  for (double v : values) spec.packed.push_back(static_cast<uint64_t>(std::llround(v * 1000 - spec.reference)));
+  layout.decimalScale = 3;
+  layout.bits = 24;
+  layout.binaryScale = 0;
+  layout.reference = ibm(IbmBits(low * 1000));
+  layout.packed.clear();
+  for (double v : values) layout.packed.push_back(static_cast<uint64_t>(std::llround(v * 1000 - layout.reference)));
 }
 
 // An edition 2 message of the given total length (only its indicator holds together).

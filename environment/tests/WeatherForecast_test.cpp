@@ -195,10 +195,10 @@ TEST(WeatherLayers, GridRelativeWindsAreTurnedToTrueNorth) {
   // A 10 m/s westerly everywhere, given along the axes of a rotated grid
   // whose y axis points at the rotated pole (40°N 170°W): turned back, it
   // reads 10 m/s from the west.
-  testing::TestRecord spec{.table = 2, .parameter = 33, .representation = kGridRotatedLatLon, .ni = 21, .nj = 21,
+  testing::TestRecord layout{.table = 2, .parameter = 33, .representation = kGridRotatedLatLon, .ni = 21, .nj = 21,
                            .resolutionFlags = 0x88, .la1 = -10000, .lo1 = -10000, .la2 = 10000, .lo2 = 10000,
                            .southPoleLat = -40000, .southPoleLon = 10000};
-  spec.scan = kScanJPositive;
+  layout.scan = kScanJPositive;
   GribGrid grid{.representation = kGridRotatedLatLon, .ni = 21, .nj = 21, .la1 = -10, .lo1 = -10, .scanMode = kScanJPositive,
                 .la2 = 10, .lo2 = 10, .di = 1, .dj = 1, .southPoleLat = -40, .southPoleLon = 10};
   const auto rotated = CGribGeometry::Make(grid, why);
@@ -216,9 +216,9 @@ TEST(WeatherLayers, GridRelativeWindsAreTurnedToTrueNorth) {
   }
   CWeatherLayerBuilder builder;
   for (int component = 0; component < 2; ++component) {
-    spec.parameter = 33 + component;
-    testing::PackValues(component == 0 ? u : v, spec, &IbmFloat);
-    const auto bytes = testing::BuildRecord(spec);
+    layout.parameter = 33 + component;
+    testing::PackValues(component == 0 ? u : v, layout, &IbmFloat);
+    const auto bytes = testing::BuildRecord(layout);
     GribRecord record;
     ASSERT_EQ(ParseGribRecord(bytes.data(), bytes.size(), 0, record).status, GribParseStatus::Decoded);
     ASSERT_TRUE(builder.Add(record, why)) << why;
