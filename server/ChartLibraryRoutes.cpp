@@ -155,20 +155,17 @@ void CChartLibraryRoutes::Mount(CHttpServer& server, std::shared_ptr<CChartLibra
       {"/api/charts/outlines", &CChartLibraryRoutes::Outlines},
       {"/api/charts/lookahead", &CChartLibraryRoutes::LookAhead},
   };
-  for (const auto& [pattern, handler] : gets)
-    server.Get(
-        pattern, [routes, method = handler](const HttpRequest& r) { return ((*routes).*method)(r); },
-        HandlerThread::Worker);
+  const auto bound = [routes](Handler method) {
+    return [routes, method](const HttpRequest& r) { return ((*routes).*method)(r); };
+  };
+  for (const auto& [pattern, handler] : gets) server.Get(pattern, bound(handler), HandlerThread::Worker);
   const std::pair<const char*, Handler> posts[] = {
       {"/api/charts/sources", &CChartLibraryRoutes::AddSource},
       {"/api/charts/sources/remove", &CChartLibraryRoutes::RemoveSource},
       {"/api/charts/remove", &CChartLibraryRoutes::RemoveChart},
       {"/api/charts/rescan", &CChartLibraryRoutes::Rescan},
   };
-  for (const auto& [pattern, handler] : posts)
-    server.Post(
-        pattern, [routes, method = handler](const HttpRequest& r) { return ((*routes).*method)(r); },
-        HandlerThread::Worker);
+  for (const auto& [pattern, handler] : posts) server.Post(pattern, bound(handler), HandlerThread::Worker);
   // The standard display's settings, changed on the user-interface thread as
   // every setting is; the pages hear of each change through the settings event.
   server.Post("/api/charts/standard-display", [](const HttpRequest&) {
